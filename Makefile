@@ -1,0 +1,35 @@
+# The project's commands. CMake does the building; this file names the jobs.
+#   make demo       build, then run every filter on the built-in picture (demo-out/)
+#   make test       build and run every test
+#   make sanitize   the same tests in an AddressSanitizer + UBSan build
+#   make clean
+# WERROR=1 turns compiler warnings into errors (CI sets it).
+
+BUILD_DIR    ?= build
+SANITIZE_DIR ?= build-sanitize
+JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
+GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
+
+.PHONY: all build demo test sanitize clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+demo: build
+	./$(BUILD_DIR)/bmpfilters demo demo-out
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+sanitize:
+	cmake -S . -B $(SANITIZE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAMROVI_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) demo-out

@@ -1,0 +1,63 @@
+#include "cli/Arguments.h"
+
+#include <string_view>
+
+namespace tamrovi::cli {
+namespace {
+
+// "-1" is a filter code, not an option.
+bool IsNegativeNumber(std::string_view text) {
+  if (text.size() < 2 || text[0] != '-') return false;
+  for (char c : text.substr(1)) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  CommandLine line;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-' || IsNegativeNumber(argument)) {
+      line.operands.emplace_back(argument);
+      continue;
+    }
+    std::string_view name = argument;
+    std::string_view value;
+    bool hasValue = false;
+    if (const std::size_t equals = argument.find('='); equals != std::string_view::npos) {
+      name = argument.substr(0, equals);
+      value = argument.substr(equals + 1);
+      hasValue = true;
+    }
+    auto takeValue = [&]() -> bool {
+      if (hasValue) return true;
+      if (i + 1 >= argc) return false;
+      value = argv[++i];
+      return true;
+    };
+    if (name == "--") {
+      optionsEnded = true;
+    } else if (name == "--help" || name == "-h") {
+      line.help = true;
+    } else if (name == "--version") {
+      line.version = true;
+    } else if (name == "--list") {
+      line.list = true;
+    } else if (name == "--keep-format") {
+      line.keepFormat = true;
+    } else if (name == "--plot") {
+      if (!takeValue() || value.empty()) line.error = "--plot needs a file name";
+      else line.plotPath = value;
+    } else {
+      line.error = "unknown option " + std::string(argument);
+    }
+    if (!line.error.empty()) break;
+  }
+  return line;
+}
+
+}  // namespace tamrovi::cli

@@ -1,0 +1,32 @@
+// What the tool does for each form of its command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tamrovi::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;  // a file was refused or could not be written
+inline constexpr int kExitUsage = 2;
+
+// A filter code from its number (any 32-bit integer) or its name.
+std::optional<std::int32_t> ParseFilterCode(const std::string& text);
+
+// Loads `input`, applies filter `code` and writes `output` exactly as one
+// BMPFilters call does, except that a refused input writes nothing. With
+// `keepFormat` an 8-bit picture is written back as 8-bit. On failure returns
+// false with a one-line reason in `error`.
+bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
+                std::string& error);
+
+// bmpfilters INPUT OUTPUT FILTER
+int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
+                     bool keepFormat);
+
+// bmpfilters --list
+int RunListCommand();
+
+}  // namespace tamrovi::cli

@@ -1,0 +1,141 @@
+#include "cli/Demo.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "entry/FilterTable.h"
+#include "image/BmpImage.h"
+
+namespace tamrovi::cli {
+namespace {
+
+constexpr std::int32_t kPictureWidth = 240;
+constexpr std::int32_t kPictureHeight = 180;
+constexpr std::int32_t kSheetGap = 8;
+
+void SetPixel(RgbPicture& picture, std::int32_t x, std::int32_t y, int blue, int green, int red) {
+  if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) return;
+  std::uint8_t* pixel = picture.Pixel(x, y);
+  pixel[0] = static_cast<std::uint8_t>(blue);
+  pixel[1] = static_cast<std::uint8_t>(green);
+  pixel[2] = static_cast<std::uint8_t>(red);
+}
+
+void DrawGradient(RgbPicture& picture) {
+  for (std::int32_t y = 0; y < picture.height; ++y) {
+    for (std::int32_t x = 0; x < picture.width; ++x) {
+      // Light enough (gray above 200) over most of the picture that the dark
+      // shapes stand out as regions.
+      const int red = 200 + 55 * x / picture.width;
+      const int green = 215 + 40 * y / picture.height;
+      const int blue = 255 - 50 * x / picture.width;
+      SetPixel(picture, x, y, blue, green, red);
+    }
+  }
+}
+
+void DrawShapes(RgbPicture& picture) {
+  // A near-black disc (gray below 16) and a dark blue square (gray about 60).
+  for (std::int32_t y = 0; y < picture.height; ++y) {
+    for (std::int32_t x = 0; x < picture.width; ++x) {
+      const std::int32_t dx = x - 60;
+      const std::int32_t dy = y - 60;
+      if (dx * dx + dy * dy <= 35 * 35) SetPixel(picture, x, y, 10 + x % 5, 8, 6);
+      if (x >= 130 && x < 200 && y >= 30 && y < 90) SetPixel(picture, x, y, 140, 30, 10);
+    }
+  }
+  // A dark ramp that crosses the gray threshold of the outline.
+  for (std::int32_t y = 115; y < 160; ++y) {
+    for (std::int32_t x = 20; x < 220; ++x) {
+      const int level = (x - 20) * 255 / 200;
+      SetPixel(picture, x, y, level, level, level);
+    }
+  }
+}
+
+void DrawLinesAndNoise(RgbPicture& picture) {
+  for (std::int32_t t = 0; t < picture.width; ++t) {
+    SetPixel(picture, t, 100 + t / 8, 20, 20, 20);        // a thin, nearly flat line
+    SetPixel(picture, 110 + t / 12, t, 0, 0, 120);         // a thin, nearly upright line
+  }
+  std::uint32_t state = 12345;  // a fixed seed: the demo draws the same picture every time
+  for (std::int32_t y = 165; y < picture.height; ++y) {
+    for (std::int32_t x = 0; x < picture.width; ++x) {
+      state = state * 1664525u + 1013904223u;
+      const int level = static_cast<int>(state >> 24);
+      SetPixel(picture, x, y, level, level, level);
+    }
+  }
+}
+
+// Copies a loaded 24-bit picture into the sheet with its top-left at (left, top).
+void Paste(RgbPicture& sheet, const CBmpImage& image, std::int32_t left, std::int32_t top) {
+  for (std::int32_t y = 0; y < image.m_height && top + y < sheet.height; ++y) {
+    for (std::int32_t x = 0; x < image.m_width && left + x < sheet.width; ++x) {
+      const std::uint8_t* pixel = image.m_rgbRows[y] + 3 * x;
+      SetPixel(sheet, left + x, top + y, pixel[0], pixel[1], pixel[2]);
+    }
+  }
+}
+
+}  // namespace
+
+RgbPicture DrawDemoPicture() {
+  RgbPicture picture(kPictureWidth, kPictureHeight);
+  DrawGradient(picture);
+  DrawShapes(picture);
+  DrawLinesAndNoise(picture);
+  return picture;
+}
+
+int RunDemo(const std::string& directory) {
+  std::error_code failure;
+  std::filesystem::create_directories(directory, failure);
+  if (failure) {
+    std::cerr << directory << ": cannot create the directory (" << failure.message() << ")\n";
+    return kExitFailed;
+  }
+  const RgbPicture picture = DrawDemoPicture();
+  const std::string sources[] = {directory + "/picture-24bit.bmp", directory + "/picture-8bit.bmp"};
+  if (!WritePicture24(sources[0], picture) || !WritePictureGray8(sources[1], picture)) {
+    std::cerr << directory << ": cannot write the demo pictures\n";
+    return kExitFailed;
+  }
+  std::cout << "wrote " << sources[0] << "\nwrote " << sources[1] << '\n';
+
+  const auto filters = FilterTable();
+  const auto columns = static_cast<std::int32_t>(filters.size());
+  RgbPicture sheet(columns * (kPictureWidth + kSheetGap) + kSheetGap, 2 * (kPictureHeight + kSheetGap) + kSheetGap,
+                   96);
+  for (std::int32_t source = 0; source < 2; ++source) {
+    const std::string stem = directory + (source == 0 ? "/24bit-" : "/8bit-");
+    for (std::int32_t column = 0; column < columns; ++column) {
+      const FilterDescriptor& filter = filters[static_cast<std::size_t>(column)];
+      const std::string output = stem + std::to_string(filter.code) + "-" + filter.name + ".bmp";
+      std::string error;
+      if (!FilterFile(sources[source], output, filter.code, false, error)) {
+        std::cerr << error << '\n';
+        return kExitFailed;
+      }
+      std::cout << "wrote " << output << '\n';
+      CBmpImage result;
+      if (result.LoadBmp(output.c_str())) {
+        Paste(sheet, result, kSheetGap + column * (kPictureWidth + kSheetGap),
+              kSheetGap + source * (kPictureHeight + kSheetGap));
+      }
+    }
+  }
+  const std::string sheetPath = directory + "/contact-sheet.bmp";
+  if (!WritePicture24(sheetPath, sheet)) {
+    std::cerr << sheetPath << ": cannot write the contact sheet\n";
+    return kExitFailed;
+  }
+  std::cout << "wrote " << sheetPath << " (columns: filter codes 0 to 7; rows: 24-bit, 8-bit)\n";
+  return kExitOk;
+}
+
+}  // namespace tamrovi::cli

@@ -1,0 +1,36 @@
+// Pictures the tool draws itself (the demo picture, the contact sheet) and
+// their writing as BMP files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tamrovi::cli {
+
+struct RgbPicture {
+  RgbPicture(std::int32_t pictureWidth, std::int32_t pictureHeight, std::uint8_t fill = 255)
+      : width(pictureWidth), height(pictureHeight), bgr(3 * static_cast<std::size_t>(width) * height, fill) {}
+
+  // Pixel (x, y), y = 0 the top row: blue, green, red.
+  std::uint8_t* Pixel(std::int32_t x, std::int32_t y) {
+    return bgr.data() + 3 * (static_cast<std::size_t>(y) * width + x);
+  }
+  const std::uint8_t* Pixel(std::int32_t x, std::int32_t y) const {
+    return bgr.data() + 3 * (static_cast<std::size_t>(y) * width + x);
+  }
+
+  std::int32_t width;
+  std::int32_t height;
+  std::vector<std::uint8_t> bgr;
+};
+
+// Writes `picture` as a bottom-up 24-bit BMP. False when the file could not
+// be written.
+bool WritePicture24(const std::string& path, const RgbPicture& picture);
+
+// Writes the gray level of every pixel as an 8-bit BMP with a gray palette
+// (entry i is (i, i, i)).
+bool WritePictureGray8(const std::string& path, const RgbPicture& picture);
+
+}  // namespace tamrovi::cli

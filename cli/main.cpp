@@ -1,0 +1,58 @@
+// bmpfilters: the library's filters from the command line.
+#include <iostream>
+#include <string>
+
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
+#include "cli/Demo.h"
+#include "module/ModuleVersion.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: bmpfilters [--keep-format] INPUT OUTPUT FILTER\n"
+    "       bmpfilters demo [DIR]\n"
+    "       bmpfilters --list | --help | --version\n"
+    "\n"
+    "Reads the BMP file INPUT, applies FILTER and writes OUTPUT as a 24-bit BMP,\n"
+    "exactly as one BMPFilters call does. FILTER is a code or a name:\n"
+    "  none 0, outline 1, roberts 2, laplace 3, whiten-dark 4 (and 6), flip 5, window 7;\n"
+    "any other code writes the picture as read.\n"
+    "\n"
+    "  demo [DIR]     draw the built-in picture into DIR (default demo-out), run\n"
+    "                 every filter on its 24-bit and 8-bit forms, and make a contact sheet\n"
+    "  --list         list the filter codes\n"
+    "  --help         show this text\n"
+    "  --version      show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 a file was refused or could not be written, 2 usage error.\n";
+
+int UsageError(const std::string& message) {
+  std::cerr << "bmpfilters: " << message << '\n' << kUsage;
+  return tamrovi::cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tamrovi::cli;
+  const CommandLine line = ParseCommandLine(argc, argv);
+  if (!line.error.empty()) return UsageError(line.error);
+  if (line.help) {
+    std::cout << kUsage;
+    return kExitOk;
+  }
+  if (line.version) {
+    std::cout << "bmpfilters " << tamrovi::module::kDottedVersion << " (" << tamrovi::module::kFileDescription
+              << ", file version " << tamrovi::module::kFileVersion << ")\n";
+    return kExitOk;
+  }
+  if (line.list) return RunListCommand();
+
+  const auto& operands = line.operands;
+  if (!operands.empty() && operands[0] == "demo" && operands.size() <= 2) {
+    return RunDemo(operands.size() == 2 ? operands[1] : "demo-out");
+  }
+  if (operands.size() != 3) return UsageError("expected INPUT OUTPUT FILTER");
+  return RunFilterCommand(operands[0], operands[1], operands[2], line.keepFormat);
+}

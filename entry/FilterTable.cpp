@@ -1,0 +1,40 @@
+#include "entry/FilterTable.h"
+
+namespace tamrovi {
+namespace {
+
+constexpr FilterDescriptor kFilters[] = {
+    {0, "none", "no filter: the picture is written as read", nullptr},
+    {1, "outline", "outline of dark regions", nullptr},
+    {2, "roberts", "Roberts-cross edges, black on white", nullptr},
+    {3, "laplace", "four-neighbour Laplacian, two levels", nullptr},
+    {4, "whiten-dark", "near-black pixels (gray below 16) become white", nullptr},
+    {5, "flip", "vertical flip", nullptr},
+    {6, "whiten-dark", "the same as 4", nullptr},
+    {7, "window", "whiten everything outside the centre window", nullptr},
+};
+
+}  // namespace
+
+std::span<const FilterDescriptor> FilterTable() noexcept { return kFilters; }
+
+const FilterDescriptor* FindFilter(std::int32_t code) noexcept {
+  for (const FilterDescriptor& filter : kFilters) {
+    if (filter.code == code) return &filter;
+  }
+  return nullptr;
+}
+
+const FilterDescriptor* FindFilterByName(std::string_view name) noexcept {
+  for (const FilterDescriptor& filter : kFilters) {
+    if (name == filter.name) return &filter;
+  }
+  return nullptr;
+}
+
+void ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept {
+  const FilterDescriptor* filter = FindFilter(code);
+  if (filter != nullptr && filter->run != nullptr) filter->run(image);
+}
+
+}  // namespace tamrovi

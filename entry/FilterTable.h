@@ -1,0 +1,34 @@
+// The filter codes: the one place where a filter plugs in.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "image/BmpImage.h"
+
+namespace tamrovi {
+
+// A filter rewrites a loaded picture in place; it always returns 1.
+using FilterOperation = int (*)(CBmpImage& image);
+
+struct FilterDescriptor {
+  std::int32_t code;
+  const char* name;     // the command-line name
+  const char* summary;  // one line for --list
+  FilterOperation run;  // null: the picture is written as loaded
+};
+
+// Every listed code, in code order (0 and 6 included).
+std::span<const FilterDescriptor> FilterTable() noexcept;
+
+// The descriptor of `code`, or null for a code the table does not list.
+const FilterDescriptor* FindFilter(std::int32_t code) noexcept;
+
+// The first descriptor named `name`, or null.
+const FilterDescriptor* FindFilterByName(std::string_view name) noexcept;
+
+// Runs the filter `code` selects on `image`; unlisted codes do nothing.
+void ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept;
+
+}  // namespace tamrovi

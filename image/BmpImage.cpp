@@ -1,0 +1,49 @@
+#include "image/BmpImage.h"
+
+#include "platform/Allocation.h"
+
+namespace tamrovi {
+
+CBmpImage::CBmpImage() noexcept
+    : m_pBits(nullptr),
+      m_dibSize(0),
+      m_pColors(nullptr),
+      m_nColors(0),
+      m_grayRows{},
+      m_rgbRows{},
+      m_pInfo(nullptr),
+      m_width(0),
+      m_height(0),
+      m_fileLength(0),
+      m_pDib(nullptr),
+      m_is24Bit(0),
+      m_isTopDown(0),
+      m_pixelOffset(0),
+      m_loadError(BmpLoadError::kNone),
+      m_loadSystemError(0) {}
+
+CBmpImage::~CBmpImage() { Clear(); }
+
+void CBmpImage::Clear() noexcept {
+  ReleaseBlock(m_pDib);
+  for (std::int32_t i = 0; i < kMaxRows; ++i) {
+    ReleaseBlock(m_rgbRows[i]);
+    ReleaseBlock(m_grayRows[i]);
+    m_rgbRows[i] = nullptr;
+    m_grayRows[i] = nullptr;
+  }
+  m_palette.DeleteObject();
+  m_pDib = nullptr;
+  m_pBits = nullptr;
+  m_pInfo = nullptr;
+  m_pColors = nullptr;
+  m_dibSize = 0;
+  m_nColors = 0;
+  m_width = 0;
+  m_height = 0;
+  m_is24Bit = 0;
+  m_isTopDown = 0;
+  m_pixelOffset = 0;
+}
+
+}  // namespace tamrovi

@@ -1,0 +1,94 @@
+// CBmpImage: the one in-memory picture. A file is read into it, one operation
+// rewrites its pixels in place, and it is written out again.
+//
+// A picture is held in one of two layouts, chosen when it is loaded:
+// - colour rows (m_is24Bit == 1): m_rgbRows[r] is picture row r (0 = top),
+//   3 * m_width bytes of blue, green, red per pixel;
+// - the byte plane (m_is24Bit == 0, 8-bit files): one palette index per
+//   pixel, kept inside the loaded file image at m_pBits in the file's own row
+//   order and stride, and copied once into m_grayRows[r] (0 = top), m_width
+//   bytes each. Filters reach the byte plane through BytePlaneRow(), which
+//   hides the storage order and the row padding.
+//
+// The object owns m_pDib, every non-null row and the palette; m_pBits,
+// m_pColors and m_pInfo point into m_pDib. An object is either empty (width
+// and height 0, no rows, no buffer) or holds a whole picture: every row of its
+// layout is present. A failed load never leaves anything in between.
+#pragma once
+
+#include <cstdint>
+
+#include "image/BmpFormat.h"
+#include "image/LoadError.h"
+#include "platform/Palette.h"
+
+namespace tamrovi {
+
+// Capacity of each row table and the tallest picture accepted: the tables
+// live in the object, and the object lives on its caller's stack.
+inline constexpr std::int32_t kMaxRows = 1600;
+
+// The widest picture accepted. With kMaxRows it bounds what one file can make
+// the library allocate (a 24-bit picture at the limit is 150 MiB of rows).
+inline constexpr std::int32_t kMaxWidth = 32768;
+
+class CBmpImage {
+ public:
+  CBmpImage() noexcept;
+  CBmpImage(const CBmpImage&) = delete;
+  CBmpImage& operator=(const CBmpImage&) = delete;
+  virtual ~CBmpImage();
+
+  // Reads the BMP file at `path` (UTF-8, may be null). Returns 1 when the
+  // picture's rows were loaded, 0 when the file was refused; the reason is
+  // then in m_loadError. A refused file leaves the object as it was, except
+  // that running out of memory midway leaves it empty.
+  int LoadBmp(const char* path) noexcept;
+
+  // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte
+  // header; an empty object gives the headers alone. A byte-plane picture is
+  // written through its colour table. Returns 1 when the whole file was
+  // written, 0 when it could not be created or written (a partly written file
+  // is removed).
+  int SaveBmp24(const char* path) const noexcept;
+
+  // Byte-plane rows.
+  // Bytes between the starts of two stored rows: the width rounded up to 4.
+  std::int32_t BytePlaneStride() const noexcept { return (m_width + 3) & ~3; }
+  // The stored row that holds picture row `row` (0 = top), in either storage
+  // order. Only for a loaded byte-plane picture and 0 <= row < m_height.
+  std::uint8_t* BytePlaneRow(std::int32_t row) const noexcept {
+    const std::int32_t storedRow = m_isTopDown ? row : m_height - 1 - row;
+    return m_pBits + static_cast<std::int64_t>(storedRow) * BytePlaneStride();
+  }
+
+  // True when the object holds no picture.
+  bool IsEmpty() const noexcept { return m_width == 0 || m_height == 0; }
+
+  // Releases everything the object owns; it is then empty.
+  void Clear() noexcept;
+
+  CPalette m_palette;          // made from the colour table when m_nColors > 0
+  std::uint8_t* m_pBits;       // the pixel array inside m_pDib (at the file's pixel offset)
+  std::int32_t m_dibSize;      // bytes in m_pDib
+  bmp::RgbQuad* m_pColors;     // the colour table inside m_pDib, right after the info header
+  std::int32_t m_nColors;      // colour-table entries
+  std::uint8_t* m_grayRows[kMaxRows];  // byte-plane row copies, 0 = top
+  std::uint8_t* m_rgbRows[kMaxRows];   // colour rows, 0 = top
+  const std::uint8_t* m_pInfo;         // the info header: the start of m_pDib
+  std::int32_t m_width;
+  std::int32_t m_height;       // rows, always positive once loaded
+  std::int32_t m_fileLength;   // bytes in the file last loaded
+  // The file after its 14-byte file header: info header, colour table, pixel
+  // array. For a byte-plane picture whose file ends early it is extended with
+  // zeros so that it always holds every stored row.
+  std::uint8_t* m_pDib;
+  std::int32_t m_is24Bit;      // 1: the picture is held in colour rows; 0: in the byte plane
+
+  std::int32_t m_isTopDown;    // 1 when the file stored its top row first
+  std::int32_t m_pixelOffset;  // the file header's pixel offset
+  BmpLoadError m_loadError;    // why the last LoadBmp refused its file
+  int m_loadSystemError;       // the system's error number when the file could not be opened or read
+};
+
+}  // namespace tamrovi

@@ -1,0 +1,45 @@
+/*
+ * TamroviBMPFilters: read a BMP file, apply one filter, write a 24-bit BMP.
+ *
+ * This is the library's whole public interface: one function with C linkage.
+ */
+#ifndef TAMROVIBMPFILTERS_H
+#define TAMROVIBMPFILTERS_H
+
+#include <stdint.h>
+
+#if defined(__cplusplus)
+extern "C" {
+typedef char16_t TamroviChar16;
+#else
+typedef uint_least16_t TamroviChar16;
+#endif
+
+#if defined(TAMROVI_BUILDING_LIBRARY)
+#define TAMROVI_API __attribute__((visibility("default")))
+#else
+#define TAMROVI_API
+#endif
+
+/* The value every call returns, whatever happened. */
+#define TAMROVI_BMPFILTERS_DONE 999
+
+/*
+ * Reads the BMP file at inputPath, applies the filter that filterCode selects
+ * and writes the result to outputPath as an uncompressed 24-bit BMP.
+ *
+ * Paths are zero-terminated UTF-16; either may be null. Filter codes:
+ *   1 outline, 2 Roberts edges, 3 Laplacian edges, 4 and 6 whiten dark pixels,
+ *   5 vertical flip, 7 centre window; any other code writes the picture as read.
+ * An input that is missing or refused gives an output of the 54-byte headers
+ * only (width and height 0). A null or uncreatable output path writes nothing.
+ * Returns 999 in every case.
+ */
+TAMROVI_API int32_t BMPFilters(const TamroviChar16* inputPath, const TamroviChar16* outputPath,
+                               int32_t filterCode);
+
+#if defined(__cplusplus)
+}
+#endif
+
+#endif /* TAMROVIBMPFILTERS_H */

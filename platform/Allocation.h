@@ -1,0 +1,32 @@
+// Allocation and release of every buffer the library owns.
+//
+// All pixel rows, file images and work tables come from here, so that one
+// switch can make any single allocation fail and every failure path can be
+// exercised by the tests.
+#pragma once
+
+#include <cstdint>
+
+namespace tamrovi {
+
+// Returns a block of `size` bytes, or null when `size` is 0 or less or the
+// memory cannot be had. The block's contents are undefined.
+void* AllocateBlock(std::int64_t size) noexcept;
+
+// Returns a block of `count` elements of `elementSize` bytes each, zero-filled,
+// or null on failure, on a count or size of 0 or less, or when the product
+// does not fit in 63 bits.
+void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept;
+
+// Gives a block back. Releasing null does nothing.
+void ReleaseBlock(void* block) noexcept;
+
+// Testing aid, per thread: the `n`-th allocation from now fails (1 = the next
+// one). 0 turns the failure off.
+void FailNthAllocation(std::int64_t n) noexcept;
+
+// Testing aid, per thread: how many allocations were asked for since the
+// thread started (failed ones included).
+std::int64_t AllocationCount() noexcept;
+
+}  // namespace tamrovi

@@ -1,0 +1,98 @@
+#include "platform/File.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/TextConversion.h"
+
+namespace tamrovi {
+
+CFile::~CFile() { Close(); }
+
+bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
+  Close();
+  m_lastError = 0;
+  const CNarrowText narrowPath = WideToNarrow(path);
+  if (!narrowPath) {
+    m_lastError = path == nullptr ? ENOENT : EILSEQ;
+    return false;
+  }
+  const bool writing = (flags & kModeWrite) != 0;
+  int openFlags = O_CLOEXEC | (writing ? O_WRONLY : O_RDONLY | O_NONBLOCK);
+  if ((flags & kModeCreate) != 0) openFlags |= O_CREAT | O_TRUNC;
+  const int descriptor = ::open(narrowPath.Get(), openFlags, 0666);
+  if (descriptor < 0) {
+    m_lastError = errno;
+    return false;
+  }
+  if (!writing) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+      m_lastError = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+      ::close(descriptor);
+      return false;
+    }
+    // Non-blocking only mattered for the open itself.
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  }
+  m_descriptor = descriptor;
+  return true;
+}
+
+std::int64_t CFile::GetLength() const noexcept {
+  struct stat status {};
+  if (m_descriptor < 0 || ::fstat(m_descriptor, &status) != 0) return -1;
+  return static_cast<std::int64_t>(status.st_size);
+}
+
+std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
+  if (m_descriptor < 0 || count <= 0) return 0;
+  auto* cursor = static_cast<unsigned char*>(buffer);
+  std::int64_t total = 0;
+  while (total < count) {
+    const ssize_t got = ::read(m_descriptor, cursor + total, static_cast<std::size_t>(count - total));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      if (got < 0) m_lastError = errno;
+      break;
+    }
+    total += got;
+  }
+  return total;
+}
+
+bool CFile::Write(const void* buffer, std::int64_t count) noexcept {
+  if (m_descriptor < 0 || count < 0) return false;
+  const auto* cursor = static_cast<const unsigned char*>(buffer);
+  std::int64_t total = 0;
+  while (total < count) {
+    const ssize_t put = ::write(m_descriptor, cursor + total, static_cast<std::size_t>(count - total));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      m_lastError = put < 0 ? errno : EIO;
+      return false;
+    }
+    total += put;
+  }
+  return true;
+}
+
+std::int64_t CFile::Seek(std::int64_t offset, SeekOrigin origin) noexcept {
+  if (m_descriptor < 0) return -1;
+  const off_t position = ::lseek(m_descriptor, static_cast<off_t>(offset),
+                                 origin == SeekOrigin::kBegin ? SEEK_SET : SEEK_CUR);
+  if (position < 0) m_lastError = errno;
+  return static_cast<std::int64_t>(position);
+}
+
+bool CFile::Close() noexcept {
+  if (m_descriptor < 0) return true;
+  const int result = ::close(m_descriptor);
+  m_descriptor = -1;
+  if (result != 0) m_lastError = errno;
+  return result == 0;
+}
+
+}  // namespace tamrovi

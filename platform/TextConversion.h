@@ -1,0 +1,45 @@
+// Conversion of paths between UTF-16 and the narrow encoding.
+//
+// The narrow encoding here is UTF-8, so every path survives the round trip
+// wide -> narrow -> wide unchanged. Text that is not well formed (an unpaired
+// surrogate, a malformed UTF-8 sequence) does not convert; callers treat such
+// a path as one that cannot be opened.
+#pragma once
+
+#include <cstddef>
+
+namespace tamrovi {
+
+// A zero-terminated string in a block of its own. Empty (null) when the
+// conversion failed or its buffer could not be allocated.
+template <typename Char>
+class COwnedText {
+ public:
+  COwnedText() = default;
+  explicit COwnedText(Char* text) noexcept : m_pText(text) {}
+  COwnedText(COwnedText&& other) noexcept : m_pText(other.m_pText) { other.m_pText = nullptr; }
+  COwnedText& operator=(COwnedText&& other) noexcept;
+  COwnedText(const COwnedText&) = delete;
+  COwnedText& operator=(const COwnedText&) = delete;
+  ~COwnedText();
+
+  const Char* Get() const noexcept { return m_pText; }
+  explicit operator bool() const noexcept { return m_pText != nullptr; }
+
+ private:
+  Char* m_pText = nullptr;
+};
+
+using CNarrowText = COwnedText<char>;
+using CWideText = COwnedText<char16_t>;
+
+// Length in code units, without the terminator. Null has length 0.
+std::size_t WideLength(const char16_t* text) noexcept;
+
+// UTF-16 to UTF-8. Null in, empty out.
+CNarrowText WideToNarrow(const char16_t* text) noexcept;
+
+// UTF-8 to UTF-16. Null in, empty out.
+CWideText NarrowToWide(const char* text) noexcept;
+
+}  // namespace tamrovi

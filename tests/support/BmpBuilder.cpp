@@ -1,0 +1,134 @@
+#include "support/BmpBuilder.h"
+
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace bmptest {
+
+void PutU16(Bytes& out, std::uint32_t value) {
+  out.push_back(static_cast<std::uint8_t>(value));
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void PutU32(Bytes& out, std::uint32_t value) {
+  PutU16(out, value);
+  PutU16(out, value >> 16);
+}
+
+Bytes BmpFile::Build() const {
+  Bytes info;
+  PutU32(info, headerSize);
+  PutU32(info, static_cast<std::uint32_t>(width));
+  PutU32(info, static_cast<std::uint32_t>(height));
+  PutU16(info, planes);
+  PutU16(info, bitCount);
+  PutU32(info, compression);
+  PutU32(info, imageSize);
+  PutU32(info, static_cast<std::uint32_t>(xPixelsPerMetre));
+  PutU32(info, static_cast<std::uint32_t>(yPixelsPerMetre));
+  PutU32(info, coloursUsed);
+  PutU32(info, coloursImportant);
+  info.insert(info.end(), extraHeader.begin(), extraHeader.end());
+  if (headerSize > info.size() && headerSize < (1u << 20)) info.resize(headerSize, 0);
+
+  const std::uint32_t offset =
+      pixelOffset != 0 ? pixelOffset : static_cast<std::uint32_t>(14 + info.size() + colourTable.size() + gap.size());
+  const std::uint32_t total =
+      static_cast<std::uint32_t>(14 + info.size() + colourTable.size() + gap.size() + pixels.size());
+  Bytes out;
+  PutU16(out, type);
+  PutU32(out, fileSize != 0 ? fileSize : total);
+  PutU16(out, reserved1);
+  PutU16(out, reserved2);
+  PutU32(out, offset);
+  out.insert(out.end(), info.begin(), info.end());
+  out.insert(out.end(), colourTable.begin(), colourTable.end());
+  out.insert(out.end(), gap.begin(), gap.end());
+  out.insert(out.end(), pixels.begin(), pixels.end());
+  return out;
+}
+
+Bytes GrayColourTable(int count) {
+  Bytes table;
+  for (int i = 0; i < count; ++i) {
+    const auto level = static_cast<std::uint8_t>(i);
+    table.insert(table.end(), {level, level, level, 0});
+  }
+  return table;
+}
+
+namespace {
+
+// Stores rows given from the top in file order, each padded to 4 bytes.
+Bytes StoreRows(const Bytes& rows, std::size_t rowBytes, std::int32_t height, bool topDown) {
+  const std::size_t stride = (rowBytes + 3) / 4 * 4;
+  Bytes stored;
+  for (std::int32_t i = 0; i < height; ++i) {
+    const std::int32_t row = topDown ? i : height - 1 - i;
+    const auto start = rows.begin() + static_cast<std::ptrdiff_t>(row * rowBytes);
+    stored.insert(stored.end(), start, start + static_cast<std::ptrdiff_t>(rowBytes));
+    stored.resize(stored.size() + stride - rowBytes, 0);
+  }
+  return stored;
+}
+
+}  // namespace
+
+BmpFile Make24(std::int32_t width, std::int32_t height, const Bytes& bgr, bool topDown) {
+  BmpFile file;
+  file.width = width;
+  file.height = topDown ? -height : height;
+  file.bitCount = 24;
+  file.pixels = StoreRows(bgr, 3 * static_cast<std::size_t>(width), height, topDown);
+  file.imageSize = static_cast<std::uint32_t>(file.pixels.size());
+  return file;
+}
+
+BmpFile Make8(std::int32_t width, std::int32_t height, const Bytes& indices, bool topDown, const Bytes& colourTable) {
+  BmpFile file;
+  file.width = width;
+  file.height = topDown ? -height : height;
+  file.bitCount = 8;
+  file.colourTable = colourTable;
+  file.coloursUsed = colourTable.size() / 4 == 256 ? 0 : static_cast<std::uint32_t>(colourTable.size() / 4);
+  file.pixels = StoreRows(indices, static_cast<std::size_t>(width), height, topDown);
+  file.imageSize = static_cast<std::uint32_t>(file.pixels.size());
+  return file;
+}
+
+Bytes RandomBytes(std::size_t count, std::uint32_t seed) {
+  Bytes bytes(count);
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (auto& byte : bytes) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    byte = static_cast<std::uint8_t>(state >> 11);
+  }
+  return bytes;
+}
+
+Bytes GrayToBgr(const Bytes& gray) {
+  Bytes bgr;
+  bgr.reserve(3 * gray.size());
+  for (std::uint8_t level : gray) bgr.insert(bgr.end(), {level, level, level});
+  return bgr;
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
+}
+
+}  // namespace bmptest
