@@ -4,6 +4,7 @@
 
 #include "image/BmpHeaders.h"
 #include "image/BmpImage.h"
+#include "platform/File.h"
 
 namespace tamrovi {
 namespace {
@@ -62,7 +63,7 @@ int CBmpImage::SaveBmp24(const char* path) const noexcept {
   bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
   bool written = WriteBytes(out, headers, sizeof headers) && WritePixels(out, *this);
   written = std::fclose(out) == 0 && written;
-  if (!written) std::remove(path);
+  if (!written) DiscardPartialFile(path);
   return written ? 1 : 0;
 }
 

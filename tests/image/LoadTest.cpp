@@ -1,1 +1,240 @@
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <set>
+
+#include "image/BmpImage.h"
+#include "support/ImageFixture.h"
+
+namespace tamrovi {
+namespace {
+
+using bmptest::Bytes;
+using bmptest::BmpFile;
+
+class LoadTest : public ::testing::Test {
+ protected:
+  int Load(const BmpFile& file) { return bmptest::LoadBytes(image, dir, file.Build()); }
+  int Load(const Bytes& bytes) { return bmptest::LoadBytes(image, dir, bytes); }
+
+  bmptest::TempDir dir;
+  CBmpImage image;
+};
+
+void ExpectEmpty(const CBmpImage& image) {
+  EXPECT_EQ(image.m_width, 0);
+  EXPECT_EQ(image.m_height, 0);
+  EXPECT_EQ(image.m_pDib, nullptr);
+  EXPECT_FALSE(image.m_palette.HasPalette());
+  for (int i = 0; i < kMaxRows; ++i) {
+    ASSERT_EQ(image.m_rgbRows[i], nullptr) << i;
+    ASSERT_EQ(image.m_grayRows[i], nullptr) << i;
+  }
+}
+
+TEST_F(LoadTest, ColourRowsHoldThePictureFromTheTop) {
+  // Width 5: 15 bytes of pixels and 1 byte of padding a stored row.
+  const Bytes bgr = bmptest::RandomBytes(5 * 3 * 3, 1);
+  for (bool topDown : {false, true}) {
+    SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+    ASSERT_EQ(Load(bmptest::Make24(5, 3, bgr, topDown)), 1);
+    EXPECT_EQ(image.m_is24Bit, 1);
+    EXPECT_EQ(image.m_width, 5);
+    EXPECT_EQ(image.m_height, 3) << "the row count is positive in both storage orders";
+    EXPECT_EQ(image.m_isTopDown, topDown ? 1 : 0);
+    EXPECT_EQ(image.m_nColors, 0);
+    EXPECT_FALSE(image.m_palette.HasPalette());
+    EXPECT_EQ(bmptest::PictureBgr(image), bgr);
+    EXPECT_EQ(image.m_grayRows[0], nullptr) << "only one row table is filled";
+    EXPECT_EQ(image.m_rgbRows[3], nullptr);
+  }
+}
+
+TEST_F(LoadTest, BytePlaneRowsFollowTheFileStrideInEitherOrder) {
+  // Widths that are not a multiple of 4 are where addressing by the width
+  // instead of the stride would shear the picture.
+  for (std::int32_t width : {1, 2, 3, 4, 5, 7, 13}) {
+    for (bool topDown : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "width " << width << (topDown ? " top-down" : " bottom-up"));
+      const Bytes indices = bmptest::RandomBytes(static_cast<std::size_t>(width) * 4, width);
+      ASSERT_EQ(Load(bmptest::Make8(width, 4, indices, topDown)), 1);
+      EXPECT_EQ(image.m_is24Bit, 0);
+      EXPECT_EQ(image.BytePlaneStride(), (width + 3) / 4 * 4);
+      EXPECT_EQ(bmptest::BytePlane(image), indices);
+      for (std::int32_t row = 0; row < 4; ++row) {
+        EXPECT_EQ(Bytes(image.m_grayRows[row], image.m_grayRows[row] + width),
+                  Bytes(indices.begin() + row * width, indices.begin() + (row + 1) * width));
+      }
+    }
+  }
+}
+
+TEST_F(LoadTest, ColourCountFollowsBitCountAndColoursUsed) {
+  BmpFile file = bmptest::Make8(4, 1, {0, 1, 2, 3});
+  ASSERT_EQ(Load(file), 1);
+  EXPECT_EQ(image.m_nColors, 256);
+  EXPECT_EQ(image.m_palette.EntryCount(), 256);
+
+  file.colourTable = bmptest::GrayColourTable(16);
+  file.coloursUsed = 16;
+  file.colourTable[4 * 3 + 2] = 200;  // entry 3's red
+  ASSERT_EQ(Load(file), 1);
+  EXPECT_EQ(image.m_nColors, 16);
+  ASSERT_EQ(image.m_palette.EntryCount(), 16);
+  EXPECT_EQ(image.m_palette.Version(), 0x300);
+  EXPECT_EQ(image.m_palette.Entry(3).red, 200);
+  EXPECT_EQ(image.m_palette.Entry(3).green, 3);
+  EXPECT_EQ(image.m_palette.Entry(3).flags, 0);
+}
+
+TEST_F(LoadTest, LargerHeadersAndGapsMoveTheTableAndThePixels) {
+  for (std::uint32_t headerSize : {40u, 52u, 56u, 108u, 124u}) {
+    SCOPED_TRACE(headerSize);
+    BmpFile file = bmptest::Make8(3, 2, {1, 2, 3, 4, 5, 6}, false, bmptest::GrayColourTable(8));
+    file.colourTable[4 * 5] = 99;  // entry 5's blue
+    file.headerSize = headerSize;
+    file.gap = Bytes(7, 0xEE);
+    ASSERT_EQ(Load(file), 1);
+    EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(image.m_pColors), image.m_pDib + headerSize);
+    EXPECT_EQ(image.m_pColors[5].blue, 99);
+    EXPECT_EQ(image.m_pBits, image.m_pDib + headerSize + 4 * 8 + 7);
+    EXPECT_EQ(bmptest::BytePlane(image), (Bytes{1, 2, 3, 4, 5, 6}));
+  }
+}
+
+TEST_F(LoadTest, WhatAShortFileDoesNotHoldReadsAsZero) {
+  const Bytes bgr = bmptest::RandomBytes(4 * 3 * 3, 2);
+  BmpFile colour = bmptest::Make24(4, 3, bgr);
+  colour.pixels.resize(12 + 5);  // the bottom row and 5 bytes of the next
+  ASSERT_EQ(Load(colour), 1);
+  Bytes expected(bgr.size(), 0);
+  std::copy(bgr.begin() + 24, bgr.end(), expected.begin() + 24);
+  std::copy(bgr.begin() + 12, bgr.begin() + 17, expected.begin() + 12);
+  EXPECT_EQ(bmptest::PictureBgr(image), expected);
+
+  BmpFile gray = bmptest::Make8(5, 3, Bytes(15, 9));
+  gray.pixels.resize(8 + 2);  // one stored row of 8 bytes and 2 of the next
+  ASSERT_EQ(Load(gray), 1);
+  EXPECT_EQ(bmptest::BytePlane(image), (Bytes{0, 0, 0, 0, 0, 9, 9, 0, 0, 0, 9, 9, 9, 9, 9}));
+  EXPECT_GE(image.m_dibSize, image.m_pBits - image.m_pDib + 3 * 8) << "the byte plane is whole in memory";
+}
+
+TEST_F(LoadTest, RowLimitHoldsInBothStorageOrders) {
+  struct Case {
+    std::int32_t height;
+    int loaded;
+  } const cases[] = {{1600, 1}, {-1600, 1}, {1601, 0}, {-1601, 0}, {INT_MIN, 0}, {INT_MAX, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.height);
+    BmpFile file = bmptest::Make8(1, 1, {0});
+    file.height = c.height;
+    file.pixels.assign(4 * 1600, 0x11);
+    CBmpImage fresh;
+    EXPECT_EQ(bmptest::LoadBytes(fresh, dir, file.Build()), c.loaded);
+    if (c.loaded) {
+      EXPECT_EQ(fresh.m_height, 1600);
+    } else {
+      EXPECT_EQ(fresh.m_loadError, BmpLoadError::kTooTall);
+      ExpectEmpty(fresh);
+    }
+  }
+}
+
+// One refusal a row: the file, what is wrong with it, and the reason given.
+struct Refusal {
+  const char* what;
+  Bytes bytes;
+  BmpLoadError error;
+};
+
+std::vector<Refusal> Refusals() {
+  const BmpFile good = bmptest::Make8(4, 2, Bytes(8, 1));
+  auto with = [&](auto change) {
+    BmpFile file = good;
+    change(file);
+    return file.Build();
+  };
+  Bytes truncatedHeaders = good.Build();
+  truncatedHeaders.resize(53);
+  return {
+      {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, BmpLoadError::kNoSignature},
+      {"empty file", Bytes{}, BmpLoadError::kNoSignature},
+      {"wrong signature", with([](BmpFile& f) { f.type = 0x4142; }), BmpLoadError::kNoSignature},
+      {"53 bytes", truncatedHeaders, BmpLoadError::kTooShort},
+      {"header size 12", with([](BmpFile& f) { f.headerSize = 12; }), BmpLoadError::kInfoHeaderTooSmall},
+      {"header size 39", with([](BmpFile& f) { f.headerSize = 39; }), BmpLoadError::kInfoHeaderTooSmall},
+      {"header past end", with([](BmpFile& f) { f.headerSize = 1u << 30; }), BmpLoadError::kInfoHeaderPastEnd},
+      {"RLE8", with([](BmpFile& f) { f.compression = 1; }), BmpLoadError::kUnsupportedCompression},
+      {"bit fields", with([](BmpFile& f) { f.compression = 3; }), BmpLoadError::kUnsupportedCompression},
+      {"4-bit", with([](BmpFile& f) { f.bitCount = 4; }), BmpLoadError::kUnsupportedBitCount},
+      {"32-bit", with([](BmpFile& f) { f.bitCount = 32; }), BmpLoadError::kUnsupportedBitCount},
+      {"0-bit", with([](BmpFile& f) { f.bitCount = 0; }), BmpLoadError::kUnsupportedBitCount},
+      {"negative width", with([](BmpFile& f) { f.width = -4; }), BmpLoadError::kNegativeWidth},
+      {"width 32769", with([](BmpFile& f) { f.width = 32769; }), BmpLoadError::kTooWide},
+      {"width 0", with([](BmpFile& f) { f.width = 0; }), BmpLoadError::kNoPixels},
+      {"height 0", with([](BmpFile& f) { f.height = 0; }), BmpLoadError::kNoPixels},
+      {"colours used 65536", with([](BmpFile& f) { f.coloursUsed = 65536; }), BmpLoadError::kTooManyColours},
+      {"colours used 2^31", with([](BmpFile& f) { f.coloursUsed = 0x80000000u; }), BmpLoadError::kTooManyColours},
+      {"table past end", with([](BmpFile& f) { f.coloursUsed = 300; }), BmpLoadError::kColourTablePastEnd},
+      {"short table", with([](BmpFile& f) { f.colourTable.resize(16); }), BmpLoadError::kColourTablePastEnd},
+      {"pixels inside headers", with([](BmpFile& f) { f.pixelOffset = 53; }), BmpLoadError::kBadPixelOffset},
+      {"pixels past end", with([](BmpFile& f) { f.pixelOffset = 1u << 20; }), BmpLoadError::kBadPixelOffset},
+  };
+}
+
+TEST_F(LoadTest, RefusedFilesLeaveAnEmptyObjectEmpty) {
+  for (const Refusal& refusal : Refusals()) {
+    SCOPED_TRACE(refusal.what);
+    EXPECT_EQ(Load(refusal.bytes), 0);
+    EXPECT_EQ(image.m_loadError, refusal.error);
+    ExpectEmpty(image);
+  }
+}
+
+TEST_F(LoadTest, RefusedFilesLeaveALoadedObjectAsItWas) {
+  const Bytes bgr = bmptest::RandomBytes(2 * 2 * 3, 3);
+  for (const Refusal& refusal : Refusals()) {
+    SCOPED_TRACE(refusal.what);
+    ASSERT_EQ(Load(bmptest::Make24(2, 2, bgr)), 1);
+    EXPECT_EQ(bmptest::LoadBytes(image, dir, refusal.bytes, "refused.bmp"), 0);
+    EXPECT_EQ(image.m_width, 2);
+    EXPECT_EQ(bmptest::PictureBgr(image), bgr);
+  }
+}
+
+TEST_F(LoadTest, FilesThatCannotBeOpenedAreRefused) {
+  EXPECT_EQ(image.LoadBmp(nullptr), 0);
+  EXPECT_EQ(image.m_loadError, BmpLoadError::kCannotOpen);
+  EXPECT_EQ(image.LoadBmp(dir.File("missing.bmp").c_str()), 0);
+  EXPECT_EQ(image.m_loadError, BmpLoadError::kCannotOpen);
+  EXPECT_EQ(image.m_loadSystemError, ENOENT);
+  EXPECT_EQ(image.LoadBmp(dir.Path().c_str()), 0);
+  EXPECT_EQ(image.m_loadError, BmpLoadError::kNotRegularFile);
+  EXPECT_EQ(image.LoadBmp("bad-\xFF-utf8.bmp"), 0);
+  EXPECT_EQ(image.m_loadError, BmpLoadError::kCannotOpen);
+  ExpectEmpty(image);
+}
+
+TEST_F(LoadTest, EveryRefusalHasItsOwnWords) {
+  std::set<std::string> phrases;
+  for (int e = static_cast<int>(BmpLoadError::kNone); e <= static_cast<int>(BmpLoadError::kOutOfMemory); ++e) {
+    phrases.insert(DescribeLoadError(static_cast<BmpLoadError>(e)));
+  }
+  EXPECT_EQ(phrases.size(), static_cast<std::size_t>(BmpLoadError::kOutOfMemory) + 1);
+  EXPECT_STREQ(DescribeLoadError(BmpLoadError::kNoSignature), "not a BMP file (no BM signature)");
+}
+
+TEST_F(LoadTest, ASecondLoadReplacesEverythingTheFirstHeld) {
+  ASSERT_EQ(Load(bmptest::Make24(3, 5, Bytes(45, 1))), 1);
+  ASSERT_EQ(Load(bmptest::Make8(2, 2, {1, 2, 3, 4})), 1);
+  EXPECT_EQ(image.m_is24Bit, 0);
+  for (int row = 0; row < kMaxRows; ++row) ASSERT_EQ(image.m_rgbRows[row], nullptr) << row;
+  ASSERT_EQ(Load(bmptest::Make24(1, 1, {7, 8, 9})), 1);
+  for (int row = 0; row < kMaxRows; ++row) ASSERT_EQ(image.m_grayRows[row], nullptr) << row;
+  EXPECT_FALSE(image.m_palette.HasPalette()) << "the 8-bit picture's palette went with it";
+  EXPECT_EQ(bmptest::PictureBgr(image), (Bytes{7, 8, 9}));
+}
+
+}  // namespace
+}  // namespace tamrovi

@@ -1,1 +1,52 @@
 #include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/TextConversion.h"
+
+namespace tamrovi {
+namespace {
+
+TEST(TextConversionTest, EveryPathSurvivesTheRoundTrip) {
+  const std::u16string paths[] = {
+      u"", u"plain.bmp", u"/tmp/caf\u00e9/\u00fcber.bmp", u"\u65e5\u672c\u8a9e.bmp",
+      u"emoji-\U0001F600.bmp",  // a surrogate pair
+      u"\u00ff\u0100\u07ff\u0800\uffff",
+  };
+  for (const std::u16string& path : paths) {
+    const CNarrowText narrow = WideToNarrow(path.c_str());
+    ASSERT_TRUE(narrow);
+    const CWideText wide = NarrowToWide(narrow.Get());
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(std::u16string(wide.Get()), path);
+  }
+}
+
+TEST(TextConversionTest, NarrowIsUtf8) {
+  const CNarrowText narrow = WideToNarrow(u"\u00e9\U0001F600");
+  ASSERT_TRUE(narrow);
+  EXPECT_EQ(std::string(narrow.Get()), "\xC3\xA9\xF0\x9F\x98\x80");
+}
+
+TEST(TextConversionTest, MalformedTextDoesNotConvert) {
+  const char16_t loneHigh[] = {u'a', 0xD800, u'b', 0};
+  const char16_t loneLow[] = {0xDC00, 0};
+  const char16_t highAtEnd[] = {u'a', 0xDBFF, 0};
+  for (const char16_t* text : {loneHigh, loneLow, highAtEnd}) EXPECT_FALSE(WideToNarrow(text));
+
+  for (const char* text : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "ab\x80"}) {
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(NarrowToWide(text)) << "truncated, overlong, surrogate, too large or stray bytes";
+  }
+  EXPECT_FALSE(WideToNarrow(nullptr));
+  EXPECT_FALSE(NarrowToWide(nullptr));
+}
+
+TEST(TextConversionTest, WideLengthCountsCodeUnits) {
+  EXPECT_EQ(WideLength(nullptr), 0u);
+  EXPECT_EQ(WideLength(u""), 0u);
+  EXPECT_EQ(WideLength(u"a\U0001F600"), 3u);
+}
+
+}  // namespace
+}  // namespace tamrovi

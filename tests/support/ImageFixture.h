@@ -1,0 +1,31 @@
+// Loading crafted files into an image object, for the image, filter and
+// analysis suites.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/BmpImage.h"
+#include "support/BmpBuilder.h"
+#include "support/TempDir.h"
+
+namespace bmptest {
+
+// Writes `bytes` to a file in `dir` and loads it into `image`; returns what
+// LoadBmp returned.
+int LoadBytes(tamrovi::CBmpImage& image, const TempDir& dir, const Bytes& bytes,
+              const std::string& name = "input.bmp");
+
+// The picture held by a loaded image as B, G, R bytes per pixel, rows from the
+// top, whichever layout holds it (byte-plane pixels through the colour table,
+// as they are written).
+Bytes PictureBgr(const tamrovi::CBmpImage& image);
+
+// The byte plane of a loaded 8-bit picture, rows from the top, unpadded.
+Bytes BytePlane(const tamrovi::CBmpImage& image);
+
+// The result of LoadBmp, filter code and SaveBmp24 on `input`: what one
+// BMPFilters call writes.
+Bytes FilterThroughCore(const TempDir& dir, const Bytes& input, std::int32_t code);
+
+}  // namespace bmptest
