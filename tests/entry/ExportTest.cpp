@@ -1,1 +1,142 @@
+// The export end to end, through the real shared library.
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "support/BmpBuilder.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using bmptest::Bytes;
+using ExportFunction = std::int32_t (*)(const char16_t*, const char16_t*, std::int32_t);
+
+class ExportTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_library = dlopen(TAMROVI_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(s_library, nullptr) << dlerror();
+    s_export = reinterpret_cast<ExportFunction>(dlsym(s_library, "BMPFilters"));
+    ASSERT_NE(s_export, nullptr);
+  }
+  static void TearDownTestSuite() { dlclose(s_library); }
+
+  static std::u16string Wide(const std::string& utf8) {
+    // Test paths are ASCII but for the one test that spells its own.
+    return std::u16string(utf8.begin(), utf8.end());
+  }
+
+  // Writes `input`, calls the export and returns the output file's bytes.
+  Bytes Call(const Bytes& input, std::int32_t code) {
+    bmptest::WriteFile(dir.File("in.bmp"), input);
+    EXPECT_EQ(s_export(Wide(dir.File("in.bmp")).c_str(), Wide(dir.File("out.bmp")).c_str(), code), 999);
+    return bmptest::ReadFile(dir.File("out.bmp"));
+  }
+
+  static inline void* s_library = nullptr;
+  static inline ExportFunction s_export = nullptr;
+  bmptest::TempDir dir;
+};
+
+const Bytes kHeadersOnly = bmptest::Make24(0, 0, {}).Build();
+
+TEST_F(ExportTest, ExportsExactlyOneSymbol) {
+  const bmptest::ProcessResult nm = bmptest::RunProcess("/usr/bin/nm", {"-D", "--defined-only", TAMROVI_LIBRARY_PATH});
+  ASSERT_EQ(nm.exitStatus, 0) << nm.err;
+  std::set<std::string> symbols;
+  std::istringstream lines(nm.out);
+  std::string address, type, name;
+  while (lines >> address >> type >> name) symbols.insert(name);
+  EXPECT_EQ(symbols, std::set<std::string>{"BMPFilters"});
+
+  const bmptest::ProcessResult objdump = bmptest::RunProcess("/usr/bin/objdump", {"-p", TAMROVI_LIBRARY_PATH});
+  EXPECT_NE(objdump.out.find("SONAME               libtamrovibmpfilters.so.1"), std::string::npos);
+}
+
+TEST_F(ExportTest, UnlistedCodesWriteThePictureBack) {
+  const Bytes bgr = bmptest::RandomBytes(5 * 4 * 3, 11);
+  const Bytes expected = bmptest::Make24(5, 4, bgr).Build();
+  for (std::int32_t code : {0, 8, -1, 1000, INT32_MIN}) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(Call(expected, code), expected);
+  }
+  bmptest::BmpFile unusual = bmptest::Make24(5, 4, bgr, true);
+  unusual.headerSize = 124;
+  EXPECT_EQ(Call(unusual.Build(), 0), expected) << "a top-down file with a 124-byte header";
+  EXPECT_EQ(Call(bmptest::Make8(5, 4, bgr).Build(), 0),
+            bmptest::Make24(5, 4, bmptest::GrayToBgr(Bytes(bgr.begin(), bgr.begin() + 20))).Build())
+      << "an 8-bit gray file comes out as the same picture in 24-bit";
+}
+
+TEST_F(ExportTest, RefusedInputsGiveTheHeadersAlone) {
+  bmptest::BmpFile tall = bmptest::Make8(1, 1, {0});
+  tall.height = 1601;
+  bmptest::BmpFile badTable = bmptest::Make8(2, 2, Bytes(4, 0));
+  badTable.coloursUsed = 70000;
+  const Bytes refused[] = {Bytes{'n', 'o'}, tall.Build(), badTable.Build(), Bytes(53, 'B')};
+  for (const Bytes& input : refused) EXPECT_EQ(Call(input, 5), kHeadersOnly);
+
+  const std::u16string out = Wide(dir.File("out.bmp"));
+  EXPECT_EQ(s_export(nullptr, out.c_str(), 1), 999);
+  EXPECT_EQ(bmptest::ReadFile(dir.File("out.bmp")), kHeadersOnly);
+  EXPECT_EQ(s_export(Wide(dir.File("missing.bmp")).c_str(), out.c_str(), 1), 999);
+  EXPECT_EQ(bmptest::ReadFile(dir.File("out.bmp")), kHeadersOnly);
+  const char16_t unpaired[] = {u'/', 0xDC00, 0};
+  EXPECT_EQ(s_export(unpaired, out.c_str(), 1), 999);
+  EXPECT_EQ(bmptest::ReadFile(dir.File("out.bmp")), kHeadersOnly);
+}
+
+TEST_F(ExportTest, OutputsThatCannotBeNamedAreNotWritten) {
+  bmptest::WriteFile(dir.File("in.bmp"), bmptest::Make24(1, 1, {1, 2, 3}).Build());
+  const std::u16string in = Wide(dir.File("in.bmp"));
+  EXPECT_EQ(s_export(in.c_str(), nullptr, 0), 999);
+  const std::u16string unpaired = Wide(dir.File("out")) + char16_t{0xD800} + u".bmp";
+  EXPECT_EQ(s_export(in.c_str(), unpaired.c_str(), 0), 999);
+  EXPECT_EQ(s_export(in.c_str(), Wide(dir.File("no/folder.bmp")).c_str(), 0), 999);
+  EXPECT_EQ(s_export(nullptr, nullptr, 0), 999);
+}
+
+TEST_F(ExportTest, NonAsciiPathsArriveIntact) {
+  const std::string name = "bild-\xC3\xA4-\xE6\x97\xA5\xE6\x9C\xAC-\xF0\x9F\x98\x80.bmp";
+  const std::u16string wideName = u"bild-\u00e4-\u65e5\u672c-\U0001F600.bmp";
+  const Bytes picture = bmptest::Make24(2, 1, {1, 2, 3, 4, 5, 6}).Build();
+  bmptest::WriteFile(dir.File(name), picture);
+  const std::u16string in = Wide(dir.Path() + "/") + wideName;
+  const std::u16string out = Wide(dir.Path() + "/") + u"aus-\u00df.bmp";
+  EXPECT_EQ(s_export(in.c_str(), out.c_str(), 0), 999);
+  EXPECT_EQ(bmptest::ReadFile(dir.File("aus-\xC3\x9F.bmp")), picture);
+}
+
+TEST_F(ExportTest, AnInputMayBeItsOwnOutput) {
+  const Bytes picture = bmptest::Make24(3, 2, bmptest::RandomBytes(18, 5)).Build();
+  bmptest::WriteFile(dir.File("same.bmp"), picture);
+  const std::u16string path = Wide(dir.File("same.bmp"));
+  EXPECT_EQ(s_export(path.c_str(), path.c_str(), 0), 999);
+  EXPECT_EQ(bmptest::ReadFile(dir.File("same.bmp")), picture);
+}
+
+TEST_F(ExportTest, ConcurrentCallsKeepToThemselves) {
+  constexpr int kThreads = 4;
+  std::vector<Bytes> pictures;
+  for (int t = 0; t < kThreads; ++t) {
+    pictures.push_back(bmptest::Make24(64, 48, bmptest::RandomBytes(64 * 48 * 3, 100 + t)).Build());
+    bmptest::WriteFile(dir.File("in" + std::to_string(t) + ".bmp"), pictures.back());
+  }
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      const std::u16string in = Wide(dir.File("in" + std::to_string(t) + ".bmp"));
+      const std::u16string out = Wide(dir.File("out" + std::to_string(t) + ".bmp"));
+      for (int repeat = 0; repeat < 10; ++repeat) s_export(in.c_str(), out.c_str(), 0);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(bmptest::ReadFile(dir.File("out" + std::to_string(t) + ".bmp")), pictures[t]);
+}
+
+}  // namespace
