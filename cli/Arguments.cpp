@@ -14,6 +14,20 @@ bool IsNegativeNumber(std::string_view text) {
   return true;
 }
 
+// A job count: a whole number from 1 to kMaxJobs.
+bool ParseJobCount(std::string_view text, int& jobs) {
+  constexpr int kMaxJobs = 1024;  // far more threads than any machine has cores
+  int value = 0;
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+    if (value > kMaxJobs) return false;
+  }
+  jobs = value;
+  return value >= 1;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -52,6 +66,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     } else if (name == "--plot") {
       if (!takeValue() || value.empty()) line.error = "--plot needs a file name";
       else line.plotPath = value;
+    } else if (name == "--jobs" || name == "-j") {
+      if (!takeValue() || !ParseJobCount(value, line.jobs)) line.error = "--jobs needs a whole number from 1 to 1024";
     } else {
       line.error = "unknown option " + std::string(argument);
     }

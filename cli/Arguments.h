@@ -14,6 +14,7 @@ struct CommandLine {
   bool list = false;
   bool keepFormat = false;
   std::string plotPath;  // histogram --plot
+  int jobs = 0;          // batch --jobs; 0 = one per core
   std::string error;     // non-empty when the line could not be understood
 };
 

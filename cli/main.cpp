@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/Arguments.h"
+#include "cli/Batch.h"
 #include "cli/Commands.h"
 #include "cli/Demo.h"
 #include "module/ModuleVersion.h"
@@ -11,6 +12,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: bmpfilters [--keep-format] INPUT OUTPUT FILTER\n"
+    "       bmpfilters batch [--jobs N] [--keep-format] FILTER OUTDIR INPUT...\n"
     "       bmpfilters demo [DIR]\n"
     "       bmpfilters --list | --help | --version\n"
     "\n"
@@ -19,6 +21,9 @@ constexpr char kUsage[] =
     "  none 0, outline 1, roberts 2, laplace 3, whiten-dark 4 (and 6), flip 5, window 7;\n"
     "any other code writes the picture as read.\n"
     "\n"
+    "  batch FILTER OUTDIR INPUT...\n"
+    "                 filter many files, one output each in OUTDIR under the input's\n"
+    "                 name, on every core (--jobs N to choose); exit 1 if any failed\n"
     "  demo [DIR]     draw the built-in picture into DIR (default demo-out), run\n"
     "                 every filter on its 24-bit and 8-bit forms, and make a contact sheet\n"
     "  --list         list the filter codes\n"
@@ -52,6 +57,10 @@ int main(int argc, char** argv) {
   const auto& operands = line.operands;
   if (!operands.empty() && operands[0] == "demo" && operands.size() <= 2) {
     return RunDemo(operands.size() == 2 ? operands[1] : "demo-out");
+  }
+  if (!operands.empty() && operands[0] == "batch" && operands.size() >= 4) {
+    BatchRequest request{operands[1], operands[2], {operands.begin() + 3, operands.end()}, line.jobs, line.keepFormat};
+    return RunBatch(request);
   }
   if (operands.size() != 3) return UsageError("expected INPUT OUTPUT FILTER");
   return RunFilterCommand(operands[0], operands[1], operands[2], line.keepFormat);

@@ -1,6 +1,8 @@
 // The bmpfilters tool as a user runs it: exit statuses, messages, files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "image/BmpImage.h"
 #include "support/ImageFixture.h"
 #include "support/Process.h"
@@ -130,6 +132,50 @@ TEST_F(CliTest, DemoWritesEveryFilterAndAContactSheet) {
   ASSERT_EQ(picture8.LoadBmp((demo + "/picture-8bit.bmp").c_str()), 1);
   EXPECT_EQ(picture8.m_is24Bit, 0);
   EXPECT_EQ(picture8.m_nColors, 256);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CliTest, BatchWritesOneOutputPerInputAndNamesEachFailure) {
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 6; ++i) {
+    inputs.push_back(dir.File("pic" + std::to_string(i) + ".bmp"));
+    bmptest::WriteFile(inputs.back(), bmptest::Make24(7, 3 + i, bmptest::RandomBytes(21 * (3 + i), i)).Build());
+  }
+  bmptest::WriteFile(dir.File("broken.bmp"), Bytes{'B', 'M', 1});
+  ::mkdir(dir.File("other").c_str(), 0700);
+  bmptest::WriteFile(dir.File("other/pic0.bmp"), picture);
+
+  for (const char* jobs : {"1", "2", "5"}) {
+    SCOPED_TRACE(jobs);
+    const std::string outdir = dir.File(std::string("out-") + jobs);
+    std::vector<std::string> arguments = {"batch", "--jobs", jobs, "laplace", outdir};
+    arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+    arguments.push_back(dir.File("broken.bmp"));
+    arguments.push_back(dir.File("other/pic0.bmp"));
+    const bmptest::ProcessResult run = Cli(arguments);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "batch: 6 of 8 files written to " + outdir + ", 2 failed\n");
+    EXPECT_EQ(run.err, dir.File("broken.bmp") + ": truncated BMP file (shorter than its 54-byte headers)\n" +
+                           dir.File("other/pic0.bmp") +
+                           ": an earlier input has the same file name; its output would be overwritten\n");
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_EQ(bmptest::ReadFile(outdir + "/pic" + std::to_string(i) + ".bmp"),
+                bmptest::FilterThroughCore(dir, bmptest::ReadFile(inputs[i]), 3));
+    }
+    EXPECT_FALSE(bmptest::FileExists(outdir + "/broken.bmp"));
+  }
+}
+
+TEST_F(CliTest, BatchOfGoodFilesExitsWithZero) {
+  const bmptest::ProcessResult run = Cli({"batch", "flip", dir.File("out"), In(), "-j", "2"});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "") << "no progress bar when stderr is not a terminal";
+  EXPECT_EQ(bmptest::ReadFile(dir.File("out/in.bmp")), bmptest::FilterThroughCore(dir, picture, 5));
+  EXPECT_EQ(Cli({"batch", "flip", dir.File("out"), In(), "--jobs", "0"}).exitStatus, 2);
+  EXPECT_EQ(Cli({"batch", "sharpen", dir.File("out"), In()}).exitStatus, 2);
 }
 
 }  // namespace
