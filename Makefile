@@ -2,6 +2,7 @@
 #   make demo       build, then run every filter on the built-in picture (demo-out/)
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
+#   make bench      benchmarks (Google Benchmark); BENCH_FILTER=regex picks some
 #   make clean
 # WERROR=1 turns compiler warnings into errors (CI sets it).
 
@@ -11,7 +12,7 @@ JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
 
-.PHONY: all build demo test sanitize clean
+.PHONY: all build demo test sanitize bench clean
 
 all: build
 
@@ -31,5 +32,13 @@ sanitize:
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
+BENCH_DIR    ?= build-bench
+BENCH_FILTER ?= .
+
+bench:
+	cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTAMROVI_BUILD_TESTS=OFF -DTAMROVI_BUILD_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	./$(BENCH_DIR)/bench/image_bench --benchmark_filter='$(BENCH_FILTER)' --benchmark_min_time=0.2
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) demo-out
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) demo-out
