@@ -2,16 +2,18 @@
 #   make demo       build, then run every filter on the built-in picture (demo-out/)
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
+#   make install    build, then install into PREFIX (default /usr/local; DESTDIR is honoured)
 #   make clean
 # WERROR=1 turns compiler warnings into errors (CI sets it).
 
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
+PREFIX       ?= /usr/local
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
 
-.PHONY: all build demo test sanitize clean
+.PHONY: all build demo test sanitize install clean
 
 all: build
 
@@ -30,6 +32,9 @@ sanitize:
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) demo-out
