@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
   printf("BMPFilters returned %ld\n", (long)result);
   const long size = FileSize(argv[2]);
   if (size < 0) {
-    printf("%s was not written\n", argv[2]);
+    printf("the output '%s' was not written\n", argv[2]);
   } else {
     printf("%s: %ld bytes%s\n", argv[2], size, size == 54 ? " (headers only: the input was missing or refused)" : "");
   }

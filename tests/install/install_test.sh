@@ -38,6 +38,8 @@ bytes_in() {
   wc -c <"$1" | tr -d ' '
 }
 
+command -v pkg-config >/dev/null 2>&1 || fail "pkg-config is needed to build the C example against the install"
+
 echo "-- installing into $prefix"
 cmake --install "$build_dir" --prefix "$prefix" >"$work/install.log" || {
   cat "$work/install.log" >&2

@@ -36,7 +36,8 @@ for word in $options $commands $filters; do
     failures=$((failures + 1))
   fi
 done
-for option in $(grep -oE -- '--[a-z][a-z0-9-]*' <<<"$text" | sort -u); do
+documented=$(grep -oE -- '--[a-z][a-z0-9-]*' <<<"$text" | sort -u)
+for option in $documented; do
   if ! grep -qxF -- "$option" <<<"$options"; then
     echo "FAIL: $page documents $option, which bmpfilters --help does not show" >&2
     failures=$((failures + 1))
