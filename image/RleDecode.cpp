@@ -43,7 +43,7 @@ class CRleCanvas {
   }
 
   // False when the move leaves the picture: nothing after it could be written.
-  bool Move(unsigned dx, unsigned dy) {
+  bool Move(int dx, int dy) {
     m_x += dx;
     m_y += dy;
     return m_x <= m_storedWidth && m_y < m_height;

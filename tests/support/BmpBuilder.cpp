@@ -118,12 +118,6 @@ BmpFile Make8(std::int32_t width, std::int32_t height, const Bytes& indices, boo
   return file;
 }
 
-Bytes Words(std::initializer_list<std::uint32_t> words) {
-  Bytes bytes;
-  for (std::uint32_t word : words) PutU32(bytes, word);
-  return bytes;
-}
-
 namespace {
 
 // One row of pixel values as stored, padded to 4 bytes.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -67,9 +66,6 @@ BmpFile Make24(std::int32_t width, std::int32_t height, const Bytes& bgr, bool t
 // unpadded. The colour table defaults to 256 grays.
 BmpFile Make8(std::int32_t width, std::int32_t height, const Bytes& indices, bool topDown = false,
               const Bytes& colourTable = GrayColourTable());
-
-// Little-endian 32-bit words, e.g. bit-field masks.
-Bytes Words(std::initializer_list<std::uint32_t> words);
 
 // Stores `values`, one a pixel, rows from the top, as a BMP pixel array of
 // `bitCount` bits a pixel: below 8 bits packed with the leftmost pixel in the
