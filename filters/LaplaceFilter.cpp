@@ -25,22 +25,22 @@ int CentreTerm(const std::uint8_t* row, std::int32_t column) {
 // columns lack a neighbour and stay black.
 template <int kPixelBytes>
 void ComputeSigns(const CBmpImage& image, std::uint8_t* const* rows, CWorkTable& levels) {
-  const auto width = static_cast<std::size_t>(image.m_width);
-  const std::int32_t lastColumn = image.m_width - 1;
-  std::memset(levels.Row(0), kBlack, width);
-  std::memset(levels.Row(image.m_height - 1), kBlack, width);
-  for (std::int32_t row = 1; row + 1 < image.m_height; ++row) {
+  const std::int32_t width = image.m_width;
+  const std::int32_t height = image.m_height;
+  std::memset(levels.Row(0), kBlack, static_cast<std::size_t>(width));
+  std::memset(levels.Row(height - 1), kBlack, static_cast<std::size_t>(width));
+  for (std::int32_t row = 1; row + 1 < height; ++row) {
     const std::uint8_t* up = rows[row - 1];
     const std::uint8_t* centre = rows[row];
     const std::uint8_t* down = rows[row + 1];
     std::uint8_t* level = levels.Row(row);
     level[0] = kBlack;
-    for (std::int32_t column = 1; column < lastColumn; ++column) {
+    for (std::int32_t column = 1; column + 1 < width; ++column) {
       const int neighbours = GrayAt<kPixelBytes>(up, column) + GrayAt<kPixelBytes>(down, column) +
                              GrayAt<kPixelBytes>(centre, column - 1) + GrayAt<kPixelBytes>(centre, column + 1);
       level[column] = neighbours - CentreTerm<kPixelBytes>(centre, column) > 0 ? kWhite : kBlack;
     }
-    level[lastColumn] = kBlack;
+    level[width - 1] = kBlack;
   }
 }
 

@@ -11,10 +11,12 @@ constexpr int kDarkestLight = 200;
 
 template <int kPixelBytes>
 void MarkDarkPixels(const CBmpImage& image, CWorkTable& marks) {
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
+  const std::int32_t width = image.m_width;
+  const std::int32_t height = image.m_height;
+  for (std::int32_t row = 0; row < height; ++row) {
     const std::uint8_t* pixels = PictureRow<kPixelBytes>(image, row);
     std::uint8_t* mark = marks.Row(row);
-    for (std::int32_t column = 0; column < image.m_width; ++column) {
+    for (std::int32_t column = 0; column < width; ++column) {
       mark[column] = GrayAt<kPixelBytes>(pixels, column) <= kDarkestLight ? 1 : 0;
     }
   }
@@ -24,21 +26,25 @@ void MarkDarkPixels(const CBmpImage& image, CWorkTable& marks) {
 // a pixel's result depends on the picture as it was before the filter.
 template <int kPixelBytes>
 void RewriteInside(CBmpImage& image, const CWorkTable& marks) {
-  for (std::int32_t row = 1; row + 1 < image.m_height; ++row) {
+  const std::int32_t width = image.m_width;
+  const std::int32_t height = image.m_height;
+  for (std::int32_t row = 1; row + 1 < height; ++row) {
     const std::uint8_t* above = marks.Row(row - 1);
     const std::uint8_t* here = marks.Row(row);
     const std::uint8_t* below = marks.Row(row + 1);
     std::uint8_t* pixels = PictureRow<kPixelBytes>(image, row);
-    for (std::int32_t column = 1; column + 1 < image.m_width; ++column) {
-      if (!here[column]) {
-        SetLevel<kPixelBytes>(pixels, column, kBlack);
-        continue;
-      }
+    for (std::int32_t column = 1; column + 1 < width; ++column) {
       const std::int32_t left = column - 1;
       const std::int32_t right = column + 1;
+      const bool dark = here[column];
       const bool insideDarkRegion = above[left] & above[column] & above[right] & here[left] & here[right] &
                                     below[left] & below[column] & below[right];
-      if (insideDarkRegion) SetLevel<kPixelBytes>(pixels, column, kWhite);
+      // Every byte is stored, changed or not: a loop without a branch runs
+      // many pixels at a time.
+      std::uint8_t* pixel = pixels + kPixelBytes * column;
+      for (int byte = 0; byte < kPixelBytes; ++byte) {
+        pixel[byte] = !dark ? kBlack : insideDarkRegion ? kWhite : pixel[byte];
+      }
     }
   }
 }

@@ -4,6 +4,11 @@
 // one. Each pass is written once, with the pixel size as a template argument,
 // so that both layouts run the same rule and a gray picture gives the same
 // result in either.
+//
+// Passes copy the picture's width and height into locals before they loop: a
+// store through a byte pointer may, as far as the compiler knows, change any
+// field of the image object, and a bound it must read again on every pixel
+// keeps a loop from running many pixels at a time.
 #pragma once
 
 #include <cstdint>
@@ -40,14 +45,6 @@ int GrayAt(const std::uint8_t* row, std::int32_t column) noexcept {
   } else {
     return row[column];
   }
-}
-
-// Sets pixel `column` of `row` to the gray `level` (all three bytes of a
-// colour pixel).
-template <int kPixelBytes>
-void SetLevel(std::uint8_t* row, std::int32_t column, std::uint8_t level) noexcept {
-  std::uint8_t* pixel = row + kPixelBytes * column;
-  for (int byte = 0; byte < kPixelBytes; ++byte) pixel[byte] = level;
 }
 
 }  // namespace tamrovi

@@ -14,47 +14,53 @@ namespace {
 constexpr int kEdgeMagnitude = 50;
 constexpr int kEdgeMagnitudeSquared = kEdgeMagnitude * kEdgeMagnitude;
 
-// `rows` are the picture's rows as loaded, 0 = top. Each 2 x 2 block decides
-// the pixel at its top left; the last row and column have no block and stay
-// white.
+// The gray level of every pixel of `rows` (the picture as loaded, 0 = top),
+// into the table.
 template <int kPixelBytes>
-void ComputeEdges(const CBmpImage& image, std::uint8_t* const* rows, CWorkTable& levels) {
-  const std::int32_t lastColumn = image.m_width - 1;
-  for (std::int32_t row = 0; row + 1 < image.m_height; ++row) {
-    const std::uint8_t* upper = rows[row];
-    const std::uint8_t* lower = rows[row + 1];
-    std::uint8_t* level = levels.Row(row);
-    // Each block's right column is the next block's left column.
-    int g00 = GrayAt<kPixelBytes>(upper, 0);
-    int g10 = GrayAt<kPixelBytes>(lower, 0);
-    for (std::int32_t column = 0; column < lastColumn; ++column) {
-      const int g01 = GrayAt<kPixelBytes>(upper, column + 1);
-      const int g11 = GrayAt<kPixelBytes>(lower, column + 1);
-      const int a = g00 - g11;
-      const int b = g01 - g10;
-      level[column] = a * a + b * b >= kEdgeMagnitudeSquared ? kBlack : kWhite;
-      g00 = g01;
-      g10 = g11;
+void CopyGrayLevels(const CBmpImage& image, std::uint8_t* const* rows, CWorkTable& table) {
+  const std::int32_t width = image.m_width;
+  const std::int32_t height = image.m_height;
+  for (std::int32_t row = 0; row < height; ++row) {
+    const std::uint8_t* pixels = rows[row];
+    std::uint8_t* gray = table.Row(row);
+    for (std::int32_t column = 0; column < width; ++column) {
+      gray[column] = static_cast<std::uint8_t>(GrayAt<kPixelBytes>(pixels, column));
     }
-    level[lastColumn] = kWhite;
   }
-  std::memset(levels.Row(image.m_height - 1), kWhite, static_cast<std::size_t>(image.m_width));
+}
+
+// Turns the gray levels in `table` into black and white, in place: each 2 x 2
+// block decides its top-left cell, which no later block reads. The last row
+// and column have no block and become white.
+void DecideEdges(std::int32_t width, std::int32_t height, CWorkTable& table) {
+  for (std::int32_t row = 0; row + 1 < height; ++row) {
+    std::uint8_t* upper = table.Row(row);
+    const std::uint8_t* lower = table.Row(row + 1);
+    for (std::int32_t column = 0; column + 1 < width; ++column) {
+      const int a = upper[column] - lower[column + 1];
+      const int b = upper[column + 1] - lower[column];
+      upper[column] = a * a + b * b >= kEdgeMagnitudeSquared ? kBlack : kWhite;
+    }
+    upper[width - 1] = kWhite;
+  }
+  std::memset(table.Row(height - 1), kWhite, static_cast<std::size_t>(width));
 }
 
 }  // namespace
 
 int RobertsFilter(CBmpImage& image) noexcept {
   if (image.IsEmpty()) return 1;
-  CWorkTable levels(image);
-  if (!levels.IsHeld()) return 1;
+  CWorkTable table(image);
+  if (!table.IsHeld()) return 1;
   // The byte plane is read from its row copies, which keep the picture as
   // loaded; the result goes to the stored rows.
   if (image.m_is24Bit) {
-    ComputeEdges<kColourPixelBytes>(image, image.m_rgbRows, levels);
+    CopyGrayLevels<kColourPixelBytes>(image, image.m_rgbRows, table);
   } else {
-    ComputeEdges<kBytePlanePixelBytes>(image, image.m_grayRows, levels);
+    CopyGrayLevels<kBytePlanePixelBytes>(image, image.m_grayRows, table);
   }
-  PaintLevels(image, levels);
+  DecideEdges(image.m_width, image.m_height, table);
+  PaintLevels(image, table);
   return 1;
 }
 

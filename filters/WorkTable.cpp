@@ -15,7 +15,8 @@ CWorkTable::~CWorkTable() { ReleaseBlock(m_pCells); }
 
 void PaintLevels(CBmpImage& image, const CWorkTable& levels) noexcept {
   const auto width = static_cast<std::size_t>(image.m_width);
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
+  const std::int32_t height = image.m_height;
+  for (std::int32_t row = 0; row < height; ++row) {
     const std::uint8_t* level = levels.Row(row);
     if (!image.m_is24Bit) {
       std::memcpy(PictureRow<kBytePlanePixelBytes>(image, row), level, width);
