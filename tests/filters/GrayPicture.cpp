@@ -6,19 +6,20 @@
 
 namespace bmptest {
 
-std::string LayoutName(Layout layout) { return layout == Layout::kColourRows ? "24-bit" : "8-bit"; }
-
-BmpFile GrayFile(Layout layout, std::int32_t width, std::int32_t height, const Bytes& gray, bool topDown) {
-  return layout == Layout::kColourRows ? Make24(width, height, GrayToBgr(gray), topDown)
-                                       : Make8(width, height, gray, topDown);
+std::string Storage::Name() const {
+  return std::string(colourRows ? "24-bit" : "8-bit") + (topDown ? " top-down" : " bottom-up");
 }
 
-void LoadGray(tamrovi::CBmpImage& image, const TempDir& dir, Layout layout, std::int32_t width,
-              std::int32_t height, const Bytes& gray, bool topDown) {
-  ASSERT_EQ(LoadBytes(image, dir, GrayFile(layout, width, height, gray, topDown).Build()), 1);
+BmpFile GrayFile(Storage storage, std::int32_t width, std::int32_t height, const Bytes& gray) {
+  return storage.colourRows ? Make24(width, height, GrayToBgr(gray), storage.topDown)
+                            : Make8(width, height, gray, storage.topDown);
 }
 
-Bytes GrayLevels(const tamrovi::CBmpImage& image) {
+Bytes FilterGray(const TempDir& dir, Storage storage, tamrovi::FilterOperation filter, std::int32_t width,
+                 std::int32_t height, const Bytes& gray) {
+  tamrovi::CBmpImage image;
+  EXPECT_EQ(LoadBytes(image, dir, GrayFile(storage, width, height, gray).Build()), 1);
+  EXPECT_EQ(filter(image), 1);
   if (!image.m_is24Bit) return BytePlane(image);
   const Bytes bgr = PictureBgr(image);
   Bytes levels;
@@ -29,15 +30,7 @@ Bytes GrayLevels(const tamrovi::CBmpImage& image) {
   return levels;
 }
 
-Bytes FilteredLevels(const TempDir& dir, Layout layout, tamrovi::FilterOperation filter, std::int32_t width,
-                     std::int32_t height, const Bytes& gray, bool topDown) {
-  tamrovi::CBmpImage image;
-  LoadGray(image, dir, layout, width, height, gray, topDown);
-  EXPECT_EQ(filter(image), 1);
-  return GrayLevels(image);
-}
-
-Bytes DrawnLevels(const std::vector<std::string>& rows, std::uint8_t dark, std::uint8_t light) {
+Bytes Drawn(const std::vector<std::string>& rows, std::uint8_t dark, std::uint8_t light) {
   Bytes levels;
   for (const std::string& row : rows) {
     for (char c : row) levels.push_back(c == '#' ? dark : light);
