@@ -3,16 +3,18 @@
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
 #   make bench      benchmarks (Google Benchmark); BENCH_FILTER=regex picks some
+#   make install    build, then install into PREFIX (default /usr/local; DESTDIR is honoured)
 #   make clean
 # WERROR=1 turns compiler warnings into errors (CI sets it).
 
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
+PREFIX       ?= /usr/local
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
 
-.PHONY: all build demo test sanitize bench clean
+.PHONY: all build demo test sanitize bench bench-tools install clean
 
 all: build
 
@@ -35,10 +37,15 @@ sanitize:
 BENCH_DIR    ?= build-bench
 BENCH_FILTER ?= .
 
-bench:
+bench: bench-tools
+	./$(BENCH_DIR)/bench/image_bench --benchmark_filter='$(BENCH_FILTER)' --benchmark_min_time=0.2
+
+bench-tools:
 	cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTAMROVI_BUILD_TESTS=OFF -DTAMROVI_BUILD_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_DIR) -j $(JOBS)
-	./$(BENCH_DIR)/bench/image_bench --benchmark_filter='$(BENCH_FILTER)' --benchmark_min_time=0.2
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) demo-out

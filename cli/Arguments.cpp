@@ -5,13 +5,10 @@
 namespace tamrovi::cli {
 namespace {
 
-// "-1" is a filter code, not an option.
+// "-1" is a filter code and "-0.5" a sigma, not options: no option name starts
+// with a digit or a point.
 bool IsNegativeNumber(std::string_view text) {
-  if (text.size() < 2 || text[0] != '-') return false;
-  for (char c : text.substr(1)) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
+  return text.size() >= 2 && text[0] == '-' && ((text[1] >= '0' && text[1] <= '9') || text[1] == '.');
 }
 
 // A job count: a whole number from 1 to kMaxJobs.

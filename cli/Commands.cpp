@@ -30,20 +30,28 @@ std::optional<std::int32_t> ParseFilterCode(const std::string& text) {
   return std::nullopt;
 }
 
+bool LoadInput(CBmpImage& image, const std::string& input, std::string& error) {
+  if (image.LoadBmp(input.c_str())) return true;
+  error = RefusalMessage(input, image);
+  return false;
+}
+
+bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& error) {
+  // The byte plane is changed in place inside the file image, so writing that
+  // image keeps the picture's own format; colour rows live outside it.
+  const bool writeFileImage = keepFormat && image.m_is24Bit == 0;
+  const int written = writeFileImage ? image.SaveDib(output.c_str()) : image.SaveBmp24(output.c_str());
+  if (written) return true;
+  error = output + ": cannot create or write the output file";
+  return false;
+}
+
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
                 std::string& error) {
   CBmpImage image;
-  if (!image.LoadBmp(input.c_str())) {
-    error = RefusalMessage(input, image);
-    return false;
-  }
+  if (!LoadInput(image, input, error)) return false;
   ApplyFilterCode(image, code);
-  (void)keepFormat;  // 8-bit pictures are written as 24-bit until the file image can be saved
-  if (!image.SaveBmp24(output.c_str())) {
-    error = output + ": cannot create or write the output file";
-    return false;
-  }
-  return true;
+  return SaveOutput(image, output, keepFormat, error);
 }
 
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,

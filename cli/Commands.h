@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 
+namespace tamrovi {
+class CBmpImage;
+}
+
 namespace tamrovi::cli {
 
 // Exit statuses.
@@ -14,6 +18,16 @@ inline constexpr int kExitUsage = 2;
 
 // A filter code from its number (any 32-bit integer) or its name.
 std::optional<std::int32_t> ParseFilterCode(const std::string& text);
+
+// Loads `input` into `image`. On refusal returns false with a one-line reason
+// in `error`.
+bool LoadInput(CBmpImage& image, const std::string& input, std::string& error);
+
+// Writes a loaded picture to `output` as a 24-bit BMP, exactly as BMPFilters
+// writes; with `keepFormat` a byte-plane picture is written as its own file
+// image instead, so an 8-bit file stays 8-bit with its colour table. On
+// failure returns false with a one-line reason in `error`.
+bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& error);
 
 // Loads `input`, applies filter `code` and writes `output` exactly as one
 // BMPFilters call does, except that a refused input writes nothing. With

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <string>
 
+#include "cli/AnalysisCommands.h"
 #include "cli/Arguments.h"
 #include "cli/Batch.h"
 #include "cli/Commands.h"
@@ -13,6 +14,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: bmpfilters [--keep-format] INPUT OUTPUT FILTER\n"
     "       bmpfilters batch [--jobs N] [--keep-format] FILTER OUTDIR INPUT...\n"
+    "       bmpfilters histogram INPUT [--plot OUT.bmp]\n"
+    "       bmpfilters smooth [--keep-format] INPUT OUTPUT SIGMA\n"
     "       bmpfilters demo [DIR]\n"
     "       bmpfilters --list | --help | --version\n"
     "\n"
@@ -24,6 +27,14 @@ constexpr char kUsage[] =
     "  batch FILTER OUTDIR INPUT...\n"
     "                 filter many files, one output each in OUTDIR under the input's\n"
     "                 name, on every core (--jobs N to choose); exit 1 if any failed\n"
+    "  histogram INPUT\n"
+    "                 print how many pixels have each gray level, as CSV: a line\n"
+    "                 \"level,count\", then \"L,C\" for L from 0 to 255; --plot OUT.bmp\n"
+    "                 also draws them as a bar chart\n"
+    "  smooth INPUT OUTPUT SIGMA\n"
+    "                 blur with a Gaussian of standard deviation SIGMA pixels\n"
+    "                 (from 1e-150 to 100000)\n"
+    "  --keep-format  write an 8-bit picture as 8-bit, with its colour table\n"
     "  demo [DIR]     draw the built-in picture into DIR (default demo-out), run\n"
     "                 every filter on its 24-bit and 8-bit forms, and make a contact sheet\n"
     "  --list         list the filter codes\n"
@@ -61,6 +72,17 @@ int main(int argc, char** argv) {
   if (!operands.empty() && operands[0] == "batch" && operands.size() >= 4) {
     BatchRequest request{operands[1], operands[2], {operands.begin() + 3, operands.end()}, line.jobs, line.keepFormat};
     return RunBatch(request);
+  }
+  // A file named like a command is given as ./histogram or ./smooth.
+  if (!operands.empty() && operands[0] == "histogram") {
+    if (operands.size() != 2) return UsageError("expected histogram INPUT [--plot OUT.bmp]");
+    if (line.keepFormat) return UsageError("--keep-format does not go with histogram");
+    return RunHistogramCommand(operands[1], line.plotPath);
+  }
+  if (!line.plotPath.empty()) return UsageError("--plot goes with histogram only");
+  if (!operands.empty() && operands[0] == "smooth") {
+    if (operands.size() != 4) return UsageError("expected smooth INPUT OUTPUT SIGMA");
+    return RunSmoothCommand(operands[1], operands[2], operands[3], line.keepFormat);
   }
   if (operands.size() != 3) return UsageError("expected INPUT OUTPUT FILTER");
   return RunFilterCommand(operands[0], operands[1], operands[2], line.keepFormat);

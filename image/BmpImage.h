@@ -24,6 +24,8 @@
 
 namespace tamrovi {
 
+class CDeviceContext;
+
 // Capacity of each row table and the tallest picture accepted: the tables
 // live in the object, and the object lives on its caller's stack.
 inline constexpr std::int32_t kMaxRows = 1600;
@@ -51,6 +53,22 @@ class CBmpImage {
   // written, 0 when it could not be created or written (a partly written file
   // is removed).
   int SaveBmp24(const char* path) const noexcept;
+
+  // Writes the file image as loaded, m_pDib behind a rebuilt 14-byte file
+  // header, so an 8-bit picture stays 8-bit with its colour table and its
+  // byte plane as it now is. The header keeps the loaded file's pixel offset:
+  // a larger info header or a gap before the pixels comes back whole. The
+  // colour rows of a 24-bit picture are not part of the file image; their
+  // changes are written by SaveBmp24 only. Returns 1 when the whole file was
+  // written; 0 for an empty object (no file is created) or when the file
+  // could not be created or written (a partly written file is removed).
+  int SaveDib(const char* path) const noexcept;
+
+  // Selects the picture's palette into `context`, realises it there, and
+  // selects the context's earlier palette back, both as foreground palettes.
+  // Without a palette nothing is done to the context. Returns 1 when the
+  // object holds a picture, 0 for an empty object.
+  int SelectPaletteInto(CDeviceContext& context) const noexcept;
 
   // Byte-plane rows.
   // Bytes between the starts of two stored rows: the width rounded up to 4.

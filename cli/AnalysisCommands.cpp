@@ -1,0 +1,72 @@
+#include "cli/AnalysisCommands.h"
+
+#include <charconv>
+#include <iostream>
+
+#include "analysis/GaussianSmooth.h"
+#include "analysis/GrayHistogram.h"
+#include "cli/Commands.h"
+#include "cli/HistogramPlot.h"
+#include "image/BmpImage.h"
+
+namespace tamrovi::cli {
+
+std::optional<double> ParseSigma(const std::string& text) {
+  double sigma = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [last, status] = std::from_chars(text.data(), end, sigma);
+  if (text.empty() || status != std::errc() || last != end || !IsUsableSigma(sigma)) return std::nullopt;
+  return sigma;
+}
+
+int RunHistogramCommand(const std::string& input, const std::string& plotPath) {
+  CBmpImage image;
+  std::string error;
+  if (!LoadInput(image, input, error)) {
+    std::cerr << error << '\n';
+    return kExitFailed;
+  }
+  std::int32_t counts[kGrayLevels];
+  GrayHistogram(image, counts);
+  if (!plotPath.empty() && !WritePicture24(plotPath, DrawHistogramPlot(counts))) {
+    std::cerr << plotPath << ": cannot create or write the plot file\n";
+    return kExitFailed;
+  }
+  std::string table = "level,count\n";
+  for (int level = 0; level < kGrayLevels; ++level) {
+    table += std::to_string(level) + ',' + std::to_string(counts[level]) + '\n';
+  }
+  std::cout << table << std::flush;
+  if (!std::cout) {
+    std::cerr << "bmpfilters: cannot write the histogram to standard output\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int RunSmoothCommand(const std::string& input, const std::string& output, const std::string& sigmaText,
+                     bool keepFormat) {
+  const std::optional<double> sigma = ParseSigma(sigmaText);
+  if (!sigma) {
+    std::cerr << "bmpfilters: bad sigma '" << sigmaText << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")\n";
+    return kExitUsage;
+  }
+  CBmpImage image;
+  std::string error;
+  if (!LoadInput(image, input, error)) {
+    std::cerr << error << '\n';
+    return kExitFailed;
+  }
+  // The sigma and the picture are good, so only memory can be missing.
+  if (!GaussianSmooth(image, *sigma)) {
+    std::cerr << input << ": not enough memory to smooth the picture\n";
+    return kExitFailed;
+  }
+  if (!SaveOutput(image, output, keepFormat, error)) {
+    std::cerr << error << '\n';
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace tamrovi::cli

@@ -1,0 +1,25 @@
+// The analysis forms of the tool: the gray histogram and Gaussian smoothing.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tamrovi::cli {
+
+// A sigma from its text: a decimal number from kMinSigma to kMaxSigma.
+// Nothing else is accepted, not even surrounding spaces.
+std::optional<double> ParseSigma(const std::string& text);
+
+// bmpfilters histogram INPUT [--plot OUT.bmp]: prints "level,count" and then
+// one line "L,C" for each gray level L from 0 to 255; with a plot path, also
+// draws the histogram there as a 24-bit bar chart (written before anything is
+// printed, so a failed plot prints nothing).
+int RunHistogramCommand(const std::string& input, const std::string& plotPath);
+
+// bmpfilters smooth INPUT OUTPUT SIGMA: the picture smoothed with a Gaussian
+// of standard deviation SIGMA, written 24-bit (or, with `keepFormat`, an
+// 8-bit picture as 8-bit).
+int RunSmoothCommand(const std::string& input, const std::string& output, const std::string& sigma,
+                     bool keepFormat);
+
+}  // namespace tamrovi::cli

@@ -1,0 +1,116 @@
+// The histogram and smooth forms of the tool, and --keep-format.
+#include <gtest/gtest.h>
+
+#include "analysis/GaussianSmooth.h"
+#include "cli/HistogramPlot.h"
+#include "image/BmpImage.h"
+#include "support/ImageFixture.h"
+#include "support/Process.h"
+
+namespace {
+
+using bmptest::Bytes;
+
+bmptest::ProcessResult Cli(const std::vector<std::string>& arguments) {
+  return bmptest::RunProcess(TAMROVI_CLI_PATH, arguments);
+}
+
+class AnalysisCliTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const Bytes& bytes) const {
+    bmptest::WriteFile(dir.File(name), bytes);
+    return dir.File(name);
+  }
+  std::string Out() const { return dir.File("out.bmp"); }
+
+  bmptest::TempDir dir;
+};
+
+TEST_F(AnalysisCliTest, HistogramPrintsEveryLevelAndPlotsOneBarPerLevel) {
+  // Level 100 is the fullest (6 pixels) and fills the chart; level 7 has one
+  // pixel: 200 * 1 / 6 = 33 rows.
+  const std::string input = Write("in.bmp", bmptest::Make8(7, 1, {100, 100, 100, 7, 100, 100, 100}).Build());
+  const bmptest::ProcessResult run = Cli({"histogram", input, "--plot", dir.File("plot.bmp")});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  std::string csv = "level,count\n";
+  for (int level = 0; level < 256; ++level) {
+    csv += std::to_string(level) + "," + (level == 100 ? "6" : level == 7 ? "1" : "0") + "\n";
+  }
+  EXPECT_EQ(run.out, csv);
+  EXPECT_EQ(run.err, "");
+
+  using namespace tamrovi::cli;
+  tamrovi::CBmpImage plot;
+  ASSERT_EQ(plot.LoadBmp(dir.File("plot.bmp").c_str()), 1);
+  ASSERT_EQ(std::tuple(plot.m_is24Bit, plot.m_width, plot.m_height), std::tuple(1, kPlotWidth, kPlotHeight));
+  auto isBar = [&](int level, std::int32_t row) {
+    const std::uint8_t* pixel = plot.m_rgbRows[row] + 3 * (kPlotMargin + level * kPlotBarWidth);
+    return Bytes(pixel, pixel + 3) == Bytes(kPlotBarBgr, kPlotBarBgr + 3);
+  };
+  const std::int32_t baseline = kPlotMargin + kPlotBarsHeight;
+  EXPECT_TRUE(isBar(100, kPlotMargin));
+  EXPECT_TRUE(isBar(7, baseline - 33));
+  EXPECT_FALSE(isBar(7, baseline - 34));
+  EXPECT_FALSE(isBar(8, baseline - 1));
+}
+
+TEST_F(AnalysisCliTest, SmoothWritesWhatTheLibraryWritesAndKeepFormatKeepsEightBit) {
+  const Bytes colour = bmptest::Make24(9, 7, bmptest::RandomBytes(9 * 7 * 3, 1)).Build();
+  const Bytes gray = bmptest::Make8(9, 7, bmptest::RandomBytes(9 * 7, 2), true, bmptest::GrayColourTable(16)).Build();
+  for (const Bytes* input : {&colour, &gray}) {
+    for (bool keepFormat : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << (input == &gray ? "8-bit" : "24-bit") << " keep-format " << keepFormat);
+      std::vector<std::string> arguments = {"smooth", Write("in.bmp", *input), Out(), "1.5"};
+      if (keepFormat) arguments.push_back("--keep-format");
+      const bmptest::ProcessResult run = Cli(arguments);
+      EXPECT_EQ(run.exitStatus, 0) << run.err;
+      EXPECT_EQ(run.out + run.err, "");
+
+      tamrovi::CBmpImage image;
+      ASSERT_EQ(image.LoadBmp(dir.File("in.bmp").c_str()), 1);
+      tamrovi::GaussianSmooth(image, 1.5);
+      const std::string expected = dir.File("expected.bmp");
+      keepFormat && input == &gray ? image.SaveDib(expected.c_str()) : image.SaveBmp24(expected.c_str());
+      EXPECT_EQ(bmptest::ReadFile(Out()), bmptest::ReadFile(expected));
+    }
+  }
+  // The filter form: an 8-bit file written through untouched comes back as itself.
+  ASSERT_EQ(Cli({"--keep-format", Write("in.bmp", gray), Out(), "none"}).exitStatus, 0);
+  EXPECT_EQ(bmptest::ReadFile(Out()), gray);
+}
+
+TEST_F(AnalysisCliTest, RefusedInputsGiveOneLineAndNoOutput) {
+  const std::string text = Write("text.bmp", Bytes{'h', 'i'});
+  const std::string plot = dir.File("plot.bmp");
+  const std::vector<std::string> cases[] = {{"histogram", text, "--plot", plot}, {"smooth", text, Out(), "1"}};
+  for (const auto& arguments : cases) {
+    SCOPED_TRACE(arguments[0]);
+    const bmptest::ProcessResult run = Cli(arguments);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out + run.err, text + ": not a BMP file (no BM signature)\n");
+    EXPECT_FALSE(bmptest::FileExists(Out()) || bmptest::FileExists(plot));
+  }
+}
+
+TEST_F(AnalysisCliTest, BadSigmasAndMisshapenCommandsAreUsageErrors) {
+  const std::string input = Write("in.bmp", bmptest::Make24(2, 2, Bytes(12, 1)).Build());
+  for (const char* sigma : {"0", "-1", "-0.5", "nan", "inf", "abc", "1x", "", " 1", "0x10", "1e6", "1e-200"}) {
+    const bmptest::ProcessResult run = Cli({"smooth", input, Out(), sigma});
+    EXPECT_EQ(run.exitStatus, 2) << sigma;
+    EXPECT_EQ(run.err, "bmpfilters: bad sigma '" + std::string(sigma) + "' (give a number from 1e-150 to 100000)\n");
+  }
+  const std::vector<std::string> cases[] = {
+      {"histogram"},           {"histogram", input, Out()},         {"histogram", input, "--keep-format"},
+      {"smooth", input, Out()}, {"smooth", input, Out(), "1", "2"}, {input, Out(), "1", "--plot", Out()},
+  };
+  for (const auto& arguments : cases) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    const bmptest::ProcessResult run = Cli(arguments);
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.err.rfind("bmpfilters: ", 0), 0u);
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_FALSE(bmptest::FileExists(Out()));
+}
+
+}  // namespace
