@@ -3,8 +3,11 @@
 //
 // A picture is held in one of two layouts, chosen when it is loaded:
 // - colour rows (m_is24Bit == 1): m_rgbRows[r] is picture row r (0 = top),
-//   3 * m_width bytes of blue, green, red per pixel;
-// - the byte plane (m_is24Bit == 0, 8-bit files): one palette index per
+//   3 * m_width bytes of blue, green, red per pixel. 24-bit files, and every
+//   other variant the reader decodes (1-, 2-, 4-bit, 16- and 32-bit, RLE8 and
+//   RLE4, 8-bit with an OS/2 1.x header), are held this way;
+// - the byte plane (m_is24Bit == 0, 8-bit uncompressed files with an info
+//   header of 40 bytes or more): one palette index per
 //   pixel, kept inside the loaded file image at m_pBits in the file's own row
 //   order and stride, and copied once into m_grayRows[r] (0 = top), m_width
 //   bytes each. Filters reach the byte plane through BytePlaneRow(), which
@@ -89,7 +92,10 @@ class CBmpImage {
   CPalette m_palette;          // made from the colour table when m_nColors > 0
   std::uint8_t* m_pBits;       // the pixel array inside m_pDib (at the file's pixel offset)
   std::int32_t m_dibSize;      // bytes in m_pDib
-  bmp::RgbQuad* m_pColors;     // the colour table inside m_pDib, right after the info header
+  // The colour table inside m_pDib, after the info header (and any bit-field
+  // masks). Null when its entries are OS/2 1.x 3-byte ones: m_palette still
+  // holds them.
+  bmp::RgbQuad* m_pColors;
   std::int32_t m_nColors;      // colour-table entries
   std::uint8_t* m_grayRows[kMaxRows];  // byte-plane row copies, 0 = top
   std::uint8_t* m_rgbRows[kMaxRows];   // colour rows, 0 = top
@@ -101,7 +107,9 @@ class CBmpImage {
   // array. For a byte-plane picture whose file ends early it is extended with
   // zeros so that it always holds every stored row.
   std::uint8_t* m_pDib;
-  std::int32_t m_is24Bit;      // 1: the picture is held in colour rows; 0: in the byte plane
+  // 1: the picture is held in colour rows, whatever the file's bit count
+  // (24-bit files and every variant decoded at load); 0: in the byte plane.
+  std::int32_t m_is24Bit;
 
   std::int32_t m_isTopDown;    // 1 when the file stored its top row first
   std::int32_t m_pixelOffset;  // the file header's pixel offset

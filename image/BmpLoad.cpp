@@ -1,12 +1,21 @@
 // Reading a BMP file into the image object.
 //
-// The whole file is read into one buffer first; every field is then checked
-// against what that buffer holds before anything of the object is replaced,
-// so no header value can make the reader look outside the buffer.
+// The whole file is read into one buffer first; its headers are then read
+// into one description and every field is checked against what that buffer
+// holds before anything of the object is replaced, so no header value can
+// make the reader look outside the buffer.
+//
+// 8-bit uncompressed files with a header of 40 bytes or more are held as the
+// byte plane, in place in the file image. Every other variant is decoded here
+// into colour rows, so that everything downstream sees one of two layouts.
 #include <cerrno>
 #include <cstring>
 
+#include "image/BitFieldDecode.h"
+#include "image/BmpHeaderParse.h"
 #include "image/BmpImage.h"
+#include "image/PalettedDecode.h"
+#include "image/RleDecode.h"
 #include "platform/Allocation.h"
 #include "platform/File.h"
 #include "platform/TextConversion.h"
@@ -17,9 +26,8 @@ namespace {
 // Files of 2 GiB or more would overflow the 32-bit lengths the object keeps.
 constexpr std::int64_t kMaxFileLength = INT32_MAX;
 
-// The colours-used field can name at most this many entries: a palette holds
-// a 16-bit entry count.
-constexpr std::uint32_t kMaxColoursUsed = 65535;
+// The file header and the smallest info header (OS/2 1.x, 12 bytes).
+constexpr std::int64_t kMinFileLength = bmp::kFileHeaderSize + 12;
 
 // The file as read: its file header's fields and the rest of its bytes.
 struct FileImage {
@@ -34,14 +42,11 @@ struct FileImage {
   ~FileImage() { ReleaseBlock(pDib); }
 };
 
-// What the headers say, once every field has been checked.
-struct PictureLayout {
-  std::int32_t width = 0;
-  std::int32_t height = 0;  // rows, positive
-  bool topDown = false;
-  int bitCount = 0;
-  std::int32_t headerSize = 0;
-  std::int32_t nColors = 0;
+// What the colour-row decoders need beyond the description, made before
+// anything of the object is replaced because making it can refuse the file.
+struct ColourDecoding {
+  bmp::IndexColours colours;
+  bmp::BitFieldLayout fields;
 };
 
 BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError) {
@@ -61,9 +66,7 @@ BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError)
   if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
     return BmpLoadError::kNoSignature;
   }
-  if (image.fileLength < bmp::kHeadersSize || headerBytes < bmp::kFileHeaderSize) {
-    return BmpLoadError::kTooShort;
-  }
+  if (image.fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
   image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
 
   image.dibSize = image.fileLength - bmp::kFileHeaderSize;
@@ -76,43 +79,15 @@ BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError)
   return BmpLoadError::kNone;
 }
 
-BmpLoadError CheckHeaders(const FileImage& file, PictureLayout& layout) {
-  const std::uint8_t* info = file.pDib;
-  const std::uint32_t headerSize = bmp::ReadU32(info + bmp::kInfoSize);
-  if (headerSize < static_cast<std::uint32_t>(bmp::kInfoHeaderSize)) return BmpLoadError::kInfoHeaderTooSmall;
-  if (headerSize > static_cast<std::uint64_t>(file.dibSize)) return BmpLoadError::kInfoHeaderPastEnd;
+// The byte plane is addressed in place by the one-byte branches of the
+// filters; it is kept for the files it has always served.
+bool HeldOnBytePlane(const bmp::BmpDescription& picture) {
+  return picture.format == bmp::PixelFormat::kIndexed && picture.bitCount == 8 &&
+         picture.headerSize >= bmp::kInfoHeaderSize;
+}
 
-  const std::int32_t width = bmp::ReadS32(info + bmp::kInfoWidth);
-  const std::int32_t height = bmp::ReadS32(info + bmp::kInfoHeight);
-  const int bitCount = bmp::ReadU16(info + bmp::kInfoBitCount);
-  if (bmp::ReadU32(info + bmp::kInfoCompression) != bmp::kCompressionNone) {
-    return BmpLoadError::kUnsupportedCompression;
-  }
-  if (bitCount != 8 && bitCount != 24) return BmpLoadError::kUnsupportedBitCount;
-  if (width < 0) return BmpLoadError::kNegativeWidth;
-  if (width > kMaxWidth) return BmpLoadError::kTooWide;
-  // -2^31 has no positive row count; anything beyond kMaxRows either way is too tall.
-  if (height < -kMaxRows || height > kMaxRows) return BmpLoadError::kTooTall;
-  if (width == 0 || height == 0) return BmpLoadError::kNoPixels;
-
-  const std::uint32_t coloursUsed = bmp::ReadU32(info + bmp::kInfoColoursUsed);
-  std::int64_t nColors = 0;
-  if (bitCount <= 8) {
-    if (coloursUsed > kMaxColoursUsed) return BmpLoadError::kTooManyColours;
-    nColors = coloursUsed != 0 ? coloursUsed : (1 << bitCount);
-  }
-  if (headerSize + 4 * nColors > file.dibSize) return BmpLoadError::kColourTablePastEnd;
-  if (file.pixelOffset < bmp::kFileHeaderSize + headerSize || file.pixelOffset > file.fileLength) {
-    return BmpLoadError::kBadPixelOffset;
-  }
-
-  layout.width = width;
-  layout.height = height < 0 ? -height : height;
-  layout.topDown = height < 0;
-  layout.bitCount = bitCount;
-  layout.headerSize = static_cast<std::int32_t>(headerSize);
-  layout.nColors = static_cast<std::int32_t>(nColors);
-  return BmpLoadError::kNone;
+bmp::ColourTableView ColourTableOf(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
+  return {dib + picture.colourTableOffset, picture.nColors, picture.colourEntrySize};
 }
 
 // Grows the file image with zeros so that it holds `needed` bytes: the byte
@@ -131,8 +106,20 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   return true;
 }
 
-// Copies the stored row that holds picture row `row` into `destination`;
-// whatever the file does not hold becomes 0.
+BmpLoadError PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture, ColourDecoding& decoding) {
+  if (HeldOnBytePlane(picture)) {
+    const std::int64_t planeEnd = picture.pixelOffset + bmp::RowStride(picture.width, 8) * picture.height;
+    return ExtendFileImage(file, planeEnd) ? BmpLoadError::kNone : BmpLoadError::kOutOfMemory;
+  }
+  if (picture.format == bmp::PixelFormat::kBitFields) {
+    return bmp::MakeBitFieldLayout(picture.masks, picture.bitCount, decoding.fields);
+  }
+  bmp::BuildIndexColours(ColourTableOf(file.pDib, picture), decoding.colours);
+  return BmpLoadError::kNone;
+}
+
+// Copies the stored byte-plane row that holds picture row `row` into
+// `destination`; whatever the file does not hold becomes 0.
 void CopyStoredRow(const CBmpImage& image, std::int64_t stride, std::int64_t rowBytes, std::int32_t row,
                    std::uint8_t* destination) {
   const std::int32_t storedRow = image.m_isTopDown ? row : image.m_height - 1 - row;
@@ -143,24 +130,97 @@ void CopyStoredRow(const CBmpImage& image, std::int64_t stride, std::int64_t row
   std::memset(destination + copied, 0, static_cast<std::size_t>(rowBytes - copied));
 }
 
-bool FillRows(CBmpImage& image, std::uint8_t** table, std::int64_t stride, std::int64_t rowBytes) {
+bool FillBytePlaneRows(CBmpImage& image) {
+  const std::int64_t stride = bmp::RowStride(image.m_width, 8);
   for (std::int32_t row = 0; row < image.m_height; ++row) {
-    table[row] = static_cast<std::uint8_t*>(AllocateBlock(rowBytes));
-    if (table[row] == nullptr) return false;
-    CopyStoredRow(image, stride, rowBytes, row, table[row]);
+    image.m_grayRows[row] = static_cast<std::uint8_t*>(AllocateBlock(image.m_width));
+    if (image.m_grayRows[row] == nullptr) return false;
+    CopyStoredRow(image, stride, image.m_width, row, image.m_grayRows[row]);
   }
   return true;
 }
 
-void BuildPalette(CBmpImage& image) {
-  if (image.m_nColors == 0) return;
-  auto* record = static_cast<LogPalette*>(AllocateBlock(LogPaletteSize(image.m_nColors)));
+bool AllocateColourRows(CBmpImage& image) {
+  for (std::int32_t row = 0; row < image.m_height; ++row) {
+    image.m_rgbRows[row] = static_cast<std::uint8_t*>(AllocateBlock(3 * std::int64_t{image.m_width}));
+    if (image.m_rgbRows[row] == nullptr) return false;
+  }
+  return true;
+}
+
+// Run-length data need not set every pixel: those it leaves take the colour
+// of the first colour-table entry, the picture's background.
+void DecodeRunLengthRows(CBmpImage& image, const bmp::BmpDescription& picture, const ColourDecoding& decoding) {
+  const std::uint8_t* background = decoding.colours.bgr[0];
+  for (std::int32_t row = 0; row < image.m_height; ++row) {
+    std::uint8_t* pixel = image.m_rgbRows[row];
+    for (std::int32_t x = 0; x < image.m_width; ++x, pixel += 3) std::memcpy(pixel, background, 3);
+  }
+  bmp::DecodeRle(image.m_pBits, image.m_dibSize - picture.pixelOffset, picture.bitCount, image.m_width,
+                 image.m_height, decoding.colours, image.m_rgbRows);
+}
+
+void DecodeStoredRow(const std::uint8_t* stored, const bmp::BmpDescription& picture,
+                     const ColourDecoding& decoding, std::uint8_t* bgr) {
+  switch (picture.format) {
+    case bmp::PixelFormat::kIndexed:
+      bmp::DecodeIndexedRow(stored, picture.width, picture.bitCount, decoding.colours, bgr);
+      break;
+    case bmp::PixelFormat::kBitFields:
+      bmp::DecodeBitFieldRow(stored, picture.width, decoding.fields, bgr);
+      break;
+    default:  // kBgr24: the file's own byte order
+      std::memcpy(bgr, stored, 3 * static_cast<std::size_t>(picture.width));
+      break;
+  }
+}
+
+// Uncompressed rows lie at the file's stride from the pixel offset; rows the
+// file ends inside of are decoded from a copy completed with zeros.
+bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture,
+                            const ColourDecoding& decoding) {
+  const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
+  const std::int64_t pixelBytes = image.m_dibSize - picture.pixelOffset;
+  std::uint8_t* scratch = nullptr;
+  if (stride * image.m_height > pixelBytes) {
+    scratch = static_cast<std::uint8_t*>(AllocateBlock(stride));
+    if (scratch == nullptr) return false;
+  }
+  for (std::int32_t storedRow = 0; storedRow < image.m_height; ++storedRow) {
+    const std::int64_t start = storedRow * stride;
+    const std::uint8_t* stored = image.m_pBits + start;
+    if (start + stride > pixelBytes) {
+      const std::int64_t held = start < pixelBytes ? pixelBytes - start : 0;
+      if (held > 0) std::memcpy(scratch, stored, static_cast<std::size_t>(held));
+      std::memset(scratch + held, 0, static_cast<std::size_t>(stride - held));
+      stored = scratch;
+    }
+    const std::int32_t row = image.m_isTopDown ? storedRow : image.m_height - 1 - storedRow;
+    DecodeStoredRow(stored, picture, decoding, image.m_rgbRows[row]);
+  }
+  ReleaseBlock(scratch);
+  return true;
+}
+
+bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const ColourDecoding& decoding) {
+  if (!AllocateColourRows(image)) return false;
+  if (picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4) {
+    DecodeRunLengthRows(image, picture, decoding);
+    return true;
+  }
+  return DecodeUncompressedRows(image, picture, decoding);
+}
+
+void BuildPalette(CBmpImage& image, const bmp::ColourTableView& table) {
+  if (table.count == 0) return;
+  auto* record = static_cast<LogPalette*>(AllocateBlock(LogPaletteSize(table.count)));
   if (record == nullptr) return;  // the picture loads without a palette object
   record->version = kLogPaletteVersion;
-  record->entryCount = static_cast<std::uint16_t>(image.m_nColors);
+  record->entryCount = static_cast<std::uint16_t>(table.count);
   PaletteEntry* entries = record->entries;
-  for (std::int32_t i = 0; i < image.m_nColors; ++i) {
-    entries[i] = PaletteEntry{image.m_pColors[i].red, image.m_pColors[i].green, image.m_pColors[i].blue, 0};
+  for (std::int32_t i = 0; i < table.count; ++i) {
+    const std::uint8_t* entry = table.Entry(i);  // blue, green, red
+    entries[i] = PaletteEntry{entry[2], entry[1], entry[0], 0};
   }
   image.m_palette.CreatePalette(*record);
   ReleaseBlock(record);
@@ -171,14 +231,11 @@ void BuildPalette(CBmpImage& image) {
 int CBmpImage::LoadBmp(const char* path) noexcept {
   m_loadSystemError = 0;
   FileImage file;
-  PictureLayout layout;
+  bmp::BmpDescription picture;
+  ColourDecoding decoding;
   BmpLoadError error = ReadFileImage(path, file, m_loadSystemError);
-  if (error == BmpLoadError::kNone) error = CheckHeaders(file, layout);
-  const std::int64_t byteStride = bmp::RowStride(layout.width, 8);
-  if (error == BmpLoadError::kNone && layout.bitCount != 24 &&
-      !ExtendFileImage(file, file.pixelOffset - bmp::kFileHeaderSize + byteStride * layout.height)) {
-    error = BmpLoadError::kOutOfMemory;
-  }
+  if (error == BmpLoadError::kNone) error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.pixelOffset, picture);
+  if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
   m_loadError = error;
   if (error != BmpLoadError::kNone) return 0;
 
@@ -189,18 +246,19 @@ int CBmpImage::LoadBmp(const char* path) noexcept {
   m_pDib = file.pDib;
   file.pDib = nullptr;
   m_pInfo = m_pDib;
-  m_pColors = reinterpret_cast<bmp::RgbQuad*>(m_pDib + layout.headerSize);
-  m_nColors = layout.nColors;
-  m_pBits = m_pDib + (file.pixelOffset - bmp::kFileHeaderSize);
-  m_pixelOffset = static_cast<std::int32_t>(file.pixelOffset);
-  m_is24Bit = layout.bitCount == 24 ? 1 : 0;
-  m_width = layout.width;
-  m_height = layout.height;
-  m_isTopDown = layout.topDown ? 1 : 0;
-  BuildPalette(*this);
+  // 3-byte OS/2 1.x entries cannot be addressed as 4-byte ones.
+  m_pColors = picture.colourEntrySize == 4 ? reinterpret_cast<bmp::RgbQuad*>(m_pDib + picture.colourTableOffset)
+                                           : nullptr;
+  m_nColors = picture.nColors;
+  m_pBits = m_pDib + picture.pixelOffset;
+  m_pixelOffset = static_cast<std::int32_t>(picture.pixelOffset + bmp::kFileHeaderSize);
+  m_is24Bit = HeldOnBytePlane(picture) ? 0 : 1;
+  m_width = picture.width;
+  m_height = picture.height;
+  m_isTopDown = picture.topDown ? 1 : 0;
+  BuildPalette(*this, ColourTableOf(m_pDib, picture));
 
-  const bool filled = m_is24Bit ? FillRows(*this, m_rgbRows, bmp::RowStride(m_width, 24), 3 * std::int64_t{m_width})
-                                : FillRows(*this, m_grayRows, byteStride, m_width);
+  const bool filled = m_is24Bit ? FillColourRows(*this, picture, decoding) : FillBytePlaneRows(*this);
   if (!filled) {
     Clear();
     m_loadError = BmpLoadError::kOutOfMemory;

@@ -10,18 +10,31 @@ enum class BmpLoadError {
   kReadFailed,              // the system reported fewer bytes than the file's length
   kFileTooLarge,            // 2 GiB or more
   kNoSignature,             // does not start with the letters B, M
-  kTooShort,                // fewer bytes than the two headers need
-  kInfoHeaderTooSmall,      // header-size field below 40
+  kTooShort,                // the file ends inside its headers
+  kInfoHeaderTooSmall,      // header-size field below 12, the smallest header
+  kUnknownInfoHeaderSize,   // header-size field of 13 to 15: no header has that size
   kInfoHeaderPastEnd,       // header-size field larger than the file
-  kUnsupportedCompression,  // compression field other than 0 (uncompressed)
-  kUnsupportedBitCount,     // a bit count the reader does not take
+  kUnsupportedCompression,  // a compression field no BMP variant defines
+  kEmbeddedJpeg,            // compression 4: the pixels are a JPEG file
+  kEmbeddedPng,             // compression 5: the pixels are a PNG file
+  kCmyk,                    // compressions 11 to 13: CMYK pixels
+  kOs2Huffman,              // OS/2 2.x compression 3
+  kOs2Rle24,                // OS/2 2.x compression 4
+  kUnsupportedBitCount,     // a bit count other than 1, 2, 4, 8, 16, 24 or 32
+  kCompressionBitCountMismatch,  // e.g. RLE8 on a 4-bit picture, bit fields on an 8-bit one
+  kCompressedTopDown,       // a run-length coded picture with a negative height
+  kMasksPastEnd,            // the bit-field masks after a 40-byte header run past the end of the file
+  kEmptyMask,               // a colour channel's mask has no bits
+  kOverlappingMasks,        // two colour channels' masks share bits
+  kNonContiguousMask,       // a colour channel's mask has a gap
+  kMaskOutsidePixel,        // a mask has bits beyond the pixel's bit count
   kNegativeWidth,
   kTooWide,                 // above kMaxWidth
   kTooTall,                 // more than kMaxRows rows, either storage order
   kNoPixels,                // width or height 0
   kTooManyColours,          // colours-used above 65535
   kColourTablePastEnd,      // the colour table runs past the end of the file
-  kBadPixelOffset,          // pixel offset inside the headers or past the end of the file
+  kBadPixelOffset,          // pixel offset inside the headers (masks included) or past the end of the file
   kOutOfMemory,
 };
 

@@ -1,0 +1,36 @@
+// Loading crafted files and reading back the colour rows they decode to.
+#pragma once
+
+#include <cstring>
+
+#include "image/BmpImage.h"
+#include "support/BmpBuilder.h"
+#include "support/TempDir.h"
+
+namespace bmptest {
+
+// LoadBmp of `bytes`, written to a temporary file.
+inline int LoadBytes(tamrovi::CBmpImage& image, const Bytes& bytes) {
+  TempDir dir;
+  WriteFile(dir.File("in.bmp"), bytes);
+  return image.LoadBmp(dir.File("in.bmp").c_str());
+}
+
+// The colour rows from the top, 3 bytes (blue, green, red) a pixel, unpadded.
+inline Bytes ColourPixels(const tamrovi::CBmpImage& image) {
+  Bytes pixels;
+  for (std::int32_t row = 0; row < image.m_height; ++row) {
+    pixels.insert(pixels.end(), image.m_rgbRows[row], image.m_rgbRows[row] + 3 * image.m_width);
+  }
+  return pixels;
+}
+
+// `indices` looked up in a table of 4-byte entries: what a paletted picture
+// should decode to.
+inline Bytes ThroughTable(const std::vector<std::uint32_t>& indices, const Bytes& table) {
+  Bytes pixels;
+  for (std::uint32_t index : indices) pixels.insert(pixels.end(), &table[4 * index], &table[4 * index] + 3);
+  return pixels;
+}
+
+}  // namespace bmptest
