@@ -44,7 +44,7 @@ void DrawShapes(RgbPicture& picture) {
     for (std::int32_t x = 0; x < picture.width; ++x) {
       const std::int32_t dx = x - 60;
       const std::int32_t dy = y - 60;
-      if (dx * dx + dy * dy <= 35 * 35) SetPixel(picture, x, y, 10 + x % 5, 8, 6);
+      if (dx * dx + dy * dy <= 35 * 35) SetPixel(picture, x, y, 10, 8, 6);
       if (x >= 130 && x < 200 && y >= 30 && y < 90) SetPixel(picture, x, y, 140, 30, 10);
     }
   }

@@ -1,17 +1,19 @@
 #include "entry/FilterTable.h"
 
+#include "filters/Filters.h"
+
 namespace tamrovi {
 namespace {
 
 constexpr FilterDescriptor kFilters[] = {
     {0, "none", "no filter: the picture is written as read", nullptr},
-    {1, "outline", "outline of dark regions", nullptr},
-    {2, "roberts", "Roberts-cross edges, black on white", nullptr},
-    {3, "laplace", "four-neighbour Laplacian, two levels", nullptr},
-    {4, "whiten-dark", "near-black pixels (gray below 16) become white", nullptr},
-    {5, "flip", "vertical flip", nullptr},
-    {6, "whiten-dark", "the same as 4", nullptr},
-    {7, "window", "whiten everything outside the centre window", nullptr},
+    {1, "outline", "outline of dark regions", OutlineFilter},
+    {2, "roberts", "Roberts-cross edges, black on white", RobertsFilter},
+    {3, "laplace", "four-neighbour Laplacian, two levels", LaplaceFilter},
+    {4, "whiten-dark", "near-black pixels (gray below 16) become white", WhitenDarkFilter},
+    {5, "flip", "vertical flip", FlipVertical},
+    {6, "whiten-dark", "the same as 4", WhitenDarkFilter},
+    {7, "window", "whiten everything outside the centre window", CentreWindowFilter},
 };
 
 }  // namespace
