@@ -60,6 +60,9 @@ fuzz-seeds: build
 	mkdir -p fuzz/corpus
 	./$(BUILD_DIR)/tests/make_seed_corpus fuzz/corpus
 
+valgrind: build
+	nice bash tests/valgrind.sh $(BUILD_DIR)
+
 BENCH_DIR    ?= build-bench
 BENCH_FILTER ?= .
 
