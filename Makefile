@@ -3,6 +3,9 @@
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
 #   make bench      benchmarks (Google Benchmark); BENCH_FILTER=regex picks some
+#   make fuzz       build the fuzz target with clang and run it SECONDS seconds (default 60)
+#   make fuzz-seeds rewrite the fuzz target's seed corpus (fuzz/corpus) from the test helpers
+#   make valgrind   the tests under valgrind's memcheck
 #   make install    build, then install into PREFIX (default /usr/local; DESTDIR is honoured)
 #   make clean
 # WERROR=1 turns compiler warnings into errors (CI sets it).
@@ -14,7 +17,7 @@ JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
 
-.PHONY: all build demo test sanitize bench bench-tools install clean
+.PHONY: all build demo test sanitize fuzz fuzz-tools fuzz-seeds valgrind bench bench-tools install clean
 
 all: build
 
@@ -34,6 +37,32 @@ sanitize:
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
+# The fuzzer writes what it finds new into FUZZ_DIR/corpus and each failing
+# input into FUZZ_DIR/findings; the committed seeds in fuzz/corpus stay as they
+# are. One job, at low priority: the machine is shared.
+FUZZ_DIR     ?= build-fuzz
+SECONDS      ?= 60
+FUZZ_FLAGS   ?=
+
+fuzz: fuzz-tools
+	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
+	nice -n 10 ./$(FUZZ_DIR)/bmp_fuzzer $(FUZZ_DIR)/corpus fuzz/corpus -max_total_time=$(SECONDS) \
+	  -max_len=8192 -timeout=20 -rss_limit_mb=3072 -print_final_stats=1 \
+	  -artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_FLAGS)
+
+fuzz-tools:
+	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DTAMROVI_FUZZ=ON -DTAMROVI_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target bmp_fuzzer
+
+fuzz-seeds: build
+	rm -f fuzz/corpus/*.bmp
+	mkdir -p fuzz/corpus
+	./$(BUILD_DIR)/tests/make_seed_corpus fuzz/corpus
+
+valgrind: build
+	nice bash tests/valgrind.sh $(BUILD_DIR)
+
 BENCH_DIR    ?= build-bench
 BENCH_FILTER ?= .
 
@@ -48,4 +77,4 @@ install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) demo-out
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) demo-out

@@ -9,15 +9,13 @@
 extern "C" int32_t BMPFilters(const char16_t* inputPath, const char16_t* outputPath, int32_t filterCode) {
   using namespace tamrovi;
   CBmpImage image;
-  {
-    // A path that does not convert stays null: the file cannot be opened.
-    const CNarrowText input = WideToNarrow(inputPath);
-    image.LoadBmp(input.Get());
-  }
+  // The paths are converted on the stack: a call that runs out of memory
+  // must still write its output, at least the headers of an empty picture.
+  // A path that does not convert stays null: the file cannot be opened.
+  image.LoadBmp(CNarrowPath(inputPath).Get());
   // A refused file leaves the image empty, and every filter leaves an empty
   // image alone: the output is then the headers of an empty picture.
   ApplyFilterCode(image, filterCode);
-  const CNarrowText output = WideToNarrow(outputPath);
-  image.SaveBmp24(output.Get());
+  image.SaveBmp24(CNarrowPath(outputPath).Get());
   return TAMROVI_BMPFILTERS_DONE;
 }

@@ -29,4 +29,15 @@ void FailNthAllocation(std::int64_t n) noexcept;
 // thread started (failed ones included).
 std::int64_t AllocationCount() noexcept;
 
+// Testing aid, per thread: bytes in the blocks this thread allocated and has
+// not released yet, and the most it has held at once since the last
+// ResetPeakAllocatedBytes. A block counts as the bytes the system allocator
+// set aside for it, which may be a little more than was asked for. Blocks
+// are expected to be released on the thread that allocated them.
+std::int64_t AllocatedBytes() noexcept;
+std::int64_t PeakAllocatedBytes() noexcept;
+
+// Testing aid, per thread: starts a new peak from what is held now.
+void ResetPeakAllocatedBytes() noexcept;
+
 }  // namespace tamrovi

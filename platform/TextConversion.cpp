@@ -105,23 +105,46 @@ std::size_t WideLength(const char16_t* text) noexcept {
   return length;
 }
 
-CNarrowText WideToNarrow(const char16_t* text) noexcept {
-  if (text == nullptr) return {};
-  std::size_t bytes = 0;
+namespace {
+
+// Bytes of `text` in UTF-8 without the terminator; false when it is not well
+// formed.
+bool MeasureUtf8(const char16_t* text, std::size_t& bytes) {
+  bytes = 0;
   char32_t codePoint = 0;
   for (std::size_t i = 0; text[i] != 0;) {
-    if (!NextCodePoint(text, i, codePoint)) return {};
+    if (!NextCodePoint(text, i, codePoint)) return false;
     bytes += Utf8Length(codePoint);
   }
-  char* out = static_cast<char*>(AllocateBlock(static_cast<std::int64_t>(bytes) + 1));
-  if (out == nullptr) return {};
-  char* cursor = out;
+  return true;
+}
+
+// Writes well-formed `text` as UTF-8 with its terminator at `out`.
+void EncodeUtf8(const char16_t* text, char* out) {
+  char32_t codePoint = 0;
   for (std::size_t i = 0; text[i] != 0;) {
     NextCodePoint(text, i, codePoint);
-    cursor = AppendUtf8(cursor, codePoint);
+    out = AppendUtf8(out, codePoint);
   }
-  *cursor = 0;
+  *out = 0;
+}
+
+}  // namespace
+
+CNarrowText WideToNarrow(const char16_t* text) noexcept {
+  std::size_t bytes = 0;
+  if (text == nullptr || !MeasureUtf8(text, bytes)) return {};
+  char* out = static_cast<char*>(AllocateBlock(static_cast<std::int64_t>(bytes) + 1));
+  if (out == nullptr) return {};
+  EncodeUtf8(text, out);
   return CNarrowText(out);
+}
+
+CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
+  std::size_t bytes = 0;
+  if (text == nullptr || !MeasureUtf8(text, bytes) || bytes + 1 > kCapacity) return;
+  EncodeUtf8(text, m_text);
+  m_converted = true;
 }
 
 CWideText NarrowToWide(const char* text) noexcept {

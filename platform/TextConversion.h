@@ -6,6 +6,7 @@
 // a path as one that cannot be opened.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 
 namespace tamrovi {
@@ -41,5 +42,25 @@ CNarrowText WideToNarrow(const char16_t* text) noexcept;
 
 // UTF-8 to UTF-16. Null in, empty out.
 CWideText NarrowToWide(const char* text) noexcept;
+
+// A UTF-16 path converted to UTF-8 in storage of its own, with no allocation:
+// a call that has run out of memory can still name the file it must write.
+// A path the system could not open anyway, being longer than it takes
+// (PATH_MAX bytes with the terminator), converts to null, as does text that
+// is not well formed and a null path.
+class CNarrowPath {
+ public:
+  static constexpr std::size_t kCapacity = PATH_MAX;
+
+  explicit CNarrowPath(const char16_t* text) noexcept;
+  CNarrowPath(const CNarrowPath&) = delete;
+  CNarrowPath& operator=(const CNarrowPath&) = delete;
+
+  const char* Get() const noexcept { return m_converted ? m_text : nullptr; }
+
+ private:
+  char m_text[kCapacity];
+  bool m_converted = false;
+};
 
 }  // namespace tamrovi

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/Allocation.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -40,6 +41,25 @@ TEST(TextConversionTest, MalformedTextDoesNotConvert) {
   }
   EXPECT_FALSE(WideToNarrow(nullptr));
   EXPECT_FALSE(NarrowToWide(nullptr));
+}
+
+TEST(TextConversionTest, APathConvertsWithoutAllocating) {
+  const std::u16string path = u"/tmp/caf\u00e9/\U0001F600.bmp";
+  FailNthAllocation(1);
+  const CNarrowPath narrow(path.c_str());
+  FailNthAllocation(0);
+  ASSERT_NE(narrow.Get(), nullptr);
+  EXPECT_EQ(std::string(narrow.Get()), "/tmp/caf\xC3\xA9/\xF0\x9F\x98\x80.bmp");
+
+  const char16_t unpaired[] = {u'/', 0xD800, 0};
+  EXPECT_EQ(CNarrowPath(unpaired).Get(), nullptr);
+  EXPECT_EQ(CNarrowPath(nullptr).Get(), nullptr);
+  // The longest path the system opens, in bytes with the terminator, and one
+  // more, which no file can have.
+  const std::u16string longest(CNarrowPath::kCapacity - 1, u'a');
+  EXPECT_NE(CNarrowPath(longest.c_str()).Get(), nullptr);
+  const std::u16string tooLong = longest.substr(1) + u"\u00e9";
+  EXPECT_EQ(CNarrowPath(tooLong.c_str()).Get(), nullptr);
 }
 
 TEST(TextConversionTest, WideLengthCountsCodeUnits) {
