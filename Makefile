@@ -2,7 +2,8 @@
 #   make demo       build, then run every filter on the built-in picture (demo-out/)
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
-#   make bench      benchmarks (Google Benchmark); BENCH_FILTER=regex picks some
+#   make bench      benchmarks (Google Benchmark), medians of BENCH_REPS runs and their
+#                   ratios to memcpy; BENCH_FILTER=regex picks some
 #   make install    build, then install into PREFIX (default /usr/local; DESTDIR is honoured)
 #   make clean
 # WERROR=1 turns compiler warnings into errors (CI sets it).
@@ -36,9 +37,11 @@ sanitize:
 
 BENCH_DIR    ?= build-bench
 BENCH_FILTER ?= .
+BENCH_REPS   ?= 5
 
 bench: bench-tools
-	./$(BENCH_DIR)/bench/image_bench --benchmark_filter='$(BENCH_FILTER)' --benchmark_min_time=0.2
+	./$(BENCH_DIR)/bench/image_bench --benchmark_filter='$(BENCH_FILTER)' --benchmark_min_time=0.2 \
+	  --benchmark_repetitions=$(BENCH_REPS) --benchmark_report_aggregates_only=true
 
 bench-tools:
 	cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTAMROVI_BUILD_TESTS=OFF -DTAMROVI_BUILD_BENCH=ON $(CMAKE_FLAGS)
