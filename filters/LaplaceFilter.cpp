@@ -1,46 +1,71 @@
 // The sign of the four-neighbour Laplacian, in two levels (filter code 3).
 #include <cstring>
 
+#include "filters/FilterRows.h"
 #include "filters/Filters.h"
-#include "filters/PixelAccess.h"
-#include "filters/WorkTable.h"
+#include "filters/WorkRows.h"
+#include "image/ColourRows.h"
 
 namespace tamrovi {
 namespace {
 
-// Four times the centre pixel. A colour pixel's channel sum is scaled before
-// the division by 3, so the term is not always 4 * Gray3: (2, 0, 0) gives 2
-// where its Gray3 is 0.
-template <int kPixelBytes>
-int CentreTerm(const std::uint8_t* row, std::int32_t column) {
-  if constexpr (kPixelBytes == kColourPixelBytes) {
-    const std::uint8_t* pixel = row + kColourPixelBytes * column;
-    return (4 * (pixel[0] + pixel[1] + pixel[2])) / 3;
-  } else {
-    return 4 * row[column];
-  }
-}
+// The gray levels and centre terms of three rows in turn (row r in slot
+// r mod 3), the channel sums they are made from, and one row of results.
+// Centre terms and sums take two bytes a pixel.
+enum LaplaceRow { kGrays = 0, kTerms = 3, kSums = 6, kLevels = 7, kLaplaceRows = 8 };
 
-// `rows` are the picture's rows as loaded, 0 = top. The outermost rows and
-// columns lack a neighbour and stay black.
-template <int kPixelBytes>
-void ComputeSigns(const CBmpImage& image, std::uint8_t* const* rows, CWorkTable& levels) {
+class CLaplaceRows {
+ public:
+  CLaplaceRows(CBmpImage& image, CWorkRows& rows) : m_image(image), m_rows(rows) {}
+
+  // Reads picture row `row` before it is rewritten. A colour row gives its
+  // gray levels and centre terms; the byte plane's row copies are never
+  // written and serve as they are.
+  void Read(std::int32_t row) {
+    if (!m_image.m_is24Bit) return;
+    auto* sums = reinterpret_cast<std::uint16_t*>(m_rows.Row(kSums));
+    ColourRowRoutines().channelSums(m_image.m_rgbRows[row], m_image.m_width, sums);
+    FilterRowRoutines().grayAndCentreTerms(sums, m_image.m_width, Gray(row), Terms(row));
+  }
+
+  // The signs of the inside pixels of `row`, whose neighbours are all read.
+  void Decide(std::int32_t row, std::uint8_t* levels) const {
+    const std::int32_t width = m_image.m_width;
+    if (m_image.m_is24Bit) {
+      FilterRowRoutines().laplaceOfGrays(Gray(row - 1), Gray(row), Gray(row + 1), Terms(row), width, levels);
+    } else {
+      const std::uint8_t* const* gray = m_image.m_grayRows;
+      FilterRowRoutines().laplaceOfBytes(gray[row - 1], gray[row], gray[row + 1], width, levels);
+    }
+  }
+
+ private:
+  std::uint8_t* Gray(std::int32_t row) const { return m_rows.Row(kGrays + row % 3); }
+  std::uint16_t* Terms(std::int32_t row) const {
+    return reinterpret_cast<std::uint16_t*>(m_rows.Row(kTerms + row % 3));
+  }
+
+  CBmpImage& m_image;
+  CWorkRows& m_rows;
+};
+
+// A row is rewritten once the row below it has been read. The outermost rows
+// and columns lack a neighbour and are black.
+void PaintSigns(CBmpImage& image, CWorkRows& rows) {
   const std::int32_t width = image.m_width;
   const std::int32_t height = image.m_height;
-  std::memset(levels.Row(0), kBlack, static_cast<std::size_t>(width));
-  std::memset(levels.Row(height - 1), kBlack, static_cast<std::size_t>(width));
-  for (std::int32_t row = 1; row + 1 < height; ++row) {
-    const std::uint8_t* up = rows[row - 1];
-    const std::uint8_t* centre = rows[row];
-    const std::uint8_t* down = rows[row + 1];
-    std::uint8_t* level = levels.Row(row);
-    level[0] = kBlack;
-    for (std::int32_t column = 1; column + 1 < width; ++column) {
-      const int neighbours = GrayAt<kPixelBytes>(up, column) + GrayAt<kPixelBytes>(down, column) +
-                             GrayAt<kPixelBytes>(centre, column - 1) + GrayAt<kPixelBytes>(centre, column + 1);
-      level[column] = neighbours - CentreTerm<kPixelBytes>(centre, column) > 0 ? kWhite : kBlack;
+  CLaplaceRows laplace(image, rows);
+  std::uint8_t* levels = rows.Row(kLevels);
+  laplace.Read(0);
+  for (std::int32_t row = 0; row < height; ++row) {
+    if (row + 1 < height) laplace.Read(row + 1);
+    if (row > 0 && row + 1 < height) {
+      levels[0] = levels[width - 1] = kBlack;
+      laplace.Decide(row, levels);
+    } else {
+      std::memset(levels, kBlack, static_cast<std::size_t>(width));
     }
-    level[width - 1] = kBlack;
+    PaintLevels(image, row, levels);
   }
 }
 
@@ -48,16 +73,9 @@ void ComputeSigns(const CBmpImage& image, std::uint8_t* const* rows, CWorkTable&
 
 int LaplaceFilter(CBmpImage& image) noexcept {
   if (image.IsEmpty()) return 1;
-  CWorkTable levels(image);
-  if (!levels.IsHeld()) return 1;
-  // The byte plane is read from its row copies, which keep the picture as
-  // loaded; the result goes to the stored rows.
-  if (image.m_is24Bit) {
-    ComputeSigns<kColourPixelBytes>(image, image.m_rgbRows, levels);
-  } else {
-    ComputeSigns<kBytePlanePixelBytes>(image, image.m_grayRows, levels);
-  }
-  PaintLevels(image, levels);
+  CWorkRows rows(2 * std::int64_t{image.m_width}, kLaplaceRows);
+  if (!rows.IsHeld()) return 1;
+  PaintSigns(image, rows);
   return 1;
 }
 

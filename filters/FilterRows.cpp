@@ -1,0 +1,99 @@
+#include "filters/FilterRows.h"
+
+#include "image/Gray3.h"
+#include "platform/CpuFeatures.h"
+
+namespace tamrovi {
+namespace {
+
+// The lightest gray that still counts as dark for the outline.
+constexpr int kDarkestLight = 200;
+// Gray levels below this are near-black and are whitened.
+constexpr int kDarkLevels = 16;
+// A gradient magnitude of 50 or more is an edge. Compared squared, in
+// integers: a and b are whole numbers, so a*a + b*b >= 2500 is exactly the
+// test sqrt(a*a + b*b) >= 50.0.
+constexpr int kEdgeMagnitudeSquared = 50 * 50;
+
+void MarkDark(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) marks[k] = gray[k] <= kDarkestLight ? kWhite : kBlack;
+}
+
+void MarkInside(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below, std::int32_t width,
+                std::uint8_t* inside) noexcept {
+  for (std::int32_t k = 1; k + 1 < width; ++k) {
+    inside[k] = above[k - 1] & above[k] & above[k + 1] & here[k - 1] & here[k] & here[k + 1] & below[k - 1] &
+                below[k] & below[k + 1];
+  }
+}
+
+void MaskBytes(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set, const std::uint8_t* keep) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bytes[k] = static_cast<std::uint8_t>((bytes[k] | set[k]) & keep[k]);
+}
+
+void RobertsEdges(const std::uint8_t* upper, const std::uint8_t* lower, std::int32_t width,
+                  std::uint8_t* levels) noexcept {
+  for (std::int32_t k = 0; k + 1 < width; ++k) {
+    const int a = upper[k] - lower[k + 1];
+    const int b = upper[k + 1] - lower[k];
+    levels[k] = a * a + b * b >= kEdgeMagnitudeSquared ? kBlack : kWhite;
+  }
+}
+
+void LaplaceOfBytes(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down, std::int32_t width,
+                    std::uint8_t* levels) noexcept {
+  for (std::int32_t k = 1; k + 1 < width; ++k) {
+    const int value = up[k] + down[k] + centre[k - 1] + centre[k + 1] - 4 * centre[k];
+    levels[k] = value > 0 ? kWhite : kBlack;
+  }
+}
+
+// The centre term scales the channel sum before the division by 3, so it is
+// not always 4 * Gray3: (2, 0, 0) gives 2 where its Gray3 is 0.
+void GrayAndCentreTerms(const std::uint16_t* sums, std::int32_t width, std::uint8_t* gray,
+                        std::uint16_t* terms) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) {
+    gray[k] = static_cast<std::uint8_t>(DivideByThree(sums[k]));
+    terms[k] = static_cast<std::uint16_t>(DivideByThree(4 * sums[k]));
+  }
+}
+
+void LaplaceOfGrays(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
+                    const std::uint16_t* terms, std::int32_t width, std::uint8_t* levels) noexcept {
+  for (std::int32_t k = 1; k + 1 < width; ++k) {
+    const int value = up[k] + down[k] + centre[k - 1] + centre[k + 1] - terms[k];
+    levels[k] = value > 0 ? kWhite : kBlack;
+  }
+}
+
+void WhitenDarkBytes(std::uint8_t* bytes, std::int32_t width) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bytes[k] = bytes[k] < kDarkLevels ? kWhite : bytes[k];
+}
+
+void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width) noexcept {
+  for (std::int32_t k = 0; k < width; ++k, bgr += 3) {
+    if (Gray3(bgr) < kDarkLevels) bgr[0] = bgr[1] = bgr[2] = kWhite;
+  }
+}
+
+constexpr CFilterRowRoutines kPlain = {MarkDark,       MarkInside,         MaskBytes,      RobertsEdges,
+                                       LaplaceOfBytes, GrayAndCentreTerms, LaplaceOfGrays, WhitenDarkBytes,
+                                       WhitenDarkPixels};
+
+}  // namespace
+
+// Defined in FilterRowsAvx2.cpp: the AVX2 forms as built, or null.
+const CFilterRowRoutines* BuiltAvx2FilterRowRoutines() noexcept;
+
+const CFilterRowRoutines& PlainFilterRowRoutines() noexcept { return kPlain; }
+
+const CFilterRowRoutines* Avx2FilterRowRoutines() noexcept {
+  return HasAvx2() ? BuiltAvx2FilterRowRoutines() : nullptr;
+}
+
+const CFilterRowRoutines& FilterRowRoutines() noexcept {
+  static const CFilterRowRoutines* const fastest = Avx2FilterRowRoutines();
+  return fastest != nullptr ? *fastest : kPlain;
+}
+
+}  // namespace tamrovi

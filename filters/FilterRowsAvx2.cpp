@@ -1,0 +1,198 @@
+// The filters' row routines on 256-bit vectors, 32 pixels at a time. The
+// columns of a row that do not fill a block go through the plain forms, handed
+// the rest of the row as a row of its own.
+#include "filters/FilterRows.h"
+#include "image/ColourLanesAvx2.h"
+
+namespace tamrovi {
+
+#if defined(TAMROVI_HAVE_AVX2_CODE)
+namespace {
+
+using avx2::kBlockPixels;
+
+TAMROVI_AVX2_INLINE __m256i Load(const std::uint8_t* bytes) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+}
+
+TAMROVI_AVX2_INLINE void Store(std::uint8_t* bytes, __m256i value) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes), value);
+}
+
+// 255 in each byte where a <= b (unsigned), else 0.
+TAMROVI_AVX2_INLINE __m256i AtMost(__m256i a, __m256i b) { return _mm256_cmpeq_epi8(_mm256_min_epu8(a, b), a); }
+
+TAMROVI_AVX2_INLINE __m256i Invert(__m256i mask) { return _mm256_xor_si256(mask, _mm256_set1_epi8(-1)); }
+
+// |a - b| of unsigned bytes.
+TAMROVI_AVX2_INLINE __m256i Distance(__m256i a, __m256i b) {
+  return _mm256_or_si256(_mm256_subs_epu8(a, b), _mm256_subs_epu8(b, a));
+}
+
+// floor((a + b) / 2) of unsigned bytes, exactly: the vector average rounds
+// halves up, so the odd sums lose the 1 it added. `odd` gets bit 0 of a + b.
+TAMROVI_AVX2_INLINE __m256i HalfSum(__m256i a, __m256i b, __m256i& odd) {
+  odd = _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1));
+  return _mm256_sub_epi8(_mm256_avg_epu8(a, b), odd);
+}
+
+TAMROVI_TARGET_AVX2 void MarkDark(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks) noexcept {
+  const __m256i darkestLight = _mm256_set1_epi8(static_cast<char>(200));
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) Store(marks + k, AtMost(Load(gray + k), darkestLight));
+  PlainFilterRowRoutines().markDark(gray + k, width - k, marks + k);
+}
+
+TAMROVI_TARGET_AVX2 void MarkInside(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
+                                    std::int32_t width, std::uint8_t* inside) noexcept {
+  std::int32_t k = 1;
+  for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
+    const __m256i left = _mm256_and_si256(_mm256_and_si256(Load(above + k - 1), Load(here + k - 1)), Load(below + k - 1));
+    const __m256i middle = _mm256_and_si256(_mm256_and_si256(Load(above + k), Load(here + k)), Load(below + k));
+    const __m256i right = _mm256_and_si256(_mm256_and_si256(Load(above + k + 1), Load(here + k + 1)), Load(below + k + 1));
+    Store(inside + k, _mm256_and_si256(_mm256_and_si256(left, middle), right));
+  }
+  PlainFilterRowRoutines().markInside(above + k - 1, here + k - 1, below + k - 1, width - (k - 1), inside + k - 1);
+}
+
+TAMROVI_TARGET_AVX2 void MaskBytes(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set,
+                                   const std::uint8_t* keep) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    Store(bytes + k, _mm256_and_si256(_mm256_or_si256(Load(bytes + k), Load(set + k)), Load(keep + k)));
+  }
+  PlainFilterRowRoutines().maskBytes(bytes + k, width - k, set + k, keep + k);
+}
+
+// Only whether a*a + b*b reaches 2500 matters, and it does whenever |a| or
+// |b| alone reaches 50; capping both at 50 keeps that answer and makes the
+// squares small enough for a 16-bit multiply-add of bytes (at most 5000).
+TAMROVI_TARGET_AVX2 void RobertsEdges(const std::uint8_t* upper, const std::uint8_t* lower, std::int32_t width,
+                                      std::uint8_t* levels) noexcept {
+  const __m256i cap = _mm256_set1_epi8(50);
+  const __m256i belowEdge = _mm256_set1_epi16(50 * 50 - 1);
+  std::int32_t k = 0;
+  for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
+    const __m256i a = _mm256_min_epu8(Distance(Load(upper + k), Load(lower + k + 1)), cap);
+    const __m256i b = _mm256_min_epu8(Distance(Load(upper + k + 1), Load(lower + k)), cap);
+    // Each 16-bit lane holds one pixel's a and b; multiplied by themselves and
+    // added, they give a*a + b*b. The pack puts the pixels back in order.
+    const __m256i low = _mm256_unpacklo_epi8(a, b);
+    const __m256i high = _mm256_unpackhi_epi8(a, b);
+    const __m256i edgeLow = _mm256_cmpgt_epi16(_mm256_maddubs_epi16(low, low), belowEdge);
+    const __m256i edgeHigh = _mm256_cmpgt_epi16(_mm256_maddubs_epi16(high, high), belowEdge);
+    Store(levels + k, Invert(_mm256_packs_epi16(edgeLow, edgeHigh)));
+  }
+  PlainFilterRowRoutines().robertsEdges(upper + k, lower + k, width - k, levels + k);
+}
+
+// The sign of S - 4c, with S = up + down + left + right, in bytes: with
+// P = floor((up + down) / 2), Q = floor((left + right) / 2) and
+// R = floor((P + Q) / 2), S = 4R + e where e = 2 * ((P + Q) mod 2) +
+// (up + down) mod 2 + (left + right) mod 2 lies in 0..4. Then S > 4c holds
+// exactly when R > c, or R = c and e > 0: that is, when R + (e > 0) > c.
+// R + 1 never overflows a byte: R = 255 needs all four neighbours at 255,
+// and then e = 0.
+TAMROVI_TARGET_AVX2 void LaplaceOfBytes(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
+                                        std::int32_t width, std::uint8_t* levels) noexcept {
+  std::int32_t k = 1;
+  for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
+    __m256i oddVertical, oddHorizontal, oddBoth;
+    const __m256i vertical = HalfSum(Load(up + k), Load(down + k), oddVertical);
+    const __m256i horizontal = HalfSum(Load(centre + k - 1), Load(centre + k + 1), oddHorizontal);
+    const __m256i quarter = HalfSum(vertical, horizontal, oddBoth);
+    const __m256i anyRemainder = _mm256_or_si256(_mm256_or_si256(oddVertical, oddHorizontal), oddBoth);
+    const __m256i raised = _mm256_add_epi8(quarter, anyRemainder);
+    Store(levels + k, Invert(AtMost(raised, Load(centre + k))));
+  }
+  PlainFilterRowRoutines().laplaceOfBytes(up + k - 1, centre + k - 1, down + k - 1, width - (k - 1), levels + k - 1);
+}
+
+TAMROVI_AVX2_INLINE __m256i LoadWords(const std::uint16_t* words) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words));
+}
+
+TAMROVI_AVX2_INLINE void StoreWords(std::uint16_t* words, __m256i value) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(words), value);
+}
+
+TAMROVI_TARGET_AVX2 void GrayAndCentreTerms(const std::uint16_t* sums, std::int32_t width, std::uint8_t* gray,
+                                            std::uint16_t* terms) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const __m256i first = LoadWords(sums + k);
+    const __m256i second = LoadWords(sums + k + 16);
+    // A pack interleaves the lanes of its two halves; the permute restores
+    // pixel order.
+    const __m256i grays = _mm256_packus_epi16(avx2::DivideLanesByThree(first), avx2::DivideLanesByThree(second));
+    Store(gray + k, _mm256_permute4x64_epi64(grays, 0xD8));
+    StoreWords(terms + k, avx2::DivideLanesByThree(_mm256_slli_epi16(first, 2)));
+    StoreWords(terms + k + 16, avx2::DivideLanesByThree(_mm256_slli_epi16(second, 2)));
+  }
+  PlainFilterRowRoutines().grayAndCentreTerms(sums + k, width - k, gray + k, terms + k);
+}
+
+TAMROVI_AVX2_INLINE __m256i Widen(const std::uint8_t* bytes) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)));
+}
+
+// Sixteen pixels of up + down + left + right - term > 0, as 16-bit masks.
+TAMROVI_AVX2_INLINE __m256i Above(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
+                                  const std::uint16_t* terms) {
+  const __m256i sum = _mm256_add_epi16(_mm256_add_epi16(Widen(up), Widen(down)),
+                                       _mm256_add_epi16(Widen(centre - 1), Widen(centre + 1)));
+  return _mm256_cmpgt_epi16(sum, LoadWords(terms));
+}
+
+TAMROVI_TARGET_AVX2 void LaplaceOfGrays(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
+                                        const std::uint16_t* terms, std::int32_t width, std::uint8_t* levels) noexcept {
+  std::int32_t k = 1;
+  for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
+    const __m256i first = Above(up + k, centre + k, down + k, terms + k);
+    const __m256i second = Above(up + k + 16, centre + k + 16, down + k + 16, terms + k + 16);
+    Store(levels + k, _mm256_permute4x64_epi64(_mm256_packs_epi16(first, second), 0xD8));
+  }
+  PlainFilterRowRoutines().laplaceOfGrays(up + k - 1, centre + k - 1, down + k - 1, terms + k - 1, width - (k - 1),
+                                          levels + k - 1);
+}
+
+TAMROVI_TARGET_AVX2 void WhitenDarkBytes(std::uint8_t* bytes, std::int32_t width) noexcept {
+  const __m256i lightestDark = _mm256_set1_epi8(15);
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const __m256i values = Load(bytes + k);
+    Store(bytes + k, _mm256_or_si256(values, AtMost(values, lightestDark)));
+  }
+  PlainFilterRowRoutines().whitenDarkBytes(bytes + k, width - k);
+}
+
+// Gray3 < 16 exactly when the channel sum is below 48.
+TAMROVI_TARGET_AVX2 void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width) noexcept {
+  const __m256i darkSums = _mm256_set1_epi16(3 * 16);
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    avx2::PixelBlock pixels = avx2::LoadPixels(bgr + 3 * k);
+    const avx2::ChannelSums sums = avx2::SumChannels(pixels);
+    const __m256i dark = _mm256_packs_epi16(_mm256_cmpgt_epi16(darkSums, sums.low),
+                                            _mm256_cmpgt_epi16(darkSums, sums.high));
+    const avx2::PixelBlock whiten = avx2::SpreadBytes(dark);
+    pixels.a = _mm256_or_si256(pixels.a, whiten.a);
+    pixels.b = _mm256_or_si256(pixels.b, whiten.b);
+    pixels.c = _mm256_or_si256(pixels.c, whiten.c);
+    avx2::StorePixels(bgr + 3 * k, pixels);
+  }
+  PlainFilterRowRoutines().whitenDarkPixels(bgr + 3 * k, width - k);
+}
+
+constexpr CFilterRowRoutines kAvx2 = {MarkDark,       MarkInside,         MaskBytes,      RobertsEdges,
+                                      LaplaceOfBytes, GrayAndCentreTerms, LaplaceOfGrays, WhitenDarkBytes,
+                                      WhitenDarkPixels};
+
+}  // namespace
+
+const CFilterRowRoutines* BuiltAvx2FilterRowRoutines() noexcept { return &kAvx2; }
+#else
+const CFilterRowRoutines* BuiltAvx2FilterRowRoutines() noexcept { return nullptr; }
+#endif
+
+}  // namespace tamrovi
