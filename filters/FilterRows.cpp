@@ -1,34 +1,34 @@
 #include "filters/FilterRows.h"
 
+#include <algorithm>
+
 #include "image/Gray3.h"
 #include "platform/CpuFeatures.h"
 
 namespace tamrovi {
 namespace {
 
-// The lightest gray that still counts as dark for the outline.
-constexpr int kDarkestLight = 200;
-// Gray levels below this are near-black and are whitened.
-constexpr int kDarkLevels = 16;
-// A gradient magnitude of 50 or more is an edge. Compared squared, in
-// integers: a and b are whole numbers, so a*a + b*b >= 2500 is exactly the
-// test sqrt(a*a + b*b) >= 50.0.
-constexpr int kEdgeMagnitudeSquared = 50 * 50;
-
-void MarkDark(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks) noexcept {
-  for (std::int32_t k = 0; k < width; ++k) marks[k] = gray[k] <= kDarkestLight ? kWhite : kBlack;
+void LightestAcross(const std::uint8_t* gray, std::int32_t width, std::uint8_t* lightest) noexcept {
+  for (std::int32_t k = 1; k + 1 < width; ++k) lightest[k] = std::max({gray[k - 1], gray[k], gray[k + 1]});
 }
 
-void MarkInside(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below, std::int32_t width,
-                std::uint8_t* inside) noexcept {
+void OutlineBytes(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below, std::int32_t width,
+                  std::uint8_t* bytes) noexcept {
   for (std::int32_t k = 1; k + 1 < width; ++k) {
-    inside[k] = above[k - 1] & above[k] & above[k + 1] & here[k - 1] & here[k] & here[k + 1] & below[k - 1] &
-                below[k] & below[k + 1];
+    if (bytes[k] > kDarkestLight) {
+      bytes[k] = kBlack;
+    } else if (std::max({above[k], here[k], below[k]}) <= kDarkestLight) {
+      bytes[k] = kWhite;
+    }
   }
 }
 
-void MaskBytes(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set, const std::uint8_t* keep) noexcept {
-  for (std::int32_t k = 0; k < width; ++k) bytes[k] = static_cast<std::uint8_t>((bytes[k] | set[k]) & keep[k]);
+void OutlineMasks(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
+                  const std::uint8_t* gray, std::int32_t width, std::uint8_t* set, std::uint8_t* keep) noexcept {
+  for (std::int32_t k = 1; k + 1 < width; ++k) {
+    set[k] = std::max({above[k], here[k], below[k]}) <= kDarkestLight ? kWhite : kBlack;
+    keep[k] = gray[k] <= kDarkestLight ? kWhite : kBlack;
+  }
 }
 
 void RobertsEdges(const std::uint8_t* upper, const std::uint8_t* lower, std::int32_t width,
@@ -76,7 +76,7 @@ void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width) noexcept {
   }
 }
 
-constexpr CFilterRowRoutines kPlain = {MarkDark,       MarkInside,         MaskBytes,      RobertsEdges,
+constexpr CFilterRowRoutines kPlain = {LightestAcross, OutlineBytes,       OutlineMasks,   RobertsEdges,
                                        LaplaceOfBytes, GrayAndCentreTerms, LaplaceOfGrays, WhitenDarkBytes,
                                        WhitenDarkPixels};
 

@@ -19,16 +19,33 @@ namespace tamrovi {
 inline constexpr std::uint8_t kBlack = 0;
 inline constexpr std::uint8_t kWhite = 255;
 
+// The outline's lightest gray that still counts as dark.
+inline constexpr int kDarkestLight = 200;
+// Gray levels below this are near-black, and whitened.
+inline constexpr int kDarkLevels = 16;
+// A Roberts gradient magnitude of 50 or more is an edge. Compared squared,
+// in integers: a and b are whole numbers, so a*a + b*b >= 2500 is exactly
+// the test sqrt(a*a + b*b) >= 50.0.
+inline constexpr int kEdgeMagnitude = 50;
+inline constexpr int kEdgeMagnitudeSquared = kEdgeMagnitude * kEdgeMagnitude;
+
 struct CFilterRowRoutines {
-  // Outline: marks[k] = 255 where gray[k] <= 200 (dark), else 0.
-  void (*markDark)(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks) noexcept;
-  // Outline, inside columns: inside[k] = 255 where the marks of pixel k and
-  // all eight of its neighbours are 255, else 0.
-  void (*markInside)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                     std::int32_t width, std::uint8_t* inside) noexcept;
-  // bytes[k] = (bytes[k] | set[k]) & keep[k], for k < width.
-  void (*maskBytes)(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set,
-                    const std::uint8_t* keep) noexcept;
+  // Outline, inside columns: lightest[k] = the largest of gray[k - 1],
+  // gray[k] and gray[k + 1]. A pixel and its eight neighbours are all dark
+  // exactly when the lightest of the lightest of its row and of the rows
+  // above and below is dark.
+  void (*lightestAcross)(const std::uint8_t* gray, std::int32_t width, std::uint8_t* lightest) noexcept;
+  // Outline on bytes, inside columns, from the `lightest` rows around a row
+  // of bytes (their own gray levels): a byte above 200 becomes 0 (light), a
+  // byte whose whole neighbourhood is at most 200 becomes 255 (inside a dark
+  // region), and every other byte stays.
+  void (*outlineBytes)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
+                       std::int32_t width, std::uint8_t* bytes) noexcept;
+  // Outline on colour, inside columns: the same decisions as masks for the
+  // colour row's routine maskPixels, set[k] = 255 inside a dark region and
+  // keep[k] = 255 where gray[k] is dark.
+  void (*outlineMasks)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
+                       const std::uint8_t* gray, std::int32_t width, std::uint8_t* set, std::uint8_t* keep) noexcept;
   // Roberts, columns 0 to width - 2: levels[k] = black where
   // a * a + b * b >= 2500 with a = upper[k] - lower[k + 1] and
   // b = upper[k + 1] - lower[k], else white.

@@ -36,41 +36,56 @@ TAMROVI_AVX2_INLINE __m256i HalfSum(__m256i a, __m256i b, __m256i& odd) {
   return _mm256_sub_epi8(_mm256_avg_epu8(a, b), odd);
 }
 
-TAMROVI_TARGET_AVX2 void MarkDark(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks) noexcept {
-  const __m256i darkestLight = _mm256_set1_epi8(static_cast<char>(200));
-  std::int32_t k = 0;
-  for (; k + kBlockPixels <= width; k += kBlockPixels) Store(marks + k, AtMost(Load(gray + k), darkestLight));
-  PlainFilterRowRoutines().markDark(gray + k, width - k, marks + k);
-}
-
-TAMROVI_TARGET_AVX2 void MarkInside(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                                    std::int32_t width, std::uint8_t* inside) noexcept {
+TAMROVI_TARGET_AVX2 void LightestAcross(const std::uint8_t* gray, std::int32_t width,
+                                        std::uint8_t* lightest) noexcept {
   std::int32_t k = 1;
   for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
-    const __m256i left = _mm256_and_si256(_mm256_and_si256(Load(above + k - 1), Load(here + k - 1)), Load(below + k - 1));
-    const __m256i middle = _mm256_and_si256(_mm256_and_si256(Load(above + k), Load(here + k)), Load(below + k));
-    const __m256i right = _mm256_and_si256(_mm256_and_si256(Load(above + k + 1), Load(here + k + 1)), Load(below + k + 1));
-    Store(inside + k, _mm256_and_si256(_mm256_and_si256(left, middle), right));
+    Store(lightest + k, _mm256_max_epu8(_mm256_max_epu8(Load(gray + k - 1), Load(gray + k)), Load(gray + k + 1)));
   }
-  PlainFilterRowRoutines().markInside(above + k - 1, here + k - 1, below + k - 1, width - (k - 1), inside + k - 1);
+  PlainFilterRowRoutines().lightestAcross(gray + k - 1, width - (k - 1), lightest + k - 1);
 }
 
-TAMROVI_TARGET_AVX2 void MaskBytes(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set,
-                                   const std::uint8_t* keep) noexcept {
-  std::int32_t k = 0;
-  for (; k + kBlockPixels <= width; k += kBlockPixels) {
-    Store(bytes + k, _mm256_and_si256(_mm256_or_si256(Load(bytes + k), Load(set + k)), Load(keep + k)));
+// 255 where the lightest of the three rows' `lightest` is dark.
+TAMROVI_AVX2_INLINE __m256i InsideDark(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
+                                       __m256i darkestLight) {
+  return AtMost(_mm256_max_epu8(_mm256_max_epu8(Load(above), Load(here)), Load(below)), darkestLight);
+}
+
+// A byte becomes (byte | inside) & dark: 0 where it is light, 255 inside a
+// dark region, itself otherwise.
+TAMROVI_TARGET_AVX2 void OutlineBytes(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
+                                      std::int32_t width, std::uint8_t* bytes) noexcept {
+  const __m256i darkestLight = _mm256_set1_epi8(static_cast<char>(kDarkestLight));
+  std::int32_t k = 1;
+  for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
+    const __m256i inside = InsideDark(above + k, here + k, below + k, darkestLight);
+    const __m256i values = Load(bytes + k);
+    Store(bytes + k, _mm256_and_si256(_mm256_or_si256(values, inside), AtMost(values, darkestLight)));
   }
-  PlainFilterRowRoutines().maskBytes(bytes + k, width - k, set + k, keep + k);
+  PlainFilterRowRoutines().outlineBytes(above + k - 1, here + k - 1, below + k - 1, width - (k - 1), bytes + k - 1);
+}
+
+TAMROVI_TARGET_AVX2 void OutlineMasks(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
+                                      const std::uint8_t* gray, std::int32_t width, std::uint8_t* set,
+                                      std::uint8_t* keep) noexcept {
+  const __m256i darkestLight = _mm256_set1_epi8(static_cast<char>(kDarkestLight));
+  std::int32_t k = 1;
+  for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
+    Store(set + k, InsideDark(above + k, here + k, below + k, darkestLight));
+    Store(keep + k, AtMost(Load(gray + k), darkestLight));
+  }
+  PlainFilterRowRoutines().outlineMasks(above + k - 1, here + k - 1, below + k - 1, gray + k - 1, width - (k - 1),
+                                        set + k - 1, keep + k - 1);
 }
 
 // Only whether a*a + b*b reaches 2500 matters, and it does whenever |a| or
 // |b| alone reaches 50; capping both at 50 keeps that answer and makes the
-// squares small enough for a 16-bit multiply-add of bytes (at most 5000).
+// squares small enough for a 16-bit multiply-add of bytes (at most 5000, and
+// bytes below 128, which the multiply-add takes as signed).
 TAMROVI_TARGET_AVX2 void RobertsEdges(const std::uint8_t* upper, const std::uint8_t* lower, std::int32_t width,
                                       std::uint8_t* levels) noexcept {
-  const __m256i cap = _mm256_set1_epi8(50);
-  const __m256i belowEdge = _mm256_set1_epi16(50 * 50 - 1);
+  const __m256i cap = _mm256_set1_epi8(kEdgeMagnitude);
+  const __m256i belowEdge = _mm256_set1_epi16(kEdgeMagnitudeSquared - 1);
   std::int32_t k = 0;
   for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
     const __m256i a = _mm256_min_epu8(Distance(Load(upper + k), Load(lower + k + 1)), cap);
@@ -157,7 +172,7 @@ TAMROVI_TARGET_AVX2 void LaplaceOfGrays(const std::uint8_t* up, const std::uint8
 }
 
 TAMROVI_TARGET_AVX2 void WhitenDarkBytes(std::uint8_t* bytes, std::int32_t width) noexcept {
-  const __m256i lightestDark = _mm256_set1_epi8(15);
+  const __m256i lightestDark = _mm256_set1_epi8(kDarkLevels - 1);
   std::int32_t k = 0;
   for (; k + kBlockPixels <= width; k += kBlockPixels) {
     const __m256i values = Load(bytes + k);
@@ -168,7 +183,7 @@ TAMROVI_TARGET_AVX2 void WhitenDarkBytes(std::uint8_t* bytes, std::int32_t width
 
 // Gray3 < 16 exactly when the channel sum is below 48.
 TAMROVI_TARGET_AVX2 void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width) noexcept {
-  const __m256i darkSums = _mm256_set1_epi16(3 * 16);
+  const __m256i darkSums = _mm256_set1_epi16(3 * kDarkLevels);
   std::int32_t k = 0;
   for (; k + kBlockPixels <= width; k += kBlockPixels) {
     avx2::PixelBlock pixels = avx2::LoadPixels(bgr + 3 * k);
@@ -184,7 +199,7 @@ TAMROVI_TARGET_AVX2 void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width)
   PlainFilterRowRoutines().whitenDarkPixels(bgr + 3 * k, width - k);
 }
 
-constexpr CFilterRowRoutines kAvx2 = {MarkDark,       MarkInside,         MaskBytes,      RobertsEdges,
+constexpr CFilterRowRoutines kAvx2 = {LightestAcross, OutlineBytes,       OutlineMasks,   RobertsEdges,
                                       LaplaceOfBytes, GrayAndCentreTerms, LaplaceOfGrays, WhitenDarkBytes,
                                       WhitenDarkPixels};
 

@@ -9,34 +9,51 @@
 namespace tamrovi {
 namespace {
 
+// Writes the black of an outermost row, or of the two outermost columns of an
+// inside row whose inside `decide` then fills.
+template <typename Decide>
+void SignRow(std::int32_t row, std::int32_t width, std::int32_t height, std::uint8_t* levels, Decide decide) {
+  if (row > 0 && row + 1 < height) {
+    levels[0] = levels[width - 1] = kBlack;
+    decide(levels);
+  } else {
+    std::memset(levels, kBlack, static_cast<std::size_t>(width));
+  }
+}
+
+// The byte plane's row copies keep the picture as loaded and are never
+// written, so each stored row takes its result straight away, with no work
+// rows.
+void PaintBytePlaneSigns(CBmpImage& image) {
+  const std::int32_t width = image.m_width;
+  const std::int32_t height = image.m_height;
+  const std::uint8_t* const* gray = image.m_grayRows;
+  for (std::int32_t row = 0; row < height; ++row) {
+    SignRow(row, width, height, image.BytePlaneRow(row), [&](std::uint8_t* levels) {
+      FilterRowRoutines().laplaceOfBytes(gray[row - 1], gray[row], gray[row + 1], width, levels);
+    });
+  }
+}
+
 // The gray levels and centre terms of three rows in turn (row r in slot
 // r mod 3), the channel sums they are made from, and one row of results.
 // Centre terms and sums take two bytes a pixel.
 enum LaplaceRow { kGrays = 0, kTerms = 3, kSums = 6, kLevels = 7, kLaplaceRows = 8 };
 
-class CLaplaceRows {
+class CColourLaplace {
  public:
-  CLaplaceRows(CBmpImage& image, CWorkRows& rows) : m_image(image), m_rows(rows) {}
+  CColourLaplace(CBmpImage& image, CWorkRows& rows) : m_image(image), m_rows(rows) {}
 
-  // Reads picture row `row` before it is rewritten. A colour row gives its
-  // gray levels and centre terms; the byte plane's row copies are never
-  // written and serve as they are.
+  // Takes the gray levels and centre terms of colour row `row` before the
+  // row is rewritten.
   void Read(std::int32_t row) {
-    if (!m_image.m_is24Bit) return;
     auto* sums = reinterpret_cast<std::uint16_t*>(m_rows.Row(kSums));
     ColourRowRoutines().channelSums(m_image.m_rgbRows[row], m_image.m_width, sums);
     FilterRowRoutines().grayAndCentreTerms(sums, m_image.m_width, Gray(row), Terms(row));
   }
 
-  // The signs of the inside pixels of `row`, whose neighbours are all read.
   void Decide(std::int32_t row, std::uint8_t* levels) const {
-    const std::int32_t width = m_image.m_width;
-    if (m_image.m_is24Bit) {
-      FilterRowRoutines().laplaceOfGrays(Gray(row - 1), Gray(row), Gray(row + 1), Terms(row), width, levels);
-    } else {
-      const std::uint8_t* const* gray = m_image.m_grayRows;
-      FilterRowRoutines().laplaceOfBytes(gray[row - 1], gray[row], gray[row + 1], width, levels);
-    }
+    FilterRowRoutines().laplaceOfGrays(Gray(row - 1), Gray(row), Gray(row + 1), Terms(row), m_image.m_width, levels);
   }
 
  private:
@@ -49,23 +66,17 @@ class CLaplaceRows {
   CWorkRows& m_rows;
 };
 
-// A row is rewritten once the row below it has been read. The outermost rows
-// and columns lack a neighbour and are black.
-void PaintSigns(CBmpImage& image, CWorkRows& rows) {
+// A colour row is rewritten once the row below it has been read.
+void PaintColourSigns(CBmpImage& image, CWorkRows& rows) {
   const std::int32_t width = image.m_width;
   const std::int32_t height = image.m_height;
-  CLaplaceRows laplace(image, rows);
+  CColourLaplace laplace(image, rows);
   std::uint8_t* levels = rows.Row(kLevels);
   laplace.Read(0);
   for (std::int32_t row = 0; row < height; ++row) {
     if (row + 1 < height) laplace.Read(row + 1);
-    if (row > 0 && row + 1 < height) {
-      levels[0] = levels[width - 1] = kBlack;
-      laplace.Decide(row, levels);
-    } else {
-      std::memset(levels, kBlack, static_cast<std::size_t>(width));
-    }
-    PaintLevels(image, row, levels);
+    SignRow(row, width, height, levels, [&](std::uint8_t* inside) { laplace.Decide(row, inside); });
+    PaintColourRow(image, row, levels);
   }
 }
 
@@ -73,9 +84,13 @@ void PaintSigns(CBmpImage& image, CWorkRows& rows) {
 
 int LaplaceFilter(CBmpImage& image) noexcept {
   if (image.IsEmpty()) return 1;
+  if (!image.m_is24Bit) {
+    PaintBytePlaneSigns(image);
+    return 1;
+  }
   CWorkRows rows(2 * std::int64_t{image.m_width}, kLaplaceRows);
   if (!rows.IsHeld()) return 1;
-  PaintSigns(image, rows);
+  PaintColourSigns(image, rows);
   return 1;
 }
 

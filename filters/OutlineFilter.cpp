@@ -1,5 +1,4 @@
 // The outline of dark regions (filter code 1).
-#include <utility>
 
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
@@ -10,47 +9,62 @@
 namespace tamrovi {
 namespace {
 
-enum OutlineRow { kAbove, kHere, kBelow, kInside, kGray, kOutlineRows };
+// The lightest gray across each of three rows in turn (row r in slot r mod
+// 3), the gray levels of colour rows in the same turn, and the masks a colour
+// row is rewritten with.
+enum OutlineRow { kLightest = 0, kGrays = 3, kSet = 6, kKeep = 7, kOutlineRows = 8 };
 
-// The dark marks of picture row `row`, from its gray levels.
 template <int kPixelBytes>
-void MarkRow(const CBmpImage& image, std::int32_t row, std::uint8_t* gray, std::uint8_t* marks) {
-  const std::uint8_t* levels = PictureRow<kPixelBytes>(image, row);
-  if constexpr (kPixelBytes == kColourPixelBytes) {
-    ColourRowRoutines().grayLevels(levels, image.m_width, gray);
-    levels = gray;
-  }
-  FilterRowRoutines().markDark(levels, image.m_width, marks);
-}
+class COutlineRows {
+ public:
+  COutlineRows(CBmpImage& image, CWorkRows& rows) : m_image(image), m_rows(rows) {}
 
-// A pixel becomes (pixel | inside) & here: black where it is not dark, white
-// where it and its eight neighbours are dark, itself otherwise. The marks of
-// a row are taken before the row is rewritten, and rows are rewritten top to
-// bottom, so every decision reads the picture as it was before the filter.
+  // Takes what is needed of picture row `row` before the row is rewritten.
+  void Read(std::int32_t row) {
+    const std::uint8_t* gray = PictureRow<kPixelBytes>(m_image, row);
+    if constexpr (kPixelBytes == kColourPixelBytes) {
+      ColourRowRoutines().grayLevels(gray, m_image.m_width, Gray(row));
+      gray = Gray(row);
+    }
+    FilterRowRoutines().lightestAcross(gray, m_image.m_width, Lightest(row));
+  }
+
+  // Light pixels become black, pixels whose whole neighbourhood is dark white,
+  // the rest keep their value. Only the inside columns; the outermost never
+  // change.
+  void Rewrite(std::int32_t row) {
+    const std::int32_t width = m_image.m_width;
+    std::uint8_t* pixels = PictureRow<kPixelBytes>(m_image, row);
+    if constexpr (kPixelBytes == kColourPixelBytes) {
+      std::uint8_t* set = m_rows.Row(kSet);
+      std::uint8_t* keep = m_rows.Row(kKeep);
+      FilterRowRoutines().outlineMasks(Lightest(row - 1), Lightest(row), Lightest(row + 1), Gray(row), width, set,
+                                       keep);
+      ColourRowRoutines().maskPixels(pixels + kPixelBytes, width - 2, set + 1, keep + 1);
+    } else {
+      FilterRowRoutines().outlineBytes(Lightest(row - 1), Lightest(row), Lightest(row + 1), width, pixels);
+    }
+  }
+
+ private:
+  std::uint8_t* Lightest(std::int32_t row) const { return m_rows.Row(kLightest + row % 3); }
+  std::uint8_t* Gray(std::int32_t row) const { return m_rows.Row(kGrays + row % 3); }
+
+  CBmpImage& m_image;
+  CWorkRows& m_rows;
+};
+
+// Rows are read one ahead of the row being rewritten, so every decision
+// reads the picture as it was before the filter.
 template <int kPixelBytes>
 void RewriteInside(CBmpImage& image, CWorkRows& rows) {
-  const CFilterRowRoutines& routines = FilterRowRoutines();
-  const std::int32_t width = image.m_width;
-  const std::int32_t height = image.m_height;
-  if (width < 3 || height < 3) return;  // no pixel has eight neighbours
-  std::uint8_t* above = rows.Row(kAbove);
-  std::uint8_t* here = rows.Row(kHere);
-  std::uint8_t* below = rows.Row(kBelow);
-  std::uint8_t* inside = rows.Row(kInside);
-  MarkRow<kPixelBytes>(image, 0, rows.Row(kGray), above);
-  MarkRow<kPixelBytes>(image, 1, rows.Row(kGray), here);
-  for (std::int32_t row = 1; row + 1 < height; ++row) {
-    MarkRow<kPixelBytes>(image, row + 1, rows.Row(kGray), below);
-    routines.markInside(above, here, below, width, inside);
-    // Inside columns only: the outermost columns never change.
-    std::uint8_t* pixels = PictureRow<kPixelBytes>(image, row) + kPixelBytes;
-    if constexpr (kPixelBytes == kColourPixelBytes) {
-      ColourRowRoutines().maskPixels(pixels, width - 2, inside + 1, here + 1);
-    } else {
-      routines.maskBytes(pixels, width - 2, inside + 1, here + 1);
-    }
-    std::swap(above, here);
-    std::swap(here, below);
+  if (image.m_width < 3 || image.m_height < 3) return;  // no pixel has eight neighbours
+  COutlineRows<kPixelBytes> outline(image, rows);
+  outline.Read(0);
+  outline.Read(1);
+  for (std::int32_t row = 1; row + 1 < image.m_height; ++row) {
+    outline.Read(row + 1);
+    outline.Rewrite(row);
   }
 }
 

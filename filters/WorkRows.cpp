@@ -1,7 +1,5 @@
 #include "filters/WorkRows.h"
 
-#include <cstring>
-
 #include "image/ColourRows.h"
 #include "platform/Allocation.h"
 
@@ -18,12 +16,8 @@ CWorkRows::CWorkRows(std::int64_t rowBytes, std::int32_t count) noexcept
 
 CWorkRows::~CWorkRows() { ReleaseBlock(m_pRows); }
 
-void PaintLevels(CBmpImage& image, std::int32_t row, const std::uint8_t* levels) noexcept {
-  if (image.m_is24Bit) {
-    ColourRowRoutines().spreadLevels(levels, image.m_width, image.m_rgbRows[row]);
-  } else {
-    std::memcpy(image.BytePlaneRow(row), levels, static_cast<std::size_t>(image.m_width));
-  }
+void PaintColourRow(CBmpImage& image, std::int32_t row, const std::uint8_t* levels) noexcept {
+  ColourRowRoutines().spreadLevels(levels, image.m_width, image.m_rgbRows[row]);
 }
 
 }  // namespace tamrovi

@@ -36,9 +36,8 @@ class CWorkRows {
   std::uint8_t* m_pRows;
 };
 
-// Writes `levels` (one byte a pixel) into picture row `row` (0 = top) as gray
-// levels: into all three bytes of each colour pixel, or into the stored row
-// of the byte plane.
-void PaintLevels(CBmpImage& image, std::int32_t row, const std::uint8_t* levels) noexcept;
+// Writes `levels` (one byte a pixel) into colour row `row` (0 = top) as gray
+// levels, into all three bytes of each pixel.
+void PaintColourRow(CBmpImage& image, std::int32_t row, const std::uint8_t* levels) noexcept;
 
 }  // namespace tamrovi

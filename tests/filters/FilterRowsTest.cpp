@@ -56,13 +56,6 @@ class CRows {
     return row;
   }
 
-  // Marks of 0 and 255, mostly 255 so that whole neighbourhoods are marked.
-  Bytes Marks(std::int32_t width) {
-    Bytes row(static_cast<std::size_t>(width));
-    for (std::uint8_t& mark : row) mark = Draw(8) == 0 ? 0 : 255;
-    return row;
-  }
-
  private:
   int Draw(int bound) {
     m_state = m_state * 1664525u + 1013904223u;
@@ -83,37 +76,40 @@ Bytes Written(std::int32_t width, std::uint8_t fill, const std::function<void(st
 
 std::uint8_t Level(bool white) { return white ? 255 : 0; }
 
-TEST(FilterRowsTest, OutlineMarksAndMasks) {
+TEST(FilterRowsTest, Outline) {
   CRows rows(1);
   for (std::int32_t width : Widths()) {
     for (int kind = 0; kind < 3; ++kind) {
       const Bytes gray = rows.Next(width, kind);
-      const Bytes above = rows.Marks(width), here = rows.Marks(width), below = rows.Marks(width);
-      const Bytes bytes = rows.Next(width, 0), set = rows.Marks(width), keep = rows.Marks(width);
-      Bytes marks(gray.size()), inside(gray.size(), 0xEE), masked(bytes);
-      for (std::int32_t k = 0; k < width; ++k) {
-        marks[k] = Level(gray[k] <= 200);
-        masked[k] = static_cast<std::uint8_t>((bytes[k] | set[k]) & keep[k]);
-        if (k == 0 || k == width - 1) continue;
-        bool all = true;
-        for (const Bytes* row : {&above, &here, &below}) all = all && (*row)[k - 1] && (*row)[k] && (*row)[k + 1];
-        inside[k] = Level(all);
+      const Bytes above = rows.Next(width, kind), here = rows.Next(width, kind), below = rows.Next(width, kind);
+      Bytes lightest(gray.size(), 0xEE), outlined(gray), set(gray.size(), 0xEE), keep(gray.size(), 0xEE);
+      for (std::int32_t k = 1; k + 1 < width; ++k) {
+        lightest[k] = std::max({gray[k - 1], gray[k], gray[k + 1]});
+        const bool dark = gray[k] <= 200, inside = above[k] <= 200 && here[k] <= 200 && below[k] <= 200;
+        outlined[k] = !dark ? 0 : inside ? 255 : gray[k];
+        set[k] = Level(inside);
+        keep[k] = Level(dark);
       }
       for (const Form& form : Forms()) {
         SCOPED_TRACE(::testing::Message() << form.name << ", width " << width << ", kind " << kind);
-        EXPECT_EQ(Written(width, 0xEE, [&](std::uint8_t* out) { form.routines->markDark(gray.data(), width, out); }),
-                  marks);
+        EXPECT_EQ(Written(width, 0xEE,
+                          [&](std::uint8_t* out) { form.routines->lightestAcross(gray.data(), width, out); }),
+                  lightest);
         EXPECT_EQ(Written(width, 0xEE,
                           [&](std::uint8_t* out) {
-                            form.routines->markInside(above.data(), here.data(), below.data(), width, out);
+                            std::copy(gray.begin(), gray.end(), out);
+                            form.routines->outlineBytes(above.data(), here.data(), below.data(), width, out);
                           }),
-                  inside);
+                  outlined);
+        Bytes keepOut(gray.size() + 2, 0xEE);
         EXPECT_EQ(Written(width, 0xEE,
                           [&](std::uint8_t* out) {
-                            std::copy(bytes.begin(), bytes.end(), out);
-                            form.routines->maskBytes(out, width, set.data(), keep.data());
+                            form.routines->outlineMasks(above.data(), here.data(), below.data(), gray.data(), width,
+                                                        out, keepOut.data() + 1);
                           }),
-                  masked);
+                  set);
+        EXPECT_EQ(Bytes(keepOut.begin() + 1, keepOut.end() - 1), keep);
+        EXPECT_TRUE(keepOut.front() == 0xEE && keepOut.back() == 0xEE);
       }
     }
   }
