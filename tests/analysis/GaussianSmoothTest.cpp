@@ -50,9 +50,11 @@ TEST(GaussianKernelTest, SizeFollowsSigmaAndWeightsAreSymmetricAndAddUpToOne) {
 }
 
 TEST(GaussianSmoothTest, MatchesThePlainLoopByteForByte) {
-  // Among the shapes: one pixel wide, one row high, and narrower than the
-  // kernel (half 6 for sigma 2, half 12 for sigma 3.7).
-  const std::pair<int, int> sizes[] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {5, 3}, {7, 7}, {17, 11}, {33, 6}};
+  // Among the shapes: one pixel wide, one row high, narrower than the kernel
+  // (half 6 for sigma 2, half 12 for sigma 3.7), and wide enough for whole
+  // vector blocks of 16 pixels inside the kernel's reach, with some left over.
+  const std::pair<int, int> sizes[] = {{1, 1},  {1, 9},  {9, 1},  {2, 2},  {5, 3},
+                                       {7, 7},  {17, 11}, {33, 6}, {47, 30}, {70, 4}};
   bmptest::TempDir dir;
   std::uint32_t seed = 0;
   for (const auto& [width, height] : sizes) {
