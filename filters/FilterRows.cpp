@@ -12,8 +12,9 @@ void LightestAcross(const std::uint8_t* gray, std::int32_t width, std::uint8_t* 
   for (std::int32_t k = 1; k + 1 < width; ++k) lightest[k] = std::max({gray[k - 1], gray[k], gray[k + 1]});
 }
 
-void OutlineBytes(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below, std::int32_t width,
-                  std::uint8_t* bytes) noexcept {
+void OutlineBytes(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
+                  std::int32_t width, std::uint8_t* below, std::uint8_t* bytes) noexcept {
+  LightestAcross(belowGray, width, below);
   for (std::int32_t k = 1; k + 1 < width; ++k) {
     if (bytes[k] > kDarkestLight) {
       bytes[k] = kBlack;

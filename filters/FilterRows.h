@@ -35,12 +35,14 @@ struct CFilterRowRoutines {
   // exactly when the lightest of the lightest of its row and of the rows
   // above and below is dark.
   void (*lightestAcross)(const std::uint8_t* gray, std::int32_t width, std::uint8_t* lightest) noexcept;
-  // Outline on bytes, inside columns, from the `lightest` rows around a row
-  // of bytes (their own gray levels): a byte above 200 becomes 0 (light), a
-  // byte whose whole neighbourhood is at most 200 becomes 255 (inside a dark
-  // region), and every other byte stays.
-  void (*outlineBytes)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                       std::int32_t width, std::uint8_t* bytes) noexcept;
+  // Outline on bytes, inside columns, in one pass over a row and the row
+  // below it: first lightestAcross of `belowGray` into `below`, then, from
+  // the `lightest` rows above, here and below, each byte of the row (its own
+  // gray level): a byte above 200 becomes 0 (light), a byte whose whole
+  // neighbourhood is at most 200 becomes 255 (inside a dark region), and
+  // every other byte stays.
+  void (*outlineBytes)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
+                       std::int32_t width, std::uint8_t* below, std::uint8_t* bytes) noexcept;
   // Outline on colour, inside columns: the same decisions as masks for the
   // colour row's routine maskPixels, set[k] = 255 inside a dark region and
   // keep[k] = 255 where gray[k] is dark.

@@ -29,18 +29,16 @@ TAMROVI_AVX2_INLINE __m256i Distance(__m256i a, __m256i b) {
   return _mm256_or_si256(_mm256_subs_epu8(a, b), _mm256_subs_epu8(b, a));
 }
 
-// floor((a + b) / 2) of unsigned bytes, exactly: the vector average rounds
-// halves up, so the odd sums lose the 1 it added. `odd` gets bit 0 of a + b.
-TAMROVI_AVX2_INLINE __m256i HalfSum(__m256i a, __m256i b, __m256i& odd) {
-  odd = _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1));
-  return _mm256_sub_epi8(_mm256_avg_epu8(a, b), odd);
+// The largest of the bytes at k - 1, k and k + 1.
+TAMROVI_AVX2_INLINE __m256i LightestOfThree(const std::uint8_t* gray) {
+  return _mm256_max_epu8(_mm256_max_epu8(Load(gray - 1), Load(gray)), Load(gray + 1));
 }
 
 TAMROVI_TARGET_AVX2 void LightestAcross(const std::uint8_t* gray, std::int32_t width,
                                         std::uint8_t* lightest) noexcept {
   std::int32_t k = 1;
   for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
-    Store(lightest + k, _mm256_max_epu8(_mm256_max_epu8(Load(gray + k - 1), Load(gray + k)), Load(gray + k + 1)));
+    Store(lightest + k, LightestOfThree(gray + k));
   }
   PlainFilterRowRoutines().lightestAcross(gray + k - 1, width - (k - 1), lightest + k - 1);
 }
@@ -52,17 +50,23 @@ TAMROVI_AVX2_INLINE __m256i InsideDark(const std::uint8_t* above, const std::uin
 }
 
 // A byte becomes (byte | inside) & dark: 0 where it is light, 255 inside a
-// dark region, itself otherwise.
-TAMROVI_TARGET_AVX2 void OutlineBytes(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                                      std::int32_t width, std::uint8_t* bytes) noexcept {
+// dark region, itself otherwise. The row below's lightest levels are made
+// and used in the same turn.
+TAMROVI_TARGET_AVX2 void OutlineBytes(const std::uint8_t* above, const std::uint8_t* here,
+                                      const std::uint8_t* belowGray, std::int32_t width, std::uint8_t* below,
+                                      std::uint8_t* bytes) noexcept {
   const __m256i darkestLight = _mm256_set1_epi8(static_cast<char>(kDarkestLight));
   std::int32_t k = 1;
   for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
-    const __m256i inside = InsideDark(above + k, here + k, below + k, darkestLight);
+    const __m256i lightestBelow = LightestOfThree(belowGray + k);
+    Store(below + k, lightestBelow);
+    const __m256i lightest = _mm256_max_epu8(_mm256_max_epu8(Load(above + k), Load(here + k)), lightestBelow);
     const __m256i values = Load(bytes + k);
-    Store(bytes + k, _mm256_and_si256(_mm256_or_si256(values, inside), AtMost(values, darkestLight)));
+    Store(bytes + k,
+          _mm256_and_si256(_mm256_or_si256(values, AtMost(lightest, darkestLight)), AtMost(values, darkestLight)));
   }
-  PlainFilterRowRoutines().outlineBytes(above + k - 1, here + k - 1, below + k - 1, width - (k - 1), bytes + k - 1);
+  PlainFilterRowRoutines().outlineBytes(above + k - 1, here + k - 1, belowGray + k - 1, width - (k - 1), below + k - 1,
+                                        bytes + k - 1);
 }
 
 TAMROVI_TARGET_AVX2 void OutlineMasks(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
@@ -101,24 +105,29 @@ TAMROVI_TARGET_AVX2 void RobertsEdges(const std::uint8_t* upper, const std::uint
   PlainFilterRowRoutines().robertsEdges(upper + k, lower + k, width - k, levels + k);
 }
 
-// The sign of S - 4c, with S = up + down + left + right, in bytes: with
-// P = floor((up + down) / 2), Q = floor((left + right) / 2) and
-// R = floor((P + Q) / 2), S = 4R + e where e = 2 * ((P + Q) mod 2) +
-// (up + down) mod 2 + (left + right) mod 2 lies in 0..4. Then S > 4c holds
-// exactly when R > c, or R = c and e > 0: that is, when R + (e > 0) > c.
-// R + 1 never overflows a byte: R = 255 needs all four neighbours at 255,
-// and then e = 0.
+// The sign of S - 4c, with S = up + down + left + right, in bytes. The
+// vector average of two bytes rounds half up, so T = avg(avg(up, down),
+// avg(left, right)) is S/4 plus (e1 + e2)/2 + e3, where e1, e2 and e3 are
+// the halves added when up + down, left + right and the two averages' sum are
+// odd. Unless all three are odd, T lies in [S/4, S/4 + 1) and is ceil(S/4),
+// which exceeds c exactly when S/4 does. When all three are odd, T is S/4 + 1
+// exactly (S is then a multiple of 4), and T - 1 is S/4. So S > 4c exactly
+// when T, less 1 where all three sums are odd, exceeds c; T - 1 is never
+// below 0 there.
 TAMROVI_TARGET_AVX2 void LaplaceOfBytes(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
                                         std::int32_t width, std::uint8_t* levels) noexcept {
+  const __m256i one = _mm256_set1_epi8(1);
   std::int32_t k = 1;
   for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
-    __m256i oddVertical, oddHorizontal, oddBoth;
-    const __m256i vertical = HalfSum(Load(up + k), Load(down + k), oddVertical);
-    const __m256i horizontal = HalfSum(Load(centre + k - 1), Load(centre + k + 1), oddHorizontal);
-    const __m256i quarter = HalfSum(vertical, horizontal, oddBoth);
-    const __m256i anyRemainder = _mm256_or_si256(_mm256_or_si256(oddVertical, oddHorizontal), oddBoth);
-    const __m256i raised = _mm256_add_epi8(quarter, anyRemainder);
-    Store(levels + k, Invert(AtMost(raised, Load(centre + k))));
+    const __m256i upper = Load(up + k), lower = Load(down + k);
+    const __m256i left = Load(centre + k - 1), right = Load(centre + k + 1);
+    const __m256i vertical = _mm256_avg_epu8(upper, lower);
+    const __m256i horizontal = _mm256_avg_epu8(left, right);
+    const __m256i allOdd = _mm256_and_si256(
+        _mm256_and_si256(_mm256_xor_si256(upper, lower), _mm256_xor_si256(left, right)),
+        _mm256_and_si256(_mm256_xor_si256(vertical, horizontal), one));
+    const __m256i quarter = _mm256_sub_epi8(_mm256_avg_epu8(vertical, horizontal), allOdd);
+    Store(levels + k, Invert(AtMost(quarter, Load(centre + k))));
   }
   PlainFilterRowRoutines().laplaceOfBytes(up + k - 1, centre + k - 1, down + k - 1, width - (k - 1), levels + k - 1);
 }

@@ -29,20 +29,23 @@ class COutlineRows {
     FilterRowRoutines().lightestAcross(gray, m_image.m_width, Lightest(row));
   }
 
-  // Light pixels become black, pixels whose whole neighbourhood is dark white,
-  // the rest keep their value. Only the inside columns; the outermost never
-  // change.
-  void Rewrite(std::int32_t row) {
+  // Reads row + 1, then rewrites `row`: light pixels become black, pixels
+  // whose whole neighbourhood is dark white, the rest keep their value. Only
+  // the inside columns; the outermost never change. The byte plane reads and
+  // rewrites in one pass.
+  void ReadBelowAndRewrite(std::int32_t row) {
     const std::int32_t width = m_image.m_width;
     std::uint8_t* pixels = PictureRow<kPixelBytes>(m_image, row);
     if constexpr (kPixelBytes == kColourPixelBytes) {
+      Read(row + 1);
       std::uint8_t* set = m_rows.Row(kSet);
       std::uint8_t* keep = m_rows.Row(kKeep);
       FilterRowRoutines().outlineMasks(Lightest(row - 1), Lightest(row), Lightest(row + 1), Gray(row), width, set,
                                        keep);
       ColourRowRoutines().maskPixels(pixels + kPixelBytes, width - 2, set + 1, keep + 1);
     } else {
-      FilterRowRoutines().outlineBytes(Lightest(row - 1), Lightest(row), Lightest(row + 1), width, pixels);
+      FilterRowRoutines().outlineBytes(Lightest(row - 1), Lightest(row), PictureRow<kPixelBytes>(m_image, row + 1),
+                                       width, Lightest(row + 1), pixels);
     }
   }
 
@@ -62,10 +65,7 @@ void RewriteInside(CBmpImage& image, CWorkRows& rows) {
   COutlineRows<kPixelBytes> outline(image, rows);
   outline.Read(0);
   outline.Read(1);
-  for (std::int32_t row = 1; row + 1 < image.m_height; ++row) {
-    outline.Read(row + 1);
-    outline.Rewrite(row);
-  }
+  for (std::int32_t row = 1; row + 1 < image.m_height; ++row) outline.ReadBelowAndRewrite(row);
 }
 
 }  // namespace

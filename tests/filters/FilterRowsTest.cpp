@@ -80,27 +80,34 @@ TEST(FilterRowsTest, Outline) {
   CRows rows(1);
   for (std::int32_t width : Widths()) {
     for (int kind = 0; kind < 3; ++kind) {
-      const Bytes gray = rows.Next(width, kind);
+      const Bytes gray = rows.Next(width, kind), belowGray = rows.Next(width, kind);
       const Bytes above = rows.Next(width, kind), here = rows.Next(width, kind), below = rows.Next(width, kind);
-      Bytes lightest(gray.size(), 0xEE), outlined(gray), set(gray.size(), 0xEE), keep(gray.size(), 0xEE);
+      Bytes lightest(gray.size(), 0xEE), lightestBelow(gray.size(), 0xEE), outlined(gray), set(gray.size(), 0xEE),
+          keep(gray.size(), 0xEE);
       for (std::int32_t k = 1; k + 1 < width; ++k) {
         lightest[k] = std::max({gray[k - 1], gray[k], gray[k + 1]});
+        lightestBelow[k] = std::max({belowGray[k - 1], belowGray[k], belowGray[k + 1]});
         const bool dark = gray[k] <= 200, inside = above[k] <= 200 && here[k] <= 200 && below[k] <= 200;
-        outlined[k] = !dark ? 0 : inside ? 255 : gray[k];
         set[k] = Level(inside);
         keep[k] = Level(dark);
+        const bool insideAbove = above[k] <= 200 && here[k] <= 200 && lightestBelow[k] <= 200;
+        outlined[k] = !dark ? 0 : insideAbove ? 255 : gray[k];
       }
       for (const Form& form : Forms()) {
         SCOPED_TRACE(::testing::Message() << form.name << ", width " << width << ", kind " << kind);
         EXPECT_EQ(Written(width, 0xEE,
                           [&](std::uint8_t* out) { form.routines->lightestAcross(gray.data(), width, out); }),
                   lightest);
+        Bytes belowOut(gray.size() + 2, 0xEE);
         EXPECT_EQ(Written(width, 0xEE,
                           [&](std::uint8_t* out) {
                             std::copy(gray.begin(), gray.end(), out);
-                            form.routines->outlineBytes(above.data(), here.data(), below.data(), width, out);
+                            form.routines->outlineBytes(above.data(), here.data(), belowGray.data(), width,
+                                                        belowOut.data() + 1, out);
                           }),
                   outlined);
+        EXPECT_EQ(Bytes(belowOut.begin() + 1, belowOut.end() - 1), lightestBelow);
+        EXPECT_TRUE(belowOut.front() == 0xEE && belowOut.back() == 0xEE);
         Bytes keepOut(gray.size() + 2, 0xEE);
         EXPECT_EQ(Written(width, 0xEE,
                           [&](std::uint8_t* out) {
@@ -181,21 +188,32 @@ TEST(FilterRowsTest, LaplaceOfBytesAndOfGrays) {
 }
 
 // The vector form decides the sign of up + down + left + right - 4 * centre
-// from halved sums in bytes; its exactness rests on the remainders the halving
-// drops, so every neighbourhood of levels near one another, and of the
-// extremes, is tried: millions of them, with the sum close to 4 * centre.
-TEST(FilterRowsTest, LaplaceOfBytesDecidesEveryNearTieExactly) {
-  constexpr std::int32_t kWidth = 1602;
-  CRows rows(4);
-  for (int trial = 0; trial < 1500; ++trial) {
-    const int kind = 1 + trial % 2;
-    const Bytes up = rows.Next(kWidth, kind), centre = rows.Next(kWidth, kind), down = rows.Next(kWidth, kind);
-    Bytes plain(kWidth, 0xEE);
-    PlainFilterRowRoutines().laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, plain.data());
-    for (const Form& form : Forms()) {
-      Bytes levels(kWidth, 0xEE);
-      form.routines->laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, levels.data());
-      ASSERT_EQ(levels, plain) << form.name << ", trial " << trial;
+// from rounded averages of bytes. Those depend on up and down only through
+// their sum (the average rounds it, the parity is its last bit), and likewise
+// on left and right, so trying every sum of up and down (0..510) against every
+// sum of left and right and every centre tries every neighbourhood there is.
+// Each test column k = 3i + 1 has its own left, centre and right bytes.
+TEST(FilterRowsTest, LaplaceOfBytesIsExactForEveryNeighbourhood) {
+  constexpr int kSums = 511;
+  constexpr std::int32_t kWidth = 3 * kSums + 1;
+  Bytes up(kWidth), down(kWidth), centre(kWidth), expected(kWidth), levels(kWidth);
+  for (int level = 0; level < 256; ++level) {
+    for (int vertical = 0; vertical < kSums; ++vertical) {
+      for (int horizontal = 0; horizontal < kSums; ++horizontal) {
+        const std::int32_t k = 3 * horizontal + 1;
+        up[k] = static_cast<std::uint8_t>((vertical + 1) / 2), down[k] = static_cast<std::uint8_t>(vertical / 2);
+        centre[k - 1] = static_cast<std::uint8_t>((horizontal + 1) / 2);
+        centre[k + 1] = static_cast<std::uint8_t>(horizontal / 2);
+        centre[k] = static_cast<std::uint8_t>(level);
+      }
+      PlainFilterRowRoutines().laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, expected.data());
+      for (const Form& form : Forms()) {
+        form.routines->laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, levels.data());
+        for (std::int32_t k = 1; k + 1 < kWidth; k += 3) {
+          ASSERT_EQ(levels[k], expected[k]) << form.name << ": up + down " << vertical << ", left + right "
+                                            << (k - 1) / 3 << ", centre " << level;
+        }
+      }
     }
   }
 }
