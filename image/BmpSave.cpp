@@ -52,24 +52,33 @@ class CChunkWriter {
   std::uint8_t m_chunk[kBytes];
 };
 
-// A byte-plane row in colour: each byte through the colour table when it
-// names an entry, otherwise as the gray level it is. Converted in pieces
-// straight into the chunk.
-bool WriteIndexedRow(CChunkWriter& writer, const CBmpImage& image, const std::uint8_t* row) {
+// What each byte of the byte plane is written as: its colour-table entry when
+// it names one, otherwise the gray level it is. Made once, before the rows.
+struct ByteColours {
+  std::uint8_t bgr[256][3];
+
+  explicit ByteColours(const CBmpImage& image) {
+    for (int index = 0; index < 256; ++index) {
+      std::uint8_t* colour = bgr[index];
+      if (index < image.m_nColors) {
+        const bmp::RgbQuad& entry = image.m_pColors[index];
+        colour[0] = entry.blue, colour[1] = entry.green, colour[2] = entry.red;
+      } else {
+        colour[0] = colour[1] = colour[2] = static_cast<std::uint8_t>(index);
+      }
+    }
+  }
+};
+
+// A byte-plane row in colour, converted in pieces straight into the chunk.
+bool WriteIndexedRow(CChunkWriter& writer, const CBmpImage& image, const ByteColours& colours,
+                     const std::uint8_t* row) {
   constexpr std::int32_t kPiece = CChunkWriter::kBytes / 3;
   for (std::int32_t start = 0; start < image.m_width; start += kPiece) {
     const std::int32_t count = image.m_width - start < kPiece ? image.m_width - start : kPiece;
     std::uint8_t* pixel = writer.Reserve(3 * static_cast<std::size_t>(count));
     if (pixel == nullptr) return false;
-    for (std::int32_t k = 0; k < count; ++k, pixel += 3) {
-      const std::uint8_t index = row[start + k];
-      if (index < image.m_nColors) {
-        const bmp::RgbQuad& entry = image.m_pColors[index];
-        pixel[0] = entry.blue, pixel[1] = entry.green, pixel[2] = entry.red;
-      } else {
-        pixel[0] = pixel[1] = pixel[2] = index;
-      }
-    }
+    for (std::int32_t k = 0; k < count; ++k, pixel += 3) std::memcpy(pixel, colours.bgr[row[start + k]], 3);
   }
   return true;
 }
@@ -77,12 +86,19 @@ bool WriteIndexedRow(CChunkWriter& writer, const CBmpImage& image, const std::ui
 bool WritePixels(CChunkWriter& writer, const CBmpImage& image) {
   static constexpr std::uint8_t kPadding[3] = {0, 0, 0};
   const std::size_t padding = static_cast<std::size_t>(image.m_width % 4);
+  const auto rowBytes = 3 * static_cast<std::size_t>(image.m_width);
   // Rows go out bottom-up: the first stored row is the picture's bottom row.
-  for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
-    const bool written = image.m_is24Bit
-                             ? writer.Append(image.m_rgbRows[row], 3 * static_cast<std::size_t>(image.m_width))
-                             : WriteIndexedRow(writer, image, image.BytePlaneRow(row));
-    if (!written || !writer.Append(kPadding, padding)) return false;
+  if (image.m_is24Bit) {
+    for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
+      if (!writer.Append(image.m_rgbRows[row], rowBytes) || !writer.Append(kPadding, padding)) return false;
+    }
+  } else {
+    const ByteColours colours(image);
+    for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
+      if (!WriteIndexedRow(writer, image, colours, image.BytePlaneRow(row)) || !writer.Append(kPadding, padding)) {
+        return false;
+      }
+    }
   }
   return writer.Flush();
 }
