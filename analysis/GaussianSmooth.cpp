@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "analysis/SmoothingRows.h"
+#include "image/ColourRows.h"
 #include "platform/Allocation.h"
 
 namespace tamrovi {
@@ -26,21 +27,21 @@ constexpr double kTwoPi = 6.28318;
 std::int32_t KernelSize(double sigma) { return static_cast<std::int32_t>(std::ceil(sigma * 3.0) * 2.0 + 1.0); }
 
 // One plane of one-byte samples: the byte plane, or one channel of the colour
-// rows. Row r (0 = top) starts at Row(r); its samples lie `step` bytes apart.
+// rows, taken out of each row and put back into it.
 struct SamplePlane {
   CBmpImage& image;
   std::int32_t channel;  // 0 blue, 1 green, 2 red; unused for the byte plane
-  std::int32_t step;
 
   std::uint8_t* Row(std::int32_t row) const {
-    return image.m_is24Bit ? image.m_rgbRows[row] + channel : image.BytePlaneRow(row);
+    return image.m_is24Bit ? image.m_rgbRows[row] : image.BytePlaneRow(row);
   }
 };
 
 // What the smoothing holds while it runs, in one block: the row pass's
 // results for the rows the column pass still needs (row r in slot
 // r mod m_slots), one row of samples as doubles, each column's row-pass
-// weight sum, and one row of output bytes.
+// weight sum, and one row of bytes: a channel taken out of a colour row, and
+// later the column pass's output before it is put back.
 class CSmoothingWork {
  public:
   CSmoothingWork(std::int32_t width, std::int32_t height, std::int32_t kernelSize) noexcept
@@ -56,7 +57,7 @@ class CSmoothingWork {
   double* Smoothed(std::int32_t row) const { return RowOf(row % m_slots); }
   double* Samples() const { return RowOf(m_slots); }
   double* WeightSums() const { return RowOf(m_slots + 1); }
-  std::uint8_t* Output() const { return reinterpret_cast<std::uint8_t*>(RowOf(m_slots + 2)); }
+  std::uint8_t* ChannelBytes() const { return reinterpret_cast<std::uint8_t*>(RowOf(m_slots + 2)); }
 
  private:
   double* RowOf(std::int32_t slot) const { return m_pBlock + std::int64_t{slot} * m_width; }
@@ -80,12 +81,12 @@ void RowPass(const SamplePlane& plane, std::int32_t row, const double* kernel, s
              const CSmoothingWork& work) {
   const std::int32_t width = plane.image.m_width;
   const std::uint8_t* bytes = plane.Row(row);
-  double* samples = work.Samples();
-  if (plane.step == 1) {
-    for (std::int32_t k = 0; k < width; ++k) samples[k] = static_cast<double>(bytes[k]);
-  } else {
-    for (std::int32_t k = 0; k < width; ++k) samples[k] = static_cast<double>(bytes[k * plane.step]);
+  if (plane.image.m_is24Bit) {
+    ColourRowRoutines().takeChannel(bytes, width, plane.channel, work.ChannelBytes());
+    bytes = work.ChannelBytes();
   }
+  double* samples = work.Samples();
+  for (std::int32_t k = 0; k < width; ++k) samples[k] = static_cast<double>(bytes[k]);
   SmoothingRowRoutines().rowMeans(samples, width, kernel, count, work.WeightSums(), work.Smoothed(row));
 }
 
@@ -100,11 +101,9 @@ void ColumnPass(const SamplePlane& plane, std::int32_t row, const double* kernel
   for (std::int32_t offset = first; offset <= last; ++offset) rows[offset - first] = work.Smoothed(row + offset);
   const double weightSum = InsideWeightSum(kernel, half, height, row);
   std::uint8_t* bytes = plane.Row(row);
-  std::uint8_t* out = plane.step == 1 ? bytes : work.Output();
+  std::uint8_t* out = plane.image.m_is24Bit ? work.ChannelBytes() : bytes;
   SmoothingRowRoutines().columnMeans(rows, kernel + first + half, last - first + 1, weightSum, width, out);
-  if (out != bytes) {
-    for (std::int32_t k = 0; k < width; ++k) bytes[k * plane.step] = out[k];
-  }
+  if (plane.image.m_is24Bit) ColourRowRoutines().putChannel(bytes, width, plane.channel, out);
 }
 
 // Output row i is written once rows up to i + half have been through the row
@@ -159,9 +158,9 @@ int GaussianSmooth(CBmpImage& image, double sigma) noexcept {
   for (std::int32_t k = 0; k < image.m_width; ++k) work.WeightSums()[k] = InsideWeightSum(kernel, n / 2, image.m_width, k);
   if (image.m_is24Bit) {
     // Each channel is a plane of its own, smoothed in turn with the same work.
-    for (std::int32_t channel = 0; channel < 3; ++channel) SmoothPlane({image, channel, 3}, kernel, n, work);
+    for (std::int32_t channel = 0; channel < 3; ++channel) SmoothPlane({image, channel}, kernel, n, work);
   } else {
-    SmoothPlane({image, 0, 1}, kernel, n, work);
+    SmoothPlane({image, 0}, kernel, n, work);
   }
   ReleaseBlock(kernel);
   return 1;

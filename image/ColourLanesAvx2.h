@@ -102,6 +102,57 @@ TAMROVI_AVX2_INLINE PixelBlock SpreadBytes(__m256i perPixel) {
           _mm256_shuffle_epi8(perPixel, LaneIndices(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15))};
 }
 
+// Shuffle indices that gather byte `channel` of a lane's 16 pixels from the
+// lane's 16 bytes numbered from `start` (0, 16 or 32): pixel p's byte lies at
+// 3p + channel. Positions whose byte lies elsewhere get -1, a zero.
+struct ChannelIndices {
+  signed char take[3][3][16];  // [channel][source vector][pixel]
+  signed char put[3][3][16];   // [channel][target vector][byte]: the pixel whose channel byte goes there, or -1
+};
+
+inline constexpr ChannelIndices kChannelIndices = [] {
+  ChannelIndices indices{};
+  for (int channel = 0; channel < 3; ++channel) {
+    for (int vector = 0; vector < 3; ++vector) {
+      for (int i = 0; i < 16; ++i) {
+        const int byte = 3 * i + channel - 16 * vector;
+        indices.take[channel][vector][i] = static_cast<signed char>(byte >= 0 && byte < 16 ? byte : -1);
+        const int position = 16 * vector + i - channel;
+        indices.put[channel][vector][i] = static_cast<signed char>(position % 3 == 0 ? position / 3 : -1);
+      }
+    }
+  }
+  return indices;
+}();
+
+TAMROVI_AVX2_INLINE __m256i BothLanes(const signed char (&indices)[16]) {
+  return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(indices)));
+}
+
+// Byte `channel` of each of 32 pixels, in pixel order.
+TAMROVI_AVX2_INLINE __m256i TakeChannel(const PixelBlock& block, int channel) {
+  const auto& take = kChannelIndices.take[channel];
+  return _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(block.a, BothLanes(take[0])),
+                                         _mm256_shuffle_epi8(block.b, BothLanes(take[1]))),
+                         _mm256_shuffle_epi8(block.c, BothLanes(take[2])));
+}
+
+// `target` with the bytes that `indices` name a pixel for taken from that
+// pixel's byte of `perPixel`; an index of -1 keeps the byte.
+TAMROVI_AVX2_INLINE __m256i PutBytes(__m256i target, __m256i perPixel, const signed char (&indices)[16]) {
+  const __m256i where = BothLanes(indices);
+  const __m256i kept = _mm256_cmpgt_epi8(_mm256_setzero_si256(), where);
+  return _mm256_blendv_epi8(_mm256_shuffle_epi8(perPixel, where), target, kept);
+}
+
+// The block with byte `channel` of each pixel replaced by `perPixel`'s byte
+// (32 of them, in pixel order).
+TAMROVI_AVX2_INLINE PixelBlock PutChannel(const PixelBlock& block, int channel, __m256i perPixel) {
+  const auto& put = kChannelIndices.put[channel];
+  return {PutBytes(block.a, perPixel, put[0]), PutBytes(block.b, perPixel, put[1]),
+          PutBytes(block.c, perPixel, put[2])};
+}
+
 }  // namespace tamrovi::avx2
 
 #endif  // TAMROVI_HAVE_AVX2_CODE

@@ -24,7 +24,15 @@ void MaskPixels(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set, 
   }
 }
 
-constexpr CColourRowRoutines kPlain = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels};
+void TakeChannel(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel, std::uint8_t* bytes) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bytes[k] = bgr[3 * k + channel];
+}
+
+void PutChannel(std::uint8_t* bgr, std::int32_t width, std::int32_t channel, const std::uint8_t* bytes) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bgr[3 * k + channel] = bytes[k];
+}
+
+constexpr CColourRowRoutines kPlain = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels, TakeChannel, PutChannel};
 
 }  // namespace
 

@@ -24,6 +24,12 @@ struct CColourRowRoutines {
   // 255, a pixel is kept, whitened or blackened.
   void (*maskPixels)(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set,
                      const std::uint8_t* keep) noexcept;
+  // bytes[k] = byte `channel` (0 blue, 1 green, 2 red) of pixel k.
+  void (*takeChannel)(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                      std::uint8_t* bytes) noexcept;
+  // Byte `channel` of pixel k becomes bytes[k]; the other two stay.
+  void (*putChannel)(std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                     const std::uint8_t* bytes) noexcept;
 };
 
 // The plain forms.

@@ -56,7 +56,26 @@ TAMROVI_TARGET_AVX2 void MaskPixels(std::uint8_t* bgr, std::int32_t width, const
   PlainColourRowRoutines().maskPixels(bgr + 3 * k, width - k, set + k, keep + k);
 }
 
-constexpr CColourRowRoutines kAvx2 = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels};
+TAMROVI_TARGET_AVX2 void TakeChannel(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                                     std::uint8_t* bytes) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes + k), avx2::TakeChannel(avx2::LoadPixels(bgr + 3 * k), channel));
+  }
+  PlainColourRowRoutines().takeChannel(bgr + 3 * k, width - k, channel, bytes + k);
+}
+
+TAMROVI_TARGET_AVX2 void PutChannel(std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                                    const std::uint8_t* bytes) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const __m256i perPixel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + k));
+    avx2::StorePixels(bgr + 3 * k, avx2::PutChannel(avx2::LoadPixels(bgr + 3 * k), channel, perPixel));
+  }
+  PlainColourRowRoutines().putChannel(bgr + 3 * k, width - k, channel, bytes + k);
+}
+
+constexpr CColourRowRoutines kAvx2 = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels, TakeChannel, PutChannel};
 
 }  // namespace
 

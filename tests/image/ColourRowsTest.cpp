@@ -92,6 +92,22 @@ TEST(ColourRowsTest, EveryFormFollowsTheRulesAtEveryWidth) {
       form.routines->maskPixels(masked.data() + 1, width, set.data(), keep.data());
       EXPECT_EQ(Bytes(masked.begin() + 1, masked.end() - 1), expectedMasked);
       EXPECT_TRUE(masked.front() == 0xEE && masked.back() == 0xEE);
+
+      for (std::int32_t channel = 0; channel < 3; ++channel) {
+        Bytes taken(pixels + 2, 0xEE), expectedTaken, expectedPut(bgr);
+        for (std::size_t k = 0; k < pixels; ++k) {
+          expectedTaken.push_back(bgr[3 * k + channel]);
+          expectedPut[3 * k + channel] = levels[k];
+        }
+        form.routines->takeChannel(bgr.data(), width, channel, taken.data() + 1);
+        EXPECT_EQ(Bytes(taken.begin() + 1, taken.end() - 1), expectedTaken) << "channel " << channel;
+        EXPECT_TRUE(taken.front() == 0xEE && taken.back() == 0xEE);
+        Bytes put(3 * pixels + 2, 0xEE);
+        std::copy(bgr.begin(), bgr.end(), put.begin() + 1);
+        form.routines->putChannel(put.data() + 1, width, channel, levels.data());
+        EXPECT_EQ(Bytes(put.begin() + 1, put.end() - 1), expectedPut) << "channel " << channel;
+        EXPECT_TRUE(put.front() == 0xEE && put.back() == 0xEE);
+      }
     }
   }
 }
