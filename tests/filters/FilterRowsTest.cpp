@@ -208,10 +208,11 @@ TEST(FilterRowsTest, LaplaceOfBytesIsExactForEveryNeighbourhood) {
       }
       PlainFilterRowRoutines().laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, expected.data());
       for (const Form& form : Forms()) {
+        if (form.routines == &PlainFilterRowRoutines()) continue;  // the rule itself
         form.routines->laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, levels.data());
         for (std::int32_t k = 1; k + 1 < kWidth; k += 3) {
-          ASSERT_EQ(levels[k], expected[k]) << form.name << ": up + down " << vertical << ", left + right "
-                                            << (k - 1) / 3 << ", centre " << level;
+          if (levels[k] == expected[k]) continue;
+          FAIL() << form.name << ": up + down " << vertical << ", left + right " << (k - 1) / 3 << ", centre " << level;
         }
       }
     }
