@@ -2,8 +2,7 @@
 #   make demo       build, then run every filter on the built-in picture (demo-out/)
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
-#   make bench      benchmarks (Google Benchmark), medians of BENCH_REPS runs and their
-#                   ratios to memcpy; BENCH_FILTER=regex picks some
+#   make bench      benchmarks (Google Benchmark); BENCH_FILTER=regex picks some
 #   make install    build, then install into PREFIX (default /usr/local; DESTDIR is honoured)
 #   make clean
 # WERROR=1 turns compiler warnings into errors (CI sets it).
@@ -37,6 +36,8 @@ sanitize:
 
 BENCH_DIR    ?= build-bench
 BENCH_FILTER ?= .
+# Repetitions of each benchmark: the closing table gives their medians and
+# each one's ratio to a memcpy of the same picture.
 BENCH_REPS   ?= 5
 
 bench: bench-tools
