@@ -32,8 +32,8 @@ inline constexpr int kEdgeMagnitudeSquared = kEdgeMagnitude * kEdgeMagnitude;
 struct CFilterRowRoutines {
   // Outline, inside columns: lightest[k] = the largest of gray[k - 1],
   // gray[k] and gray[k + 1]. A pixel and its eight neighbours are all dark
-  // exactly when the lightest of the lightest of its row and of the rows
-  // above and below is dark.
+  // exactly when the largest of `lightest` at its column in its own row and
+  // in the rows above and below is dark.
   void (*lightestAcross)(const std::uint8_t* gray, std::int32_t width, std::uint8_t* lightest) noexcept;
   // Outline on bytes, inside columns, in one pass over a row and the row
   // below it: first lightestAcross of `belowGray` into `below`, then, from
