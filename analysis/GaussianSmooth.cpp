@@ -2,11 +2,19 @@
 // is computed in doubles, in the order written, with each multiply and add
 // rounded on its own (the build turns off fused multiply-add). Changing the
 // order of a sum, or dividing once instead of at every pixel, changes bytes.
+//
+// The two passes run together, row by row: the column pass writes output row
+// i as soon as the row pass has smoothed rows i - half to i + half, and the
+// row pass keeps only the rows the column pass still needs. A pixel's means
+// are the same whichever order the pixels are visited in, so the result is
+// that of a row pass over the whole picture followed by a column pass.
 #include "analysis/GaussianSmooth.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/SmoothingRows.h"
+#include "image/ColourRows.h"
 #include "platform/Allocation.h"
 
 namespace tamrovi {
@@ -16,68 +24,100 @@ namespace {
 // at full precision.
 constexpr double kTwoPi = 6.28318;
 
+std::int32_t KernelSize(double sigma) { return static_cast<std::int32_t>(std::ceil(sigma * 3.0) * 2.0 + 1.0); }
+
 // One plane of one-byte samples: the byte plane, or one channel of the colour
-// rows. Row r (0 = top) starts at Row(r); its samples lie `step` bytes apart.
+// rows, taken out of each row and put back into it.
 struct SamplePlane {
   CBmpImage& image;
   std::int32_t channel;  // 0 blue, 1 green, 2 red; unused for the byte plane
-  std::int32_t step;
 
   std::uint8_t* Row(std::int32_t row) const {
-    return image.m_is24Bit ? image.m_rgbRows[row] + channel : image.BytePlaneRow(row);
+    return image.m_is24Bit ? image.m_rgbRows[row] : image.BytePlaneRow(row);
   }
 };
 
-// A weighted mean of bytes lies in 0..255; it becomes a byte by truncation
-// toward zero, so a mean just below v gives v - 1, never v.
-std::uint8_t TruncateToByte(double mean) { return static_cast<std::uint8_t>(static_cast<unsigned>(mean)); }
-
-// work[row][column] = the mean of the row's samples around `column`, as a double.
-void RowPass(const SamplePlane& plane, std::int32_t width, std::int32_t height, const double* kernel,
-             std::int32_t half, double* work) {
-  for (std::int32_t row = 0; row < height; ++row) {
-    const std::uint8_t* samples = plane.Row(row);
-    for (std::int32_t column = 0; column < width; ++column) {
-      // Offsets outside the row add neither a sample nor a weight, so they
-      // are not visited at all.
-      const std::int32_t first = std::max(-half, -column);
-      const std::int32_t last = std::min(half, width - 1 - column);
-      double acc = 0.0;
-      double wsum = 0.0;
-      for (std::int32_t offset = first; offset <= last; ++offset) {
-        const double weight = kernel[offset + half];
-        acc = acc + static_cast<double>(samples[(column + offset) * plane.step]) * weight;
-        wsum = wsum + weight;
-      }
-      work[static_cast<std::int64_t>(row) * width + column] = acc / wsum;
-    }
+// What the smoothing holds while it runs, in one block: the row pass's
+// results for the rows the column pass still needs (row r in slot
+// r mod m_slots), one row of samples as doubles, each column's row-pass
+// weight sum, and one row of bytes: a channel taken out of a colour row, and
+// later the column pass's output before it is put back.
+class CSmoothingWork {
+ public:
+  CSmoothingWork(std::int32_t width, std::int32_t height, std::int32_t kernelSize) noexcept
+      : m_width(width), m_slots(std::min(kernelSize, height)) {
+    m_pBlock = static_cast<double*>(
+        AllocateBlock((std::int64_t{m_slots} + 3) * width * static_cast<std::int64_t>(sizeof(double))));
   }
+  CSmoothingWork(const CSmoothingWork&) = delete;
+  CSmoothingWork& operator=(const CSmoothingWork&) = delete;
+  ~CSmoothingWork() { ReleaseBlock(m_pBlock); }
+
+  bool IsHeld() const { return m_pBlock != nullptr; }
+  double* Smoothed(std::int32_t row) const { return RowOf(row % m_slots); }
+  double* Samples() const { return RowOf(m_slots); }
+  double* WeightSums() const { return RowOf(m_slots + 1); }
+  std::uint8_t* ChannelBytes() const { return reinterpret_cast<std::uint8_t*>(RowOf(m_slots + 2)); }
+
+ private:
+  double* RowOf(std::int32_t slot) const { return m_pBlock + std::int64_t{slot} * m_width; }
+
+  std::int32_t m_width;
+  std::int32_t m_slots;
+  double* m_pBlock;
+};
+
+// The sum of the weights of the taps that fall inside a line of `length`
+// samples around sample `at`, in increasing tap order.
+double InsideWeightSum(const double* kernel, std::int32_t half, std::int32_t length, std::int32_t at) {
+  const std::int32_t first = std::max(-half, -at);
+  const std::int32_t last = std::min(half, length - 1 - at);
+  double sum = 0.0;
+  for (std::int32_t offset = first; offset <= last; ++offset) sum = sum + kernel[offset + half];
+  return sum;
 }
 
-// Each sample = the mean of the work cells around it in its column, truncated.
-void ColumnPass(const SamplePlane& plane, std::int32_t width, std::int32_t height, const double* kernel,
-                std::int32_t half, const double* work) {
-  for (std::int32_t row = 0; row < height; ++row) {
-    std::uint8_t* samples = plane.Row(row);
-    const std::int32_t first = std::max(-half, -row);
-    const std::int32_t last = std::min(half, height - 1 - row);
-    for (std::int32_t column = 0; column < width; ++column) {
-      double acc = 0.0;
-      double wsum = 0.0;
-      for (std::int32_t offset = first; offset <= last; ++offset) {
-        const double weight = kernel[offset + half];
-        acc = acc + work[static_cast<std::int64_t>(row + offset) * width + column] * weight;
-        wsum = wsum + weight;
-      }
-      samples[column * plane.step] = TruncateToByte(acc / wsum);
-    }
+void RowPass(const SamplePlane& plane, std::int32_t row, const double* kernel, std::int32_t count,
+             const CSmoothingWork& work) {
+  const std::int32_t width = plane.image.m_width;
+  const std::uint8_t* bytes = plane.Row(row);
+  if (plane.image.m_is24Bit) {
+    ColourRowRoutines().takeChannel(bytes, width, plane.channel, work.ChannelBytes());
+    bytes = work.ChannelBytes();
   }
+  double* samples = work.Samples();
+  for (std::int32_t k = 0; k < width; ++k) samples[k] = static_cast<double>(bytes[k]);
+  SmoothingRowRoutines().rowMeans(samples, width, kernel, count, work.WeightSums(), work.Smoothed(row));
 }
 
-void SmoothPlane(const SamplePlane& plane, const double* kernel, std::int32_t half, double* work) {
-  const CBmpImage& image = plane.image;
-  RowPass(plane, image.m_width, image.m_height, kernel, half, work);
-  ColumnPass(plane, image.m_width, image.m_height, kernel, half, work);
+void ColumnPass(const SamplePlane& plane, std::int32_t row, const double* kernel, std::int32_t half,
+                const CSmoothingWork& work) {
+  const std::int32_t width = plane.image.m_width;
+  const std::int32_t height = plane.image.m_height;
+  const std::int32_t first = std::max(-half, -row);
+  const std::int32_t last = std::min(half, height - 1 - row);
+  // At most one tap per row of the picture falls inside it.
+  const double* rows[kMaxRows];
+  for (std::int32_t offset = first; offset <= last; ++offset) rows[offset - first] = work.Smoothed(row + offset);
+  const double weightSum = InsideWeightSum(kernel, half, height, row);
+  std::uint8_t* bytes = plane.Row(row);
+  std::uint8_t* out = plane.image.m_is24Bit ? work.ChannelBytes() : bytes;
+  SmoothingRowRoutines().columnMeans(rows, kernel + first + half, last - first + 1, weightSum, width, out);
+  if (plane.image.m_is24Bit) ColourRowRoutines().putChannel(bytes, width, plane.channel, out);
+}
+
+// Output row i is written once rows up to i + half have been through the row
+// pass; rows below i + half are read only later, and are not yet written.
+void SmoothPlane(const SamplePlane& plane, const double* kernel, std::int32_t count, const CSmoothingWork& work) {
+  const std::int32_t height = plane.image.m_height;
+  const std::int32_t half = count / 2;
+  std::int32_t smoothedRows = 0;
+  for (std::int32_t row = 0; row < height; ++row) {
+    for (; smoothedRows <= std::min(row + half, height - 1); ++smoothedRows) {
+      RowPass(plane, smoothedRows, kernel, count, work);
+    }
+    ColumnPass(plane, row, kernel, half, work);
+  }
 }
 
 }  // namespace
@@ -88,7 +128,7 @@ void MakeGaussianKernel(double sigma, double*& table, std::int32_t& count) noexc
   table = nullptr;
   count = 0;
   if (!IsUsableSigma(sigma)) return;
-  const std::int32_t n = static_cast<std::int32_t>(std::ceil(sigma * 3.0) * 2.0 + 1.0);
+  const std::int32_t n = KernelSize(sigma);
   auto* weights = static_cast<double*>(AllocateBlock(std::int64_t{n} * static_cast<std::int64_t>(sizeof(double))));
   if (weights == nullptr) return;
 
@@ -107,27 +147,22 @@ void MakeGaussianKernel(double sigma, double*& table, std::int32_t& count) noexc
 
 int GaussianSmooth(CBmpImage& image, double sigma) noexcept {
   if (image.IsEmpty() || !IsUsableSigma(sigma)) return 0;
-  auto* work = static_cast<double*>(
-      AllocateBlock(std::int64_t{image.m_width} * image.m_height * static_cast<std::int64_t>(sizeof(double))));
-  if (work == nullptr) return 0;
+  const CSmoothingWork work(image.m_width, image.m_height, KernelSize(sigma));
+  if (!work.IsHeld()) return 0;
   double* kernel = nullptr;
   std::int32_t n = 0;
   MakeGaussianKernel(sigma, kernel, n);
-  if (kernel == nullptr) {
-    ReleaseBlock(work);
-    return 0;
-  }
+  if (kernel == nullptr) return 0;
 
-  const std::int32_t half = n / 2;
+  // Every row of the row pass has the same taps inside it at a given column.
+  for (std::int32_t k = 0; k < image.m_width; ++k) work.WeightSums()[k] = InsideWeightSum(kernel, n / 2, image.m_width, k);
   if (image.m_is24Bit) {
-    // The same work table serves each channel in turn: a row pass fills every
-    // cell before its column pass reads any.
-    for (std::int32_t channel = 0; channel < 3; ++channel) SmoothPlane({image, channel, 3}, kernel, half, work);
+    // Each channel is a plane of its own, smoothed in turn with the same work.
+    for (std::int32_t channel = 0; channel < 3; ++channel) SmoothPlane({image, channel}, kernel, n, work);
   } else {
-    SmoothPlane({image, 0, 1}, kernel, half, work);
+    SmoothPlane({image, 0}, kernel, n, work);
   }
   ReleaseBlock(kernel);
-  ReleaseBlock(work);
   return 1;
 }
 

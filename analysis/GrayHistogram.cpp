@@ -1,20 +1,52 @@
 #include "analysis/GrayHistogram.h"
 
-#include "image/Gray3.h"
+#include "image/ColourRows.h"
 
 namespace tamrovi {
+namespace {
+
+// Counting into one table makes a pixel wait for the increment before it
+// whenever two pixels close together share a level (the counter is stored
+// and loaded again); pixels taken in turn into eight tables can be counted
+// at once, and the tables are added up at the end.
+constexpr int kTables = 8;
+using CountTables = std::uint32_t[kTables][kGrayLevels];
+
+void CountLevels(const std::uint8_t* levels, std::int32_t count, CountTables& tables) {
+  std::int32_t k = 0;
+  for (; k + kTables <= count; k += kTables) {
+    for (int table = 0; table < kTables; ++table) ++tables[table][levels[k + table]];
+  }
+  for (; k < count; ++k) ++tables[0][levels[k]];
+}
+
+// Colour rows are turned into gray levels a piece at a time, in a buffer on
+// the stack: the histogram allocates nothing.
+void CountColourRow(const std::uint8_t* bgr, std::int32_t width, CountTables& tables) {
+  constexpr std::int32_t kPiece = 1024;
+  std::uint8_t gray[kPiece];
+  for (std::int32_t start = 0; start < width; start += kPiece) {
+    const std::int32_t count = width - start < kPiece ? width - start : kPiece;
+    ColourRowRoutines().grayLevels(bgr + 3 * start, count, gray);
+    CountLevels(gray, count, tables);
+  }
+}
+
+}  // namespace
 
 int GrayHistogram(const CBmpImage& image, std::int32_t (&counts)[kGrayLevels]) noexcept {
-  for (std::int32_t& count : counts) count = 0;
-  if (image.IsEmpty()) return 1;
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
+  CountTables tables = {};
+  for (std::int32_t row = 0; row < image.m_height && !image.IsEmpty(); ++row) {
     if (image.m_is24Bit) {
-      const std::uint8_t* pixels = image.m_rgbRows[row];
-      for (std::int32_t column = 0; column < image.m_width; ++column) ++counts[Gray3(pixels + 3 * column)];
+      CountColourRow(image.m_rgbRows[row], image.m_width, tables);
     } else {
-      const std::uint8_t* bytes = image.BytePlaneRow(row);
-      for (std::int32_t column = 0; column < image.m_width; ++column) ++counts[bytes[column]];
+      CountLevels(image.BytePlaneRow(row), image.m_width, tables);
     }
+  }
+  for (int level = 0; level < kGrayLevels; ++level) {
+    std::uint32_t total = 0;
+    for (const auto& table : tables) total += table[level];
+    counts[level] = static_cast<std::int32_t>(total);
   }
   return 1;
 }

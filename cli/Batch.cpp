@@ -8,6 +8,9 @@
 #include <set>
 #include <thread>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "cli/Commands.h"
 
@@ -62,6 +65,22 @@ std::vector<std::string> OutputPaths(const BatchRequest& request, std::vector<st
   return outputs;
 }
 
+// Every file asks for the same few large blocks (its file image, its rows),
+// and gives them back before the next. Left to itself the allocator hands
+// blocks of a megabyte or more back to the system as soon as they are freed,
+// and each file then pays again for fresh pages, a page fault every 4 KiB:
+// most of the time a small picture takes, and work the system does for all
+// the threads of a process at once, so the batch stops scaling with the
+// cores. Kept in the process, the memory is reused file after file.
+void KeepFreedMemoryForTheNextFile() {
+#if defined(__GLIBC__)
+  constexpr int kLargestKeptBlock = 32 << 20;  // a 1600-row picture of 6990 colour pixels a row
+  constexpr int kKeptAtTheTop = 256 << 20;
+  mallopt(M_MMAP_THRESHOLD, kLargestKeptBlock);
+  mallopt(M_TRIM_THRESHOLD, kKeptAtTheTop);
+#endif
+}
+
 }  // namespace
 
 int RunBatch(const BatchRequest& request) {
@@ -81,6 +100,7 @@ int RunBatch(const BatchRequest& request) {
   std::vector<std::string> errors(total);
   const std::vector<std::string> outputs = OutputPaths(request, errors);
   CProgressBar progress(total, ::isatty(STDERR_FILENO) != 0);
+  KeepFreedMemoryForTheNextFile();
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < total; i = next++) {

@@ -16,24 +16,25 @@ namespace tamrovi {
 // all dark become white, dark pixels on the edge of a dark region keep their
 // value. Decisions read only the marks of the picture as it was, so the order
 // of the visits does not matter. The outermost rows and columns never change.
-// Needs a work table of one byte per pixel; without it the picture is left as
-// it is.
+// Needs work rows of a few bytes a column (CWorkRows); without them the
+// picture is left as it is.
 int OutlineFilter(CBmpImage& image) noexcept;
 
 // Roberts-cross edges, black on white: with a = g(r, k) - g(r+1, k+1) and
 // b = g(r, k+1) - g(r+1, k), true signed differences of gray levels, pixel
 // (r, k) becomes black when a*a + b*b >= 2500 (a gradient magnitude of 50 or
 // more) and white otherwise. The last row and the last column are white.
-// Needs a work table of one byte per pixel; without it the picture is left as
-// it is.
+// Needs work rows of a few bytes a column (CWorkRows); without them the
+// picture is left as it is.
 int RobertsFilter(CBmpImage& image) noexcept;
 
 // The sign of the four-neighbour Laplacian, in two levels: an inside pixel
 // becomes white when up + down + left + right - 4 * centre > 0, black
 // otherwise; the outermost rows and columns are black. In colour rows the
 // neighbours count with their gray level and the centre as
-// (4 * (blue + green + red)) / 3, each truncated on its own. Needs a work
-// table of one byte per pixel; without it the picture is left as it is.
+// (4 * (blue + green + red)) / 3, each truncated on its own. Needs work rows
+// of a few bytes a column (CWorkRows); without them the picture is left as it
+// is.
 int LaplaceFilter(CBmpImage& image) noexcept;
 
 // Whitens every pixel whose gray level is below 16; in the byte plane the

@@ -4,30 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "filters/FilterRows.h"
 #include "filters/Filters.h"
 #include "filters/PixelAccess.h"
 
 namespace tamrovi {
 namespace {
-
-// Gray levels below this are near-black and become white.
-constexpr int kDarkLevels = 16;
-
-template <int kPixelBytes>
-void WhitenDarkPixels(CBmpImage& image) {
-  const std::int32_t width = image.m_width;
-  const std::int32_t height = image.m_height;
-  for (std::int32_t row = 0; row < height; ++row) {
-    std::uint8_t* pixels = PictureRow<kPixelBytes>(image, row);
-    for (std::int32_t column = 0; column < width; ++column) {
-      // Every byte is stored, changed or not: a loop without a branch runs
-      // many pixels at a time.
-      const bool dark = GrayAt<kPixelBytes>(pixels, column) < kDarkLevels;
-      std::uint8_t* pixel = pixels + kPixelBytes * column;
-      for (int byte = 0; byte < kPixelBytes; ++byte) pixel[byte] = dark ? kWhite : pixel[byte];
-    }
-  }
-}
 
 template <int kPixelBytes>
 void ExchangeMirroredRows(CBmpImage& image) {
@@ -70,10 +52,13 @@ void WhitenOutsideWindow(CBmpImage& image) {
 
 int WhitenDarkFilter(CBmpImage& image) noexcept {
   if (image.IsEmpty()) return 1;
-  if (image.m_is24Bit) {
-    WhitenDarkPixels<kColourPixelBytes>(image);
-  } else {
-    WhitenDarkPixels<kBytePlanePixelBytes>(image);
+  const CFilterRowRoutines& routines = FilterRowRoutines();
+  for (std::int32_t row = 0; row < image.m_height; ++row) {
+    if (image.m_is24Bit) {
+      routines.whitenDarkPixels(image.m_rgbRows[row], image.m_width);
+    } else {
+      routines.whitenDarkBytes(image.BytePlaneRow(row), image.m_width);
+    }
   }
   return 1;
 }

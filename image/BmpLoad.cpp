@@ -18,6 +18,7 @@
 #include "image/RleDecode.h"
 #include "platform/Allocation.h"
 #include "platform/File.h"
+#include "platform/MemoryAdvice.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -72,6 +73,7 @@ BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError)
   image.dibSize = image.fileLength - bmp::kFileHeaderSize;
   image.pDib = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
   if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
+  AdviseLargeBlock(image.pDib, image.dibSize);
   if (file.Read(image.pDib, image.dibSize) != image.dibSize) {
     systemError = file.LastError();
     return BmpLoadError::kReadFailed;
@@ -98,6 +100,7 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   if (needed + bmp::kFileHeaderSize > kMaxFileLength) return false;
   auto* grown = static_cast<std::uint8_t*>(AllocateBlock(needed));
   if (grown == nullptr) return false;
+  AdviseLargeBlock(grown, needed);
   std::memcpy(grown, file.pDib, static_cast<std::size_t>(file.dibSize));
   std::memset(grown + file.dibSize, 0, static_cast<std::size_t>(needed - file.dibSize));
   ReleaseBlock(file.pDib);

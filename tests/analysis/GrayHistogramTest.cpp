@@ -60,5 +60,25 @@ TEST(GrayHistogramTest, BytePlanePixelsCountAtTheirByteAndPaddingNever) {
   }
 }
 
+// Wide rows go through the colour-row routines a piece of 1024 pixels at a
+// time, and pixels are counted in turn into several tables; runs of one level
+// and random levels both add up to the same counts as one counter at a time.
+TEST(GrayHistogramTest, WideRowsAndRunsOfOneLevelCountExactly) {
+  for (std::int32_t width : {1023, 1024, 1025, 2049}) {
+    SCOPED_TRACE(width);
+    Bytes bgr = bmptest::RandomBytes(3 * static_cast<std::size_t>(width) * 3, width);
+    std::fill(bgr.begin(), bgr.begin() + 3 * width, 77);  // the top row one level
+    std::vector<std::int32_t> expected(kGrayLevels, 0);
+    for (std::size_t i = 0; i < bgr.size(); i += 3) ++expected[(bgr[i] + bgr[i + 1] + bgr[i + 2]) / 3];
+    EXPECT_EQ(Histogram(bmptest::Make24(width, 3, bgr)), expected);
+
+    Bytes levels = bmptest::RandomBytes(static_cast<std::size_t>(width) * 3, width + 1);
+    std::fill(levels.begin(), levels.begin() + width, 200);
+    std::vector<std::int32_t> expectedLevels(kGrayLevels, 0);
+    for (std::uint8_t level : levels) ++expectedLevels[level];
+    EXPECT_EQ(Histogram(bmptest::Make8(width, 3, levels)), expectedLevels);
+  }
+}
+
 }  // namespace
 }  // namespace tamrovi

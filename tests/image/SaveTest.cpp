@@ -69,6 +69,29 @@ TEST_F(SaveTest, GrayEightBitFilesKeepTheirGraysExactly) {
   }
 }
 
+// The writer gathers rows into chunks of 64 KiB: rows that fill a chunk
+// exactly, rows larger than a chunk, and many small rows whose chunks end
+// midway through a row all come back whole.
+TEST_F(SaveTest, RowsOfEverySizeAgainstTheWritersChunksComeBackWhole) {
+  const std::pair<std::int32_t, std::int32_t> sizes[] = {
+      {21845, 2},  // 65535 bytes and 1 of padding: exactly one chunk a row
+      {21846, 2},  // a row larger than a chunk
+      {30001, 3},  // larger still, with padding
+      {7, 1000},   // 22 bytes a row, chunks ending inside rows
+      {1365, 20},  // 4095 bytes and 1 of padding
+  };
+  for (const auto& [width, height] : sizes) {
+    SCOPED_TRACE(::testing::Message() << width << "x" << height);
+    const auto pixels = static_cast<std::size_t>(width) * height;
+    const Bytes bgr = bmptest::RandomBytes(3 * pixels, width + height);
+    const Bytes colour = bmptest::Make24(width, height, bgr).Build();
+    EXPECT_EQ(RoundTrip(colour), colour);
+    const Bytes gray = bmptest::RandomBytes(pixels, width * height);
+    EXPECT_EQ(RoundTrip(bmptest::Make8(width, height, gray).Build()),
+              bmptest::Make24(width, height, bmptest::GrayToBgr(gray)).Build());
+  }
+}
+
 TEST_F(SaveTest, AnEmptyObjectWritesTheHeadersAlone) {
   CBmpImage image;
   ASSERT_EQ(image.SaveBmp24(dir.File("empty.bmp").c_str()), 1);

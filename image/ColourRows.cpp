@@ -1,0 +1,53 @@
+#include "image/ColourRows.h"
+
+#include "image/Gray3.h"
+#include "platform/CpuFeatures.h"
+
+namespace tamrovi {
+namespace {
+
+void ChannelSums(const std::uint8_t* bgr, std::int32_t width, std::uint16_t* sums) noexcept {
+  for (std::int32_t k = 0; k < width; ++k, bgr += 3) sums[k] = static_cast<std::uint16_t>(bgr[0] + bgr[1] + bgr[2]);
+}
+
+void GrayLevels(const std::uint8_t* bgr, std::int32_t width, std::uint8_t* gray) noexcept {
+  for (std::int32_t k = 0; k < width; ++k, bgr += 3) gray[k] = static_cast<std::uint8_t>(Gray3(bgr));
+}
+
+void SpreadLevels(const std::uint8_t* levels, std::int32_t width, std::uint8_t* bgr) noexcept {
+  for (std::int32_t k = 0; k < width; ++k, bgr += 3) bgr[0] = bgr[1] = bgr[2] = levels[k];
+}
+
+void MaskPixels(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set, const std::uint8_t* keep) noexcept {
+  for (std::int32_t k = 0; k < width; ++k, bgr += 3) {
+    for (int byte = 0; byte < 3; ++byte) bgr[byte] = static_cast<std::uint8_t>((bgr[byte] | set[k]) & keep[k]);
+  }
+}
+
+void TakeChannel(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel, std::uint8_t* bytes) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bytes[k] = bgr[3 * k + channel];
+}
+
+void PutChannel(std::uint8_t* bgr, std::int32_t width, std::int32_t channel, const std::uint8_t* bytes) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bgr[3 * k + channel] = bytes[k];
+}
+
+constexpr CColourRowRoutines kPlain = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels, TakeChannel, PutChannel};
+
+}  // namespace
+
+// Defined in ColourRowsAvx2.cpp when AVX2 code is built.
+const CColourRowRoutines* BuiltAvx2ColourRowRoutines() noexcept;
+
+const CColourRowRoutines& PlainColourRowRoutines() noexcept { return kPlain; }
+
+const CColourRowRoutines* Avx2ColourRowRoutines() noexcept {
+  return HasAvx2() ? BuiltAvx2ColourRowRoutines() : nullptr;
+}
+
+const CColourRowRoutines& ColourRowRoutines() noexcept {
+  static const CColourRowRoutines* const fastest = Avx2ColourRowRoutines();
+  return fastest != nullptr ? *fastest : kPlain;
+}
+
+}  // namespace tamrovi

@@ -1,0 +1,44 @@
+// Whole colour rows at a time: the channel sums and gray levels of a row of
+// blue, green, red pixels, and the writing of per-pixel levels and masks back
+// into one. Filters and the histogram work on one byte a pixel; these are the
+// steps between that and three.
+//
+// Every routine has a plain form, which runs everywhere, and where the
+// processor has them a form on 256-bit vectors. They give the same bytes (the
+// tests check it for every width around the vector blocks); ColourRowRoutines()
+// hands out the fastest this processor runs.
+#pragma once
+
+#include <cstdint>
+
+namespace tamrovi {
+
+struct CColourRowRoutines {
+  // sums[k] = blue + green + red of pixel k, for k < width.
+  void (*channelSums)(const std::uint8_t* bgr, std::int32_t width, std::uint16_t* sums) noexcept;
+  // gray[k] = Gray3 of pixel k.
+  void (*grayLevels)(const std::uint8_t* bgr, std::int32_t width, std::uint8_t* gray) noexcept;
+  // All three bytes of pixel k become levels[k].
+  void (*spreadLevels)(const std::uint8_t* levels, std::int32_t width, std::uint8_t* bgr) noexcept;
+  // Each byte b of pixel k becomes (b | set[k]) & keep[k]: with masks of 0 and
+  // 255, a pixel is kept, whitened or blackened.
+  void (*maskPixels)(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set,
+                     const std::uint8_t* keep) noexcept;
+  // bytes[k] = byte `channel` (0 blue, 1 green, 2 red) of pixel k.
+  void (*takeChannel)(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                      std::uint8_t* bytes) noexcept;
+  // Byte `channel` of pixel k becomes bytes[k]; the other two stay.
+  void (*putChannel)(std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                     const std::uint8_t* bytes) noexcept;
+};
+
+// The plain forms.
+const CColourRowRoutines& PlainColourRowRoutines() noexcept;
+
+// The AVX2 forms, or null when they were not built or the processor lacks AVX2.
+const CColourRowRoutines* Avx2ColourRowRoutines() noexcept;
+
+// The fastest forms this processor runs.
+const CColourRowRoutines& ColourRowRoutines() noexcept;
+
+}  // namespace tamrovi

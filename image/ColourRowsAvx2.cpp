@@ -1,0 +1,87 @@
+// The colour-row routines on 256-bit vectors, 32 pixels at a time; the pixels
+// of a row that do not fill a block go through the plain forms.
+#include "image/ColourLanesAvx2.h"
+#include "image/ColourRows.h"
+
+namespace tamrovi {
+
+#if defined(TAMROVI_HAVE_AVX2_CODE)
+namespace {
+
+using avx2::kBlockPixels;
+
+TAMROVI_TARGET_AVX2 void ChannelSums(const std::uint8_t* bgr, std::int32_t width, std::uint16_t* sums) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const avx2::ChannelSums block = avx2::SumChannels(avx2::LoadPixels(bgr + 3 * k));
+    // Back into pixel order: 0-7 and 8-15 from the first lanes, 16-31 from the second.
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + k), _mm256_permute2x128_si256(block.low, block.high, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + k + 16),
+                        _mm256_permute2x128_si256(block.low, block.high, 0x31));
+  }
+  PlainColourRowRoutines().channelSums(bgr + 3 * k, width - k, sums + k);
+}
+
+TAMROVI_TARGET_AVX2 void GrayLevels(const std::uint8_t* bgr, std::int32_t width, std::uint8_t* gray) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const avx2::ChannelSums sums = avx2::SumChannels(avx2::LoadPixels(bgr + 3 * k));
+    const __m256i levels = avx2::PackPixels(avx2::DivideLanesByThree(sums.low), avx2::DivideLanesByThree(sums.high));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(gray + k), levels);
+  }
+  PlainColourRowRoutines().grayLevels(bgr + 3 * k, width - k, gray + k);
+}
+
+TAMROVI_TARGET_AVX2 void SpreadLevels(const std::uint8_t* levels, std::int32_t width, std::uint8_t* bgr) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const __m256i perPixel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(levels + k));
+    avx2::StorePixels(bgr + 3 * k, avx2::SpreadBytes(perPixel));
+  }
+  PlainColourRowRoutines().spreadLevels(levels + k, width - k, bgr + 3 * k);
+}
+
+TAMROVI_TARGET_AVX2 void MaskPixels(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set,
+                                    const std::uint8_t* keep) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const avx2::PixelBlock sets = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(set + k)));
+    const avx2::PixelBlock keeps = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(keep + k)));
+    avx2::PixelBlock pixels = avx2::LoadPixels(bgr + 3 * k);
+    pixels.a = _mm256_and_si256(_mm256_or_si256(pixels.a, sets.a), keeps.a);
+    pixels.b = _mm256_and_si256(_mm256_or_si256(pixels.b, sets.b), keeps.b);
+    pixels.c = _mm256_and_si256(_mm256_or_si256(pixels.c, sets.c), keeps.c);
+    avx2::StorePixels(bgr + 3 * k, pixels);
+  }
+  PlainColourRowRoutines().maskPixels(bgr + 3 * k, width - k, set + k, keep + k);
+}
+
+TAMROVI_TARGET_AVX2 void TakeChannel(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                                     std::uint8_t* bytes) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes + k), avx2::TakeChannel(avx2::LoadPixels(bgr + 3 * k), channel));
+  }
+  PlainColourRowRoutines().takeChannel(bgr + 3 * k, width - k, channel, bytes + k);
+}
+
+TAMROVI_TARGET_AVX2 void PutChannel(std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
+                                    const std::uint8_t* bytes) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const __m256i perPixel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + k));
+    avx2::StorePixels(bgr + 3 * k, avx2::PutChannel(avx2::LoadPixels(bgr + 3 * k), channel, perPixel));
+  }
+  PlainColourRowRoutines().putChannel(bgr + 3 * k, width - k, channel, bytes + k);
+}
+
+constexpr CColourRowRoutines kAvx2 = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels, TakeChannel, PutChannel};
+
+}  // namespace
+
+const CColourRowRoutines* BuiltAvx2ColourRowRoutines() noexcept { return &kAvx2; }
+#else
+const CColourRowRoutines* BuiltAvx2ColourRowRoutines() noexcept { return nullptr; }
+#endif
+
+}  // namespace tamrovi

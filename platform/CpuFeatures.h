@@ -1,0 +1,24 @@
+// Which optional instruction sets the processor we run on has, and whether
+// this compiler can build code for them.
+//
+// A routine with a faster form for such an instruction set keeps its plain
+// form beside it; the plain form is what runs everywhere else, and the tests
+// check that both give the same bytes.
+#pragma once
+
+// Defined when functions for AVX2 can be built here (x86-64 with GCC or
+// Clang), whatever processor the program later runs on. Such functions carry
+// TAMROVI_TARGET_AVX2 and are only called when HasAvx2() says so. A build
+// with TAMROVI_PLAIN_ONLY defined has the plain forms alone, as a compiler or
+// processor without AVX2 would.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(TAMROVI_PLAIN_ONLY)
+#define TAMROVI_HAVE_AVX2_CODE 1
+#define TAMROVI_TARGET_AVX2 __attribute__((target("avx2")))
+#endif
+
+namespace tamrovi {
+
+// True when AVX2 code was built and the processor runs it.
+bool HasAvx2() noexcept;
+
+}  // namespace tamrovi

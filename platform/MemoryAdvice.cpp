@@ -1,0 +1,29 @@
+#include "platform/MemoryAdvice.h"
+
+#include <sys/mman.h>
+
+namespace tamrovi {
+namespace {
+
+// Below two large pages the faults saved do not pay for the whole large pages
+// that must be cleared.
+constexpr std::int64_t kLargePage = std::int64_t{1} << 21;
+constexpr std::int64_t kWorthAdvising = 2 * kLargePage;
+
+}  // namespace
+
+void AdviseLargeBlock(void* block, std::int64_t size) noexcept {
+#if defined(MADV_HUGEPAGE)
+  if (block == nullptr || size < kWorthAdvising) return;
+  // Only whole large pages inside the block can be backed by one.
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t first = (start + kLargePage - 1) & ~static_cast<std::uintptr_t>(kLargePage - 1);
+  const std::uintptr_t end = (start + static_cast<std::uintptr_t>(size)) & ~static_cast<std::uintptr_t>(kLargePage - 1);
+  if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+  (void)block;
+  (void)size;
+#endif
+}
+
+}  // namespace tamrovi
