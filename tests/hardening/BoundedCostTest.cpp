@@ -29,7 +29,7 @@ using tamrovi::kMaxWidth;
 constexpr std::int64_t kMiB = 1 << 20;
 constexpr std::int64_t kLargestPicture = std::int64_t{kMaxWidth} * kMaxRows;  // pixels
 
-// What the README promises each operation may hold at most, on top of the
+// What the documentation promises each operation may hold at most, on top of the
 // file's own bytes, for a picture at the limits.
 // Load: the colour rows (3 bytes a pixel), or the byte plane extended to whole
 // stored rows plus its row copies; a stored row of scratch; the palette.
