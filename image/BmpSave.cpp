@@ -107,7 +107,7 @@ bool WritePixels(CChunkWriter& writer, const CBmpImage& image) {
 
 int CBmpImage::SaveBmp24(const char* path) const noexcept {
   if (path == nullptr) return 0;
-  std::FILE* out = std::fopen(path, "wb");
+  std::FILE* out = OpenStreamForWriting(path);
   if (out == nullptr) return 0;
   // The chunks are the buffer: a second copy through the stream's own buffer
   // would gain nothing.

@@ -147,30 +147,60 @@ CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
   m_converted = true;
 }
 
-CWideText NarrowToWide(const char* text) noexcept {
-  if (text == nullptr) return {};
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  std::size_t units = 0;
+namespace {
+
+// UTF-16 units of well-formed UTF-8 `bytes` without the terminator; false
+// when it is not well formed.
+bool MeasureUtf16(const unsigned char* bytes, std::size_t& units) {
+  units = 0;
   char32_t codePoint = 0;
   for (std::size_t i = 0; bytes[i] != 0;) {
-    if (!NextUtf8CodePoint(bytes, i, codePoint)) return {};
+    if (!NextUtf8CodePoint(bytes, i, codePoint)) return false;
     units += codePoint >= 0x10000 ? 2 : 1;
   }
-  auto* out = static_cast<char16_t*>(AllocateBlock(static_cast<std::int64_t>((units + 1) * sizeof(char16_t))));
-  if (out == nullptr) return {};
-  char16_t* cursor = out;
+  return true;
+}
+
+// Writes well-formed UTF-8 `bytes` as UTF-16 with its terminator at `out`.
+void EncodeUtf16(const unsigned char* bytes, char16_t* out) {
+  char32_t codePoint = 0;
   for (std::size_t i = 0; bytes[i] != 0;) {
     NextUtf8CodePoint(bytes, i, codePoint);
     if (codePoint >= 0x10000) {
       codePoint -= 0x10000;
-      *cursor++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
-      *cursor++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+      *out++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
     } else {
-      *cursor++ = static_cast<char16_t>(codePoint);
+      *out++ = static_cast<char16_t>(codePoint);
     }
   }
-  *cursor = 0;
+  *out = 0;
+}
+
+}  // namespace
+
+CWideText NarrowToWide(const char* text) noexcept {
+  if (text == nullptr) return {};
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  std::size_t units = 0;
+  if (!MeasureUtf16(bytes, units)) return {};
+  auto* out = static_cast<char16_t*>(AllocateBlock(static_cast<std::int64_t>((units + 1) * sizeof(char16_t))));
+  if (out == nullptr) return {};
+  EncodeUtf16(bytes, out);
   return CWideText(out);
+}
+
+CWidePath::CWidePath(const char* text) noexcept {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  std::size_t units = 0;
+  if (text == nullptr || !MeasureUtf16(bytes, units) || units + 1 > kPathCapacity) return;
+  EncodeUtf16(bytes, m_text);
+  m_converted = true;
+}
+
+bool IsWellFormedUtf16(const char16_t* text) noexcept {
+  std::size_t bytes = 0;
+  return MeasureUtf8(text, bytes);
 }
 
 }  // namespace tamrovi

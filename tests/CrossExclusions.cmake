@@ -1,0 +1,6 @@
+# Test cases a cross build leaves out, suite by suite, each for its reason.
+
+# Under an emulator: the bounded-cost cases run the largest pictures through
+# every operation, minutes each at emulated speed; the native runs keep them.
+set(TAMROVI_EXCLUDED_TESTS_hardening_tests "BoundedCostTest.*")
+
