@@ -26,7 +26,8 @@ class ExportTest : public ::testing::Test {
   static void SetUpTestSuite() {
     s_library = ::LoadLibraryA(TAMROVI_LIBRARY_PATH);
     ASSERT_NE(s_library, nullptr) << "error " << ::GetLastError();
-    s_export = reinterpret_cast<ExportFunction>(::GetProcAddress(static_cast<HMODULE>(s_library), "BMPFilters"));
+    s_export = reinterpret_cast<ExportFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(s_library), "BMPFilters")));
     ASSERT_NE(s_export, nullptr);
   }
   static void TearDownTestSuite() { ::FreeLibrary(static_cast<HMODULE>(s_library)); }

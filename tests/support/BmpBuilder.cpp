@@ -277,7 +277,11 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
 
 bool FileExists(const std::string& path) {
   std::error_code ignored;
-  return std::filesystem::exists(Native(path), ignored);
+  try {
+    return std::filesystem::exists(Native(path), ignored);
+  } catch (const std::filesystem::filesystem_error&) {
+    return false;  // a name that is not UTF-8 names no file where names are UTF-16
+  }
 }
 
 }  // namespace bmptest

@@ -41,13 +41,19 @@ HANDLE InheritableTempFile() {
                        CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
+// What the program printed, read back as text: its C runtime wrote each line
+// end as CR LF, which the tests, written for every system, expect as LF.
 std::string ReadAll(HANDLE file) {
   std::string text;
   ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
   char buffer[4096];
   DWORD got = 0;
   while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  return text;
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+  }
+  return lines;
 }
 
 }  // namespace

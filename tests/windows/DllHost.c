@@ -16,6 +16,7 @@
 #include "tamrovibmpfilters.h"
 
 typedef int32_t (*BmpFiltersFunction)(const TamroviChar16*, const TamroviChar16*, int32_t);
+typedef void (*AnyFunction)(void); /* the cast GCC accepts between function types */
 
 /* German, Japanese and an emoji outside the basic plane (a surrogate pair). */
 static const wchar_t kName[] = L"bild-\u00e4-\u65e5\u672c-\U0001F600";
@@ -64,8 +65,8 @@ int wmain(int argc, wchar_t** argv) {
     fwprintf(stderr, L"%ls: cannot load the module (error %lu)\n", argv[1], GetLastError());
     return 1;
   }
-  BmpFiltersFunction byName = (BmpFiltersFunction)(void*)GetProcAddress(module, "BMPFilters");
-  BmpFiltersFunction byOrdinal = (BmpFiltersFunction)(void*)GetProcAddress(module, MAKEINTRESOURCEA(1));
+  BmpFiltersFunction byName = (BmpFiltersFunction)(AnyFunction)GetProcAddress(module, "BMPFilters");
+  BmpFiltersFunction byOrdinal = (BmpFiltersFunction)(AnyFunction)GetProcAddress(module, MAKEINTRESOURCEA(1));
   if (byName == NULL || byName != byOrdinal) {
     fwprintf(stderr, L"BMPFilters is not exported by name as ordinal 1\n");
     return 1;
