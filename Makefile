@@ -93,7 +93,7 @@ windows:
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/MinGW-w64-x86_64.cmake $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
-test-windows: windows
+test-windows: build windows
 	ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS)
 
 cross:
