@@ -4,6 +4,7 @@
 #include "analysis/GaussianSmooth.h"
 #include "cli/HistogramPlot.h"
 #include "image/BmpImage.h"
+#include "image/PictureRows.h"
 #include "support/ImageFixture.h"
 #include "support/Process.h"
 
@@ -42,9 +43,10 @@ TEST_F(AnalysisCliTest, HistogramPrintsEveryLevelAndPlotsOneBarPerLevel) {
   using namespace tamrovi::cli;
   tamrovi::CBmpImage plot;
   ASSERT_EQ(plot.LoadBmp(dir.File("plot.bmp").c_str()), 1);
-  ASSERT_EQ(std::tuple(plot.m_is24Bit, plot.m_width, plot.m_height), std::tuple(1, kPlotWidth, kPlotHeight));
+  const tamrovi::CPictureRows rows(plot);
+  ASSERT_EQ(std::tuple(rows.PixelBytes(), rows.Width(), rows.Height()), std::tuple(3, kPlotWidth, kPlotHeight));
   auto isBar = [&](int level, std::int32_t row) {
-    const std::uint8_t* pixel = plot.m_rgbRows[row] + 3 * (kPlotMargin + level * kPlotBarWidth);
+    const std::uint8_t* pixel = rows.Row(row) + 3 * (kPlotMargin + level * kPlotBarWidth);
     return Bytes(pixel, pixel + 3) == Bytes(kPlotBarBgr, kPlotBarBgr + 3);
   };
   const std::int32_t baseline = kPlotMargin + kPlotBarsHeight;
