@@ -24,7 +24,7 @@ std::vector<std::int32_t> Histogram(const bmptest::BmpFile& file) {
   }
   std::int32_t counts[kGrayLevels];
   std::fill(std::begin(counts), std::end(counts), -7);
-  EXPECT_EQ(GrayHistogram(image, counts), 1);
+  GrayHistogram(image, counts);
   return std::vector<std::int32_t>(std::begin(counts), std::end(counts));
 }
 
