@@ -76,8 +76,8 @@ double InsideWeightSum(const double* kernel, std::int32_t half, std::int32_t len
 void RowPass(const SamplePlane& plane, std::int32_t row, const double* kernel, std::int32_t count,
              const CSmoothingWork& work) {
   const std::int32_t width = plane.picture.Width();
-  const std::uint8_t* bytes = work.ChannelBytes();
-  plane.picture.TakeChannel(row, plane.channel, work.ChannelBytes());
+  std::uint8_t* bytes = work.ChannelBytes();
+  plane.picture.TakeChannel(row, plane.channel, bytes);
   double* samples = work.Samples();
   for (std::int32_t k = 0; k < width; ++k) samples[k] = static_cast<double>(bytes[k]);
   SmoothingRowRoutines().rowMeans(samples, width, kernel, count, work.WeightSums(), work.Smoothed(row));
