@@ -27,8 +27,7 @@ void CountRow(const CPictureRows& picture, std::int32_t row, CountTables& tables
   std::uint8_t gray[kPiece];
   for (std::int32_t start = 0; start < picture.Width(); start += kPiece) {
     const std::int32_t count = picture.Width() - start < kPiece ? picture.Width() - start : kPiece;
-    picture.GrayLevels(row, start, count, gray);
-    CountLevels(gray, count, tables);
+    CountLevels(picture.GrayLevels(row, start, count, gray), count, tables);
   }
 }
 

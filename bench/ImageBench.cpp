@@ -112,8 +112,8 @@ std::vector<std::uint8_t> PlaneOf(const CBmpImage& image) {
   const tamrovi::CPictureRows picture(image);
   std::vector<std::uint8_t> gray(static_cast<std::size_t>(picture.Width()));
   for (std::int32_t row = 0; row < picture.Height(); ++row) {
-    picture.GrayLevels(row, gray.data());
-    plane.insert(plane.end(), gray.begin(), gray.end());
+    const std::uint8_t* levels = picture.GrayLevels(row, gray.data());
+    plane.insert(plane.end(), levels, levels + picture.Width());
   }
   return plane;
 }

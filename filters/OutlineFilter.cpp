@@ -20,8 +20,8 @@ class COutlineRows {
 
   // Takes what is needed of picture row `row` before the row is rewritten.
   void Read(std::int32_t row) {
-    m_picture.GrayLevels(row, Gray(row));
-    FilterRowRoutines().lightestAcross(Gray(row), m_picture.Width(), Lightest(row));
+    m_grays[row % 3] = m_picture.GrayLevels(row, m_rows.Row(kGrays + row % 3));
+    FilterRowRoutines().lightestAcross(m_grays[row % 3], m_picture.Width(), Lightest(row));
   }
 
   // Reads row + 1, then rewrites `row`: light pixels become black, pixels
@@ -39,16 +39,17 @@ class COutlineRows {
     Read(row + 1);
     std::uint8_t* set = m_rows.Row(kSet);
     std::uint8_t* keep = m_rows.Row(kKeep);
-    FilterRowRoutines().outlineMasks(Lightest(row - 1), Lightest(row), Lightest(row + 1), Gray(row), width, set, keep);
+    FilterRowRoutines().outlineMasks(Lightest(row - 1), Lightest(row), Lightest(row + 1), m_grays[row % 3], width, set,
+                                     keep);
     ColourRowRoutines().maskPixels(pixels + kColourPixelBytes, width - 2, set + 1, keep + 1);
   }
 
  private:
   std::uint8_t* Lightest(std::int32_t row) const { return m_rows.Row(kLightest + row % 3); }
-  std::uint8_t* Gray(std::int32_t row) const { return m_rows.Row(kGrays + row % 3); }
 
   const CPictureRows& m_picture;
   CWorkRows& m_rows;
+  const std::uint8_t* m_grays[3] = {};  // rows' gray levels, where they lie or in work rows
 };
 
 // Rows are read one ahead of the row being rewritten, so every decision

@@ -1,6 +1,5 @@
 // Roberts-cross edges, black on white (filter code 2).
 #include <cstring>
-#include <utility>
 
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
@@ -10,24 +9,23 @@
 namespace tamrovi {
 namespace {
 
-enum RobertsRow { kUpper, kLower, kLevels, kRobertsRows };
+enum RobertsRow { kFirstGrays, kLevels = 2, kRobertsRows };
 
 // Every row's edges come from its gray levels and those of the row below;
-// the last row and column have no 2 x 2 block and are white. A row is
-// rewritten in place, so its gray levels are taken before: row r + 1's before
-// row r is written, row r's kept from the turn before.
+// the last row and column have no 2 x 2 block and are white. Row r is
+// rewritten once row r + 1's gray levels are taken, and is needed by no later
+// row, so gray bytes are read where they lie; colour rows' gray levels are
+// made into two work rows in turn.
 void PaintEdges(const CPictureRows& picture, CWorkRows& rows) {
   const std::int32_t width = picture.Width();
-  std::uint8_t* upper = rows.Row(kUpper);
-  std::uint8_t* lower = rows.Row(kLower);
   std::uint8_t* levels = rows.Row(kLevels);
-  picture.GrayLevels(0, upper);
+  const std::uint8_t* upper = picture.GrayLevels(0, rows.Row(kFirstGrays));
   for (std::int32_t row = 0; row < picture.Height(); ++row) {
     if (row + 1 < picture.Height()) {
-      picture.GrayLevels(row + 1, lower);
+      const std::uint8_t* lower = picture.GrayLevels(row + 1, rows.Row(kFirstGrays + (row + 1) % 2));
       FilterRowRoutines().robertsEdges(upper, lower, width, levels);
       levels[width - 1] = kWhite;
-      std::swap(upper, lower);
+      upper = lower;
     } else {
       std::memset(levels, kWhite, static_cast<std::size_t>(width));
     }

@@ -17,14 +17,12 @@ std::uint8_t* CPictureRows::Row(std::int32_t row) const noexcept {
   return IsGray() ? m_image.BytePlaneRow(row) : m_image.m_rgbRows[row];
 }
 
-void CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
-                              std::uint8_t* gray) const noexcept {
+const std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
+                                             std::uint8_t* scratch) const noexcept {
   const std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
-  if (IsGray()) {
-    std::memcpy(gray, pixels, static_cast<std::size_t>(count));
-  } else {
-    ColourRowRoutines().grayLevels(pixels, count, gray);
-  }
+  if (IsGray()) return pixels;
+  ColourRowRoutines().grayLevels(pixels, count, scratch);
+  return scratch;
 }
 
 void CPictureRows::Colours(std::int32_t row, std::int32_t first, std::int32_t count,

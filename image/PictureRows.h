@@ -37,10 +37,15 @@ class CPictureRows {
   // Picture row `row`: Width() pixels of PixelBytes() bytes.
   std::uint8_t* Row(std::int32_t row) const noexcept;
 
-  // gray[k] = the gray level of pixel first + k of `row`, k < count: the byte
-  // itself, or Gray3 of blue, green, red.
-  void GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count, std::uint8_t* gray) const noexcept;
-  void GrayLevels(std::int32_t row, std::uint8_t* gray) const noexcept { GrayLevels(row, 0, m_width, gray); }
+  // The gray levels of pixels first to first + count - 1 of `row`: gray bytes
+  // where they lie, or Gray3 of each colour pixel made into `scratch` (count
+  // bytes). Gray bytes are not copied, so what is returned holds the row's
+  // levels only until the row is rewritten.
+  const std::uint8_t* GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
+                                 std::uint8_t* scratch) const noexcept;
+  const std::uint8_t* GrayLevels(std::int32_t row, std::uint8_t* scratch) const noexcept {
+    return GrayLevels(row, 0, m_width, scratch);
+  }
 
   // bgr[3k..3k+2] = the colour of pixel first + k of `row`, k < count.
   void Colours(std::int32_t row, std::int32_t first, std::int32_t count, std::uint8_t* bgr) const noexcept;

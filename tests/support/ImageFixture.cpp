@@ -21,9 +21,10 @@ Bytes PictureBgr(const tamrovi::CBmpImage& image) {
 
 Bytes BytePlane(const tamrovi::CBmpImage& image) {
   const tamrovi::CPictureRows picture(image);
-  Bytes plane(static_cast<std::size_t>(picture.Width()) * picture.Height());
+  Bytes plane, scratch(static_cast<std::size_t>(picture.Width()));
   for (std::int32_t row = 0; row < picture.Height(); ++row) {
-    picture.GrayLevels(row, plane.data() + static_cast<std::size_t>(row) * picture.Width());
+    const std::uint8_t* levels = picture.GrayLevels(row, scratch.data());
+    plane.insert(plane.end(), levels, levels + picture.Width());
   }
   return plane;
 }
