@@ -29,8 +29,9 @@ int SaveWithColourTable(const CBmpImage& image, const std::string& output, std::
   if (CPictureRows(image).IsGray()) return image.SaveDib(output.c_str());
   CPictureColours colours;
   if (colours.Collect(CPictureRows(image))) return image.SaveBmp8(output.c_str(), colours);
-  note = output + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
-  return image.SaveBmp24(output.c_str());
+  const int written = image.SaveBmp24(output.c_str());
+  if (written) note = output + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  return written;
 }
 
 }  // namespace
