@@ -29,15 +29,29 @@ TEST(TextConversionTest, NarrowIsUtf8) {
   EXPECT_EQ(std::string(narrow.Get()), "\xC3\xA9\xF0\x9F\x98\x80");
 }
 
+// Names the system holds need not be UTF-8: each stray byte travels as a
+// lone surrogate U+DC80 to U+DCFF and comes back as itself.
+TEST(TextConversionTest, BytesThatAreNotUtf8SurviveAsLoneSurrogates) {
+  for (const char* text : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "caf\xE9.bmp"}) {
+    SCOPED_TRACE(text);
+    const CWideText wide = NarrowToWide(text);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(static_cast<unsigned>(wide.Get()[0]) & 0xFF00, text[0] == 'c' ? 0u : 0xDC00u);
+    const CNarrowText narrow = WideToNarrow(wide.Get());
+    ASSERT_TRUE(narrow);
+    EXPECT_EQ(std::string(narrow.Get()), text);
+  }
+  EXPECT_EQ(std::u16string(NarrowToWide("caf\xE9").Get()), u"caf\xDCE9");
+}
+
 TEST(TextConversionTest, MalformedTextDoesNotConvert) {
   const char16_t loneHigh[] = {u'a', 0xD800, u'b', 0};
-  const char16_t loneLow[] = {0xDC00, 0};
+  const char16_t loneLow[] = {0xDC00, 0};  // below the escapes of bytes
   const char16_t highAtEnd[] = {u'a', 0xDBFF, 0};
-  for (const char16_t* text : {loneHigh, loneLow, highAtEnd}) EXPECT_FALSE(WideToNarrow(text));
-
-  for (const char* text : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "ab\x80"}) {
-    SCOPED_TRACE(text);
-    EXPECT_FALSE(NarrowToWide(text)) << "truncated, overlong, surrogate, too large or stray bytes";
+  const char16_t escapesOfACharacter[] = {0xDCC3, 0xDCA9, 0};  // the bytes of U+00E9: a second name for it
+  for (const char16_t* text : {loneHigh, loneLow, highAtEnd, escapesOfACharacter}) {
+    EXPECT_FALSE(WideToNarrow(text));
+    EXPECT_EQ(CNarrowPath(text).Get(), nullptr);
   }
   EXPECT_FALSE(WideToNarrow(nullptr));
   EXPECT_FALSE(NarrowToWide(nullptr));
