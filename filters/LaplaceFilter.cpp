@@ -88,7 +88,7 @@ int LaplaceFilter(CBmpImage& image) noexcept {
     PaintBytePlaneSigns(image);
     return 1;
   }
-  CWorkRows rows(2 * std::int64_t{image.m_width}, kLaplaceRows);
+  CWorkRows rows(image, 2 * std::int64_t{image.m_width}, kLaplaceRows);
   if (!rows.IsHeld()) return 1;
   PaintColourSigns(image, rows);
   return 1;

@@ -72,7 +72,7 @@ void RewriteInside(CBmpImage& image, CWorkRows& rows) {
 
 int OutlineFilter(CBmpImage& image) noexcept {
   if (image.IsEmpty()) return 1;
-  CWorkRows rows(image.m_width, kOutlineRows);
+  CWorkRows rows(image, image.m_width, kOutlineRows);
   if (!rows.IsHeld()) return 1;
   if (image.m_is24Bit) {
     RewriteInside<kColourPixelBytes>(image, rows);

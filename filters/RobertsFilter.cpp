@@ -58,7 +58,7 @@ int RobertsFilter(CBmpImage& image) noexcept {
     PaintBytePlaneEdges(image);
     return 1;
   }
-  CWorkRows rows(image.m_width, kRobertsRows);
+  CWorkRows rows(image, image.m_width, kRobertsRows);
   if (!rows.IsHeld()) return 1;
   PaintColourEdges(image, rows);
   return 1;

@@ -1,33 +1,40 @@
 // Writing the picture as an uncompressed 24-bit BMP.
-#include <cstdio>
 #include <cstring>
 
 #include "image/BmpHeaders.h"
 #include "image/BmpImage.h"
-#include "platform/File.h"
+#include "platform/Allocation.h"
+#include "platform/OutputFile.h"
 
 namespace tamrovi {
 namespace {
 
 // Gathers the file's bytes into few large writes: a row is a few kilobytes,
-// and a write call per row (or per standard-I/O buffer of one page) costs
-// more than copying the row. The chunk lives on the stack, so writing needs
-// no allocation.
+// and a write call per row costs more than copying the row. The chunk comes
+// from the allocator; when memory has run out, a small one on the stack still
+// lets the file be written, so that the stack of a call stays small either way.
 class CChunkWriter {
  public:
-  explicit CChunkWriter(std::FILE* out) noexcept : m_out(out) {}
+  explicit CChunkWriter(COutputFile& out) noexcept
+      : m_out(out), m_pHeld(static_cast<std::uint8_t*>(AllocateBlock(kBytes))) {
+    m_chunk = m_pHeld != nullptr ? m_pHeld : m_fallback;
+    m_capacity = m_pHeld != nullptr ? kBytes : sizeof m_fallback;
+  }
+  CChunkWriter(const CChunkWriter&) = delete;
+  CChunkWriter& operator=(const CChunkWriter&) = delete;
+  ~CChunkWriter() { ReleaseBlock(m_pHeld); }
 
   // Room for `count` bytes at the end of the chunk, flushing it first when
-  // they would not fit; null when a flush failed. `count` is at most kBytes.
+  // they would not fit; null when a flush failed. `count` is at most Capacity().
   std::uint8_t* Reserve(std::size_t count) noexcept {
-    if (m_used + count > kBytes && !Flush()) return nullptr;
+    if (m_used + count > m_capacity && !Flush()) return nullptr;
     std::uint8_t* room = m_chunk + m_used;
     m_used += count;
     return room;
   }
 
   bool Append(const std::uint8_t* bytes, std::size_t count) noexcept {
-    if (count > kBytes) return Flush() && Write(bytes, count);  // larger than a chunk: straight out
+    if (count > m_capacity) return Flush() && Write(bytes, count);  // larger than a chunk: straight out
     std::uint8_t* room = Reserve(count);
     if (room == nullptr) return false;
     if (count > 0) std::memcpy(room, bytes, count);
@@ -40,16 +47,21 @@ class CChunkWriter {
     return written;
   }
 
-  static constexpr std::size_t kBytes = 64 * 1024;
+  std::size_t Capacity() const noexcept { return m_capacity; }
 
  private:
+  static constexpr std::size_t kBytes = 64 * 1024;
+
   bool Write(const std::uint8_t* bytes, std::size_t count) noexcept {
-    return count == 0 || std::fwrite(bytes, 1, count, m_out) == count;
+    return count == 0 || m_out.Write(bytes, static_cast<std::int64_t>(count));
   }
 
-  std::FILE* m_out;
+  COutputFile& m_out;
+  std::uint8_t* m_pHeld;
+  std::uint8_t* m_chunk;
+  std::size_t m_capacity;
   std::size_t m_used = 0;
-  std::uint8_t m_chunk[kBytes];
+  std::uint8_t m_fallback[1536];  // a multiple of 3: whole pixels
 };
 
 // What each byte of the byte plane is written as: its colour-table entry when
@@ -73,9 +85,9 @@ struct ByteColours {
 // A byte-plane row in colour, converted in pieces straight into the chunk.
 bool WriteIndexedRow(CChunkWriter& writer, const CBmpImage& image, const ByteColours& colours,
                      const std::uint8_t* row) {
-  constexpr std::int32_t kPiece = CChunkWriter::kBytes / 3;
-  for (std::int32_t start = 0; start < image.m_width; start += kPiece) {
-    const std::int32_t count = image.m_width - start < kPiece ? image.m_width - start : kPiece;
+  const auto piece = static_cast<std::int32_t>(writer.Capacity() / 3);
+  for (std::int32_t start = 0; start < image.m_width; start += piece) {
+    const std::int32_t count = image.m_width - start < piece ? image.m_width - start : piece;
     std::uint8_t* pixel = writer.Reserve(3 * static_cast<std::size_t>(count));
     if (pixel == nullptr) return false;
     for (std::int32_t k = 0; k < count; ++k, pixel += 3) std::memcpy(pixel, colours.bgr[row[start + k]], 3);
@@ -106,20 +118,15 @@ bool WritePixels(CChunkWriter& writer, const CBmpImage& image) {
 }  // namespace
 
 int CBmpImage::SaveBmp24(const char* path) const noexcept {
-  if (path == nullptr) return 0;
-  std::FILE* out = std::fopen(path, "wb");
-  if (out == nullptr) return 0;
-  // The chunks are the buffer: a second copy through the stream's own buffer
-  // would gain nothing.
-  std::setvbuf(out, nullptr, _IONBF, 0);
-
   std::uint8_t headers[bmp::kHeadersSize];
   bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
-  CChunkWriter writer(out);
-  bool written = writer.Append(headers, sizeof headers) && WritePixels(writer, *this);
-  written = std::fclose(out) == 0 && written;
-  if (!written) DiscardPartialFile(path);
-  return written ? 1 : 0;
+  COutputFile out;
+  bool written = out.Open(path);
+  if (written) {
+    CChunkWriter writer(out);
+    written = writer.Append(headers, sizeof headers) && WritePixels(writer, *this);
+  }
+  return FinishSave(out, written);
 }
 
 }  // namespace tamrovi
