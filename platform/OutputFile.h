@@ -16,7 +16,9 @@
 // Outputs that are not regular files (a character device such as /dev/stdout
 // or /dev/null, a FIFO) cannot be renamed over: they are written directly and
 // never removed. A FIFO that no process reads is refused at once (the system's
-// "No such device or address"), never waited on.
+// "No such device or address"), never waited on. So is a file that has no
+// name to rename over, reached through a link such as /proc/self/fd/N to a
+// deleted or memory file: it is emptied and written in place.
 //
 // Paths are narrow: the bytes the system names files by (UTF-8 by convention).
 #pragma once
@@ -56,6 +58,7 @@ class COutputFile {
   friend struct COutputFileRegistry;
 
   bool OpenTemporary(const char* finalPath) noexcept;
+  bool OpenInPlace(const char* path, bool emptying) noexcept;
   bool Fail(int error) noexcept;
 
   std::intptr_t m_handle = -1;  // the open file, or -1

@@ -143,19 +143,28 @@ bool COutputFile::Open(const char* path) noexcept {
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
   struct stat status {};
-  if (::stat(path, &status) == 0 && !S_ISREG(status.st_mode)) {
-    if (S_ISDIR(status.st_mode)) return Fail(EISDIR);
-    // Non-blocking: a FIFO nobody reads refuses at once instead of waiting.
-    const int descriptor = ::open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) return Fail(errno);
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    m_handle = descriptor;
-    m_direct = true;
-    return true;
-  }
+  const bool exists = ::stat(path, &status) == 0;
+  if (exists && S_ISDIR(status.st_mode)) return Fail(EISDIR);
+  if (exists && !S_ISREG(status.st_mode)) return OpenInPlace(path, false);
   const int error = ResolveFinalLinks(path, m_finalPath);
   if (error != 0) return Fail(error);
+  // A link whose text names no file, or another one (/proc/self/fd/N for a
+  // deleted or memory file), leaves nothing to rename over.
+  struct stat named {};
+  if (exists && (::lstat(m_finalPath, &named) != 0 || named.st_ino != status.st_ino || named.st_dev != status.st_dev)) {
+    return OpenInPlace(path, true);
+  }
   return OpenTemporary(m_finalPath);
+}
+
+bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
+  // Non-blocking: a FIFO nobody reads refuses at once instead of waiting.
+  const int descriptor = ::open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (emptying ? O_TRUNC : 0));
+  if (descriptor < 0) return Fail(errno);
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  m_handle = descriptor;
+  m_direct = true;
+  return true;
 }
 
 bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
