@@ -32,7 +32,7 @@ class DurabilityTest : public ::testing::Test {
   // Writes fail a few kilobytes on in `dir`: a small tmpfs, filled, where the
   // test may mount one; else RLIMIT_FSIZE, SIGXFSZ ignored.
   void SetUp() override {
-    mounted = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+    mounted = unshare(CLONE_NEWNS) == 0 && mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) == 0 &&
               mount("tmpfs", dir.Path().c_str(), "tmpfs", 0, "size=1m") == 0;
     std::signal(SIGXFSZ, SIG_IGN);
   }
