@@ -1,12 +1,12 @@
-// Outputs are replaced whole or not at all, by the export and the tool, on a
-// file system that fills; failures are never successes; names print on one
-// line; a call fits a 64 KiB stack. Signals and racing tools: durability.sh.
+// Whole outputs or none, by export and tool, on a disk that fills; failures never pass
+// for success; names print on one line; a 64 KiB stack. Signals and races: durability.sh.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sched.h>
+#include <set>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -40,17 +40,15 @@ class DurabilityTest : public ::testing::Test {
   void Fill(bool full) {
     const rlimit limit{full && !mounted ? 4096 : RLIM_INFINITY, RLIM_INFINITY};
     setrlimit(RLIMIT_FSIZE, &limit);
-    struct statvfs disk {};
     if (mounted && !full) std::filesystem::remove(dir.File(".filler"));
-    if (mounted && full && statvfs(dir.Path().c_str(), &disk) == 0) {
+    if (struct statvfs disk {}; mounted && full && statvfs(dir.Path().c_str(), &disk) == 0) {
       WriteFile(dir.File(".filler"), Bytes(disk.f_bavail * disk.f_frsize - 4096, 0));
     }
   }
   std::string Reason() const { return mounted ? "(No space left on device)" : "(File too large)"; }
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
+  std::set<std::string> Listing() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) names.insert(entry.path().filename());
     return names;
   }
   // Flips `in` into `out` by the export or the tool, which must fail naming
@@ -79,12 +77,11 @@ TEST_F(DurabilityTest, AFullDiskLeavesEveryOutputAsItWas) {
     for (const auto& [what, out, shown] : cases) {
       SCOPED_TRACE(::testing::Message() << (tool ? "tool, " : "export, ") << what);
       WriteFile(photo, picture), WriteFile(old, Bytes(500, 'o')), WriteFile(target, Bytes(9, 't'));
-      chmod(old.c_str(), 0640);
-      std::filesystem::remove(symbolic), std::filesystem::remove(dir.File("hard"));
-      symlink("target.bmp", symbolic.c_str()), link(old.c_str(), dir.File("hard").c_str());
+      unlink(symbolic.c_str()), unlink(dir.File("hard").c_str()), symlink("target.bmp", symbolic.c_str());
+      link(old.c_str(), dir.File("hard").c_str()), chmod(old.c_str(), 0640);
       const Bytes before = ReadFile(shown);
       const std::filesystem::perms mode = std::filesystem::status(shown).permissions();
-      const std::vector<std::string> names = Listing();
+      const std::set<std::string> names = Listing();
       Flip(tool, photo, out, true);
       EXPECT_EQ(ReadFile(shown), before);
       EXPECT_EQ(Listing(), names) << "no temporary file is left";
@@ -117,7 +114,7 @@ TEST_F(DurabilityTest, PlotsFifosAndDevices) {
   Fill(false);
   EXPECT_EQ(plot.err, old + ": cannot write the output file " + Reason() + "\n");
   EXPECT_EQ(ReadFile(old), Bytes(10, 'p'));
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"old.bmp", "photo.bmp"}));
+  EXPECT_EQ(Listing(), (std::set<std::string>{"old.bmp", "photo.bmp"}));
   // A FIFO nobody reads is refused at once; devices are written, never removed.
   const std::string fifo = dir.File("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -132,15 +129,14 @@ TEST_F(DurabilityTest, ConcurrentExportsLeaveOneWholeOutput) {
   WriteFile(photo, picture);
   std::vector<Bytes> outputs;
   for (std::int32_t code = 0; code < 8; ++code) outputs.push_back(FilterThroughCore(scratch, picture, code));
-  const std::u16string photoPath = Wide(photo), oldPath = Wide(old);
-  const char16_t *photoWide = photoPath.c_str(), *oldWide = oldPath.c_str();
+  const std::u16string in = Wide(photo), out = Wide(old);
   for (int round = 0; round < 20; ++round) {
     std::vector<std::thread> calls;
-    for (std::int32_t code = 0; code < 8; ++code) calls.emplace_back(BMPFilters, photoWide, oldWide, code);
+    for (std::int32_t code = 0; code < 8; ++code) calls.emplace_back(BMPFilters, in.c_str(), out.c_str(), code);
     for (std::thread& call : calls) call.join();
     EXPECT_NE(std::find(outputs.begin(), outputs.end(), ReadFile(old)), outputs.end()) << "round " << round;
   }
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"old.bmp", "photo.bmp"}));
+  EXPECT_EQ(Listing(), (std::set<std::string>{"old.bmp", "photo.bmp"}));
 }
 
 // A filter without work rows has not run (the export: FaultInjectionTest).
@@ -151,8 +147,7 @@ TEST_F(DurabilityTest, AFilterThatCouldNotRunIsAFailure) {
     const Bytes filtered = FilterThroughCore(scratch, picture, code);
     std::string error;
     for (std::int64_t n = 1; n < 100 && error != noFilter; ++n) {
-      std::filesystem::remove(old);
-      error.clear();
+      std::filesystem::remove(old), error.clear();
       tamrovi::FailNthAllocation(n);
       const bool written = tamrovi::cli::FilterFile(photo, old, code, false, error);
       tamrovi::FailNthAllocation(0);
@@ -165,13 +160,13 @@ TEST_F(DurabilityTest, AFilterThatCouldNotRunIsAFailure) {
 
 TEST_F(DurabilityTest, AnyNameOpensAndPrintsOnOneLine) {
   using tamrovi::cli::Printable;
-  EXPECT_EQ(Printable("\xC3\xA9 a\x1B[2Jb\r\n\t\x7F\xC2\x9B\xE9\xC3.bmp"), "\xC3\xA9 a\\x1b[2Jb\\r\\n\\t\\x7f\\xc2\\x9b\\xe9\\xc3.bmp");
+  EXPECT_EQ(Printable("\xC3\xA9 a\x1B[2Jb\r\n\t\x7F\xC2\x9B\xE9\xC3.bmp"),
+            "\xC3\xA9 a\\x1b[2Jb\\r\\n\\t\\x7f\\xc2\\x9b\\xe9\\xc3.bmp");
   const std::string forged = dir.File("a\x1B[31m\nforged: done.bmp");
   EXPECT_EQ(RunProcess(TAMROVI_CLI_PATH, {forged, photo, "5"}).err,
             Printable(forged) + ": cannot open the file (No such file or directory)\n");
   WriteFile(dir.File("caf\xE9.bmp"), picture);
   EXPECT_EQ(RunProcess(TAMROVI_CLI_PATH, {dir.File("caf\xE9.bmp"), photo, "5"}).exitStatus, 0);
-  EXPECT_EQ(ReadFile(photo), flipped);
   EXPECT_EQ(BMPFilters((Wide(dir.File("caf")) + u"\xDCE9.bmp").c_str(), Wide(old).c_str(), 5), 999);
   EXPECT_EQ(ReadFile(old), flipped);
 }
@@ -184,7 +179,7 @@ TEST_F(DurabilityTest, AnExportRunsOnA64KiBStack) {
 #else
   constexpr std::size_t kOwnFrames = 36 * 1024;  // 32 KiB, and 4 KiB of thread-local storage
 #endif
-  auto* stack = static_cast<std::uint8_t*>(std::aligned_alloc(4096, kStack));
+  alignas(4096) static std::uint8_t stack[kStack];
   for (const Bytes& input : {picture, Make24(tamrovi::kMaxWidth, 2, Bytes(6 * tamrovi::kMaxWidth, 40)).Build(),
                              Make8(tamrovi::kMaxWidth, 3, Bytes(3 * tamrovi::kMaxWidth, 200)).Build()}) {
     WriteFile(photo, input);
@@ -204,7 +199,6 @@ TEST_F(DurabilityTest, AnExportRunsOnA64KiBStack) {
       EXPECT_LE(used, static_cast<std::ptrdiff_t>(sizeof(tamrovi::CBmpImage) + kOwnFrames)) << code;
     }
   }
-  std::free(stack);
 }
 
 }  // namespace

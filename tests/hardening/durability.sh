@@ -2,21 +2,18 @@
 # The tool interrupted mid-write, over its file-size limit, racing itself: an output is
 # old or whole, and no temporary file is left but after SIGKILL. Usage: durability.sh BMPFILTERS
 set -u
-tool=$1 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+tool=$1 dir=$(mktemp -d); trap 'rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 le32() { printf "$(printf '\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)))"; }
 # A picture that takes a moment to write: headers, then sparse zeros.
-width=8000 height=1600 size=$((54 + 24000 * 1600))
-{ printf 'BM'; le32 $size; le32 0; le32 54; le32 40; le32 $width; le32 $height; printf '\x01\x00\x18\x00'; } > "$dir/big.bmp"
-truncate -s $size "$dir/big.bmp"
+width=8000 height=1600 size=$((54 + 24000 * 1600)); truncate -s $size "$dir/big.bmp"
+{ printf BM; for v in $size 0 54 40 $width $height; do le32 $v; done; printf '\x01\0\x18\0'; } 1<> "$dir/big.bmp"
 for signal in INT TERM HUP KILL; do
   echo old > "$dir/out.bmp"
   "$tool" "$dir/big.bmp" "$dir/out.bmp" flip & pid=$!
   for ((i = 0; i < 1000; i++)); do compgen -G "$dir/.out.bmp.*" > /dev/null && break; sleep 0.01; done
-  kill -s $signal $pid
+  kill -s $signal $pid 2> /dev/null
   wait $pid 2> /dev/null; status=$?
-  echo "$signal: exit status $status"
   [[ $(stat -c %s "$dir/out.bmp") =~ ^(4|$size)$ ]] || fail "$signal left a partial output"
   [ $signal = KILL ] && rm -f "$dir"/.out.bmp.* && continue
   [[ $status =~ ^(0|$((128 + $(kill -l $signal))))$ ]] || fail "$signal: exit status $status"
