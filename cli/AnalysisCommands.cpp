@@ -65,7 +65,10 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
     std::cerr << Printable(input) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
-  if (!SaveOutput(image, output, keepFormat, error)) {
+  std::string note;
+  const bool written = SaveOutput(image, output, keepFormat, note, error);
+  if (!note.empty()) std::cerr << note << '\n';
+  if (!written) {
     std::cerr << error << '\n';
     return kExitFailed;
   }

@@ -1,6 +1,6 @@
 #include "filters/WorkRows.h"
 
-#include "image/ColourRows.h"
+#include "image/BmpImage.h"
 #include "platform/Allocation.h"
 
 namespace tamrovi {
@@ -17,9 +17,5 @@ CWorkRows::CWorkRows(CBmpImage& image, std::int64_t rowBytes, std::int32_t count
 }
 
 CWorkRows::~CWorkRows() { ReleaseBlock(m_pRows); }
-
-void PaintColourRow(CBmpImage& image, std::int32_t row, const std::uint8_t* levels) noexcept {
-  ColourRowRoutines().spreadLevels(levels, image.m_width, image.m_rgbRows[row]);
-}
 
 }  // namespace tamrovi

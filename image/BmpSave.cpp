@@ -1,8 +1,12 @@
-// Writing the picture as an uncompressed 24-bit BMP.
+// Writing the picture as an uncompressed 24-bit BMP, or as an 8-bit one with
+// a colour table of its own colours.
+#include <algorithm>
 #include <cstring>
 
 #include "image/BmpHeaders.h"
 #include "image/BmpImage.h"
+#include "image/PictureColours.h"
+#include "image/PictureRows.h"
 #include "platform/Allocation.h"
 #include "platform/OutputFile.h"
 
@@ -64,69 +68,77 @@ class CChunkWriter {
   std::uint8_t m_fallback[1536];  // a multiple of 3: whole pixels
 };
 
-// What each byte of the byte plane is written as: its colour-table entry when
-// it names one, otherwise the gray level it is. Made once, before the rows.
-struct ByteColours {
-  std::uint8_t bgr[256][3];
+constexpr std::uint8_t kPadding[3] = {0, 0, 0};
 
-  explicit ByteColours(const CBmpImage& image) {
-    for (int index = 0; index < 256; ++index) {
-      std::uint8_t* colour = bgr[index];
-      if (index < image.m_nColors) {
-        const bmp::RgbQuad& entry = image.m_pColors[index];
-        colour[0] = entry.blue, colour[1] = entry.green, colour[2] = entry.red;
-      } else {
-        colour[0] = colour[1] = colour[2] = static_cast<std::uint8_t>(index);
-      }
-    }
-  }
-};
-
-// A byte-plane row in colour, converted in pieces straight into the chunk.
-bool WriteIndexedRow(CChunkWriter& writer, const CBmpImage& image, const ByteColours& colours,
-                     const std::uint8_t* row) {
+// Rows go out bottom-up: the first stored row is the picture's bottom row.
+bool WriteColourPixels(CChunkWriter& writer, const CPictureRows& picture) {
+  const std::size_t padding = static_cast<std::size_t>(picture.Width() % 4);
+  // Pixels are converted a piece at a time straight into the chunk.
   const auto piece = static_cast<std::int32_t>(writer.Capacity() / 3);
-  for (std::int32_t start = 0; start < image.m_width; start += piece) {
-    const std::int32_t count = image.m_width - start < piece ? image.m_width - start : piece;
-    std::uint8_t* pixel = writer.Reserve(3 * static_cast<std::size_t>(count));
-    if (pixel == nullptr) return false;
-    for (std::int32_t k = 0; k < count; ++k, pixel += 3) std::memcpy(pixel, colours.bgr[row[start + k]], 3);
-  }
-  return true;
-}
-
-bool WritePixels(CChunkWriter& writer, const CBmpImage& image) {
-  static constexpr std::uint8_t kPadding[3] = {0, 0, 0};
-  const std::size_t padding = static_cast<std::size_t>(image.m_width % 4);
-  const auto rowBytes = 3 * static_cast<std::size_t>(image.m_width);
-  // Rows go out bottom-up: the first stored row is the picture's bottom row.
-  if (image.m_is24Bit) {
-    for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
-      if (!writer.Append(image.m_rgbRows[row], rowBytes) || !writer.Append(kPadding, padding)) return false;
+  for (std::int32_t row = picture.Height() - 1; row >= 0; --row) {
+    for (std::int32_t start = 0; start < picture.Width(); start += piece) {
+      const std::int32_t count = std::min(piece, picture.Width() - start);
+      std::uint8_t* bgr = writer.Reserve(3 * static_cast<std::size_t>(count));
+      if (bgr == nullptr) return false;
+      picture.Colours(row, start, count, bgr);
     }
-  } else {
-    const ByteColours colours(image);
-    for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
-      if (!WriteIndexedRow(writer, image, colours, image.BytePlaneRow(row)) || !writer.Append(kPadding, padding)) {
-        return false;
-      }
-    }
+    if (!writer.Append(kPadding, padding)) return false;
   }
   return writer.Flush();
+}
+
+bool WriteIndexedPixels(CChunkWriter& writer, const CPictureRows& picture, const CPictureColours& colours) {
+  const std::size_t padding = static_cast<std::size_t>(bmp::RowStride(picture.Width(), 8) - picture.Width());
+  constexpr std::int32_t kIndexPiece = 4096;
+  const std::int32_t piece = std::min(kIndexPiece, static_cast<std::int32_t>(writer.Capacity()));
+  std::uint8_t bgr[3 * kIndexPiece];
+  for (std::int32_t row = picture.Height() - 1; row >= 0; --row) {
+    for (std::int32_t start = 0; start < picture.Width(); start += piece) {
+      const std::int32_t count = std::min(piece, picture.Width() - start);
+      std::uint8_t* indexes = writer.Reserve(static_cast<std::size_t>(count));
+      if (indexes == nullptr) return false;
+      picture.Colours(row, start, count, bgr);
+      for (std::int32_t k = 0; k < count; ++k) indexes[k] = colours.IndexOf(bgr + 3 * k);
+    }
+    if (!writer.Append(kPadding, padding)) return false;
+  }
+  return writer.Flush();
+}
+
+// Fills `out`, opened on `path`, through a chunk writer by `writeContent`.
+// True when the whole file was written; FinishSave then commits it.
+template <typename WriteContent>
+bool WriteBmpFile(COutputFile& out, const char* path, WriteContent writeContent) {
+  if (!out.Open(path)) return false;
+  CChunkWriter writer(out);
+  return writeContent(writer);
 }
 
 }  // namespace
 
 int CBmpImage::SaveBmp24(const char* path) const noexcept {
-  std::uint8_t headers[bmp::kHeadersSize];
-  bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
   COutputFile out;
-  bool written = out.Open(path);
-  if (written) {
-    CChunkWriter writer(out);
-    written = writer.Append(headers, sizeof headers) && WritePixels(writer, *this);
-  }
-  return FinishSave(out, written);
+  return FinishSave(out, WriteBmpFile(out, path, [this](CChunkWriter& writer) {
+    std::uint8_t headers[bmp::kHeadersSize];
+    bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
+    return writer.Append(headers, sizeof headers) && WriteColourPixels(writer, CPictureRows(*this));
+  }));
+}
+
+int CBmpImage::SaveBmp8(const char* path, const CPictureColours& colours) const noexcept {
+  COutputFile out;
+  return FinishSave(out, WriteBmpFile(out, path, [&](CChunkWriter& writer) {
+    std::uint8_t headers[bmp::kHeadersSize];
+    bmp::BuildHeaders(m_width, m_height, 8, colours.Count(), headers);
+    bmp::WriteU32(headers + bmp::kFileHeaderSize + bmp::kInfoColoursUsed, static_cast<std::uint32_t>(colours.Count()));
+    if (!writer.Append(headers, sizeof headers)) return false;
+    for (std::int32_t index = 0; index < colours.Count(); ++index) {
+      const std::uint8_t* entry = colours.Entry(index);
+      const std::uint8_t quad[4] = {entry[0], entry[1], entry[2], 0};
+      if (!writer.Append(quad, sizeof quad)) return false;
+    }
+    return WriteIndexedPixels(writer, CPictureRows(*this), colours);
+  }));
 }
 
 }  // namespace tamrovi

@@ -145,11 +145,11 @@ TEST_F(DurabilityTest, AFilterThatCouldNotRunIsAFailure) {
   const std::string noFilter = photo + ": out of memory (the filter could not run; nothing was written)";
   for (std::int32_t code = 1; code <= 3; ++code) {
     const Bytes filtered = FilterThroughCore(scratch, picture, code);
-    std::string error;
+    std::string note, error;
     for (std::int64_t n = 1; n < 100 && error != noFilter; ++n) {
       std::filesystem::remove(old), error.clear();
       tamrovi::FailNthAllocation(n);
-      const bool written = tamrovi::cli::FilterFile(photo, old, code, false, error);
+      const bool written = tamrovi::cli::FilterFile(photo, old, code, false, note, error);
       tamrovi::FailNthAllocation(0);
       EXPECT_EQ(written, error.empty());
       EXPECT_EQ(ReadFile(old), written ? filtered : Bytes());
