@@ -95,11 +95,4 @@ bool CFile::Close() noexcept {
   return result == 0;
 }
 
-void DiscardPartialFile(const char* path) noexcept {
-  struct stat status {};
-  if (path != nullptr && ::stat(path, &status) == 0 && S_ISREG(status.st_mode)) ::unlink(path);
-}
-
-std::FILE* OpenStreamForWriting(const char* path) noexcept { return path != nullptr ? std::fopen(path, "wb") : nullptr; }
-
 }  // namespace tamrovi

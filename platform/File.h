@@ -55,14 +55,11 @@ class CFile {
 
 }  // namespace tamrovi
 
+#if defined(_WIN32)
 namespace tamrovi {
 
-// Removes the regular file at `path` (a narrow path), as after a failed write.
-// Anything else there, such as a device, is left alone.
-void DiscardPartialFile(const char* path) noexcept;
-
-// Opens the file at `path` (a narrow path) as a binary stream for writing,
-// created or emptied; null when it cannot be.
-std::FILE* OpenStreamForWriting(const char* path) noexcept;
+// A Windows error code (GetLastError) as the errno value of the same failure.
+int ErrnoOfSystemError(unsigned long error) noexcept;
 
 }  // namespace tamrovi
+#endif

@@ -4,15 +4,13 @@
 #include "platform/File.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <windows.h>
 
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
-namespace {
 
-int ErrnoOf(DWORD error) {
+int ErrnoOfSystemError(unsigned long error) noexcept {
   switch (error) {
     case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME: return ENOENT;
     case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return EACCES;
@@ -22,6 +20,10 @@ int ErrnoOf(DWORD error) {
     default: return EIO;
   }
 }
+
+namespace {
+
+int ErrnoOf(DWORD error) { return ErrnoOfSystemError(error); }
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -123,22 +125,6 @@ bool CFile::Close() noexcept {
   m_descriptor = kNoFile;
   if (!closed) m_lastError = ErrnoOf(::GetLastError());
   return closed;
-}
-
-void DiscardPartialFile(const char* path) noexcept {
-  const CWidePath widePath(path);
-  if (widePath.Get() == nullptr) return;
-  const auto* name = reinterpret_cast<const wchar_t*>(widePath.Get());
-  const DWORD attributes = ::GetFileAttributesW(name);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0) {
-    ::DeleteFileW(name);
-  }
-}
-
-std::FILE* OpenStreamForWriting(const char* path) noexcept {
-  const CWidePath widePath(path);
-  if (widePath.Get() == nullptr) return nullptr;
-  return ::_wfopen(reinterpret_cast<const wchar_t*>(widePath.Get()), L"wb");
 }
 
 }  // namespace tamrovi
