@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "image/BmpFormat.h"
 #include "image/LoadError.h"
@@ -50,12 +51,22 @@ class CBmpImage {
   // that running out of memory midway leaves it empty.
   int LoadBmp(const char* path) noexcept;
 
+  // Reads a BMP file already in memory, `length` bytes at `bytes` (standard
+  // input read whole, for one), exactly as LoadBmp reads a file of those
+  // bytes. The bytes are copied; the caller keeps them.
+  int LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length) noexcept;
+
   // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte
   // header; an empty object gives the headers alone. A byte-plane picture is
   // written through its colour table. Returns 1 when the whole file was
   // written, 0 when it could not be created or written (a partly written file
   // is removed).
   int SaveBmp24(const char* path) const noexcept;
+
+  // The same bytes as SaveBmp24, written to an open stream (standard output,
+  // for one) from its current position; the stream is flushed, not closed.
+  // Returns 1 when every byte reached the stream's destination.
+  int WriteBmp24(std::FILE* stream) const noexcept;
 
   // Writes the file image as loaded, m_pDib behind a rebuilt 14-byte file
   // header, so an 8-bit picture stays 8-bit with its colour table and its
@@ -66,6 +77,9 @@ class CBmpImage {
   // written; 0 for an empty object (no file is created) or when the file
   // could not be created or written (a partly written file is removed).
   int SaveDib(const char* path) const noexcept;
+
+  // The same bytes as SaveDib, written to an open stream as WriteBmp24 writes.
+  int WriteDib(std::FILE* stream) const noexcept;
 
   // Selects the picture's palette into `context`, realises it there, and
   // selects the context's earlier palette back, both as foreground palettes.

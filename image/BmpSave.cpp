@@ -105,6 +105,15 @@ bool WritePixels(CChunkWriter& writer, const CBmpImage& image) {
 
 }  // namespace
 
+int CBmpImage::WriteBmp24(std::FILE* stream) const noexcept {
+  if (stream == nullptr) return 0;
+  std::uint8_t headers[bmp::kHeadersSize];
+  bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
+  CChunkWriter writer(stream);
+  const bool written = writer.Append(headers, sizeof headers) && WritePixels(writer, *this);
+  return written && std::fflush(stream) == 0 ? 1 : 0;
+}
+
 int CBmpImage::SaveBmp24(const char* path) const noexcept {
   if (path == nullptr) return 0;
   std::FILE* out = std::fopen(path, "wb");
@@ -112,11 +121,7 @@ int CBmpImage::SaveBmp24(const char* path) const noexcept {
   // The chunks are the buffer: a second copy through the stream's own buffer
   // would gain nothing.
   std::setvbuf(out, nullptr, _IONBF, 0);
-
-  std::uint8_t headers[bmp::kHeadersSize];
-  bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
-  CChunkWriter writer(out);
-  bool written = writer.Append(headers, sizeof headers) && WritePixels(writer, *this);
+  bool written = WriteBmp24(out) == 1;
   written = std::fclose(out) == 0 && written;
   if (!written) DiscardPartialFile(path);
   return written ? 1 : 0;
