@@ -1,12 +1,15 @@
 #include "cli/AnalysisCommands.h"
 
+#include <cerrno>
 #include <charconv>
 #include <iostream>
+#include <sstream>
 
 #include "analysis/GaussianSmooth.h"
 #include "analysis/GrayHistogram.h"
 #include "cli/Commands.h"
 #include "cli/HistogramPlot.h"
+#include "cli/Operands.h"
 #include "image/BmpImage.h"
 
 namespace tamrovi::cli {
@@ -29,18 +32,16 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath) {
   std::int32_t counts[kGrayLevels];
   GrayHistogram(image, counts);
   if (!plotPath.empty() && !WritePicture24(plotPath, DrawHistogramPlot(counts))) {
-    std::cerr << plotPath << ": cannot create or write the plot file\n";
+    std::cerr << OutputFailure(plotPath, errno) << '\n';
     return kExitFailed;
   }
+  // A plot on standard output is all that goes there.
+  if (IsStandardStream(plotPath)) return kExitOk;
   std::string table = "level,count\n";
   for (int level = 0; level < kGrayLevels; ++level) {
     table += std::to_string(level) + ',' + std::to_string(counts[level]) + '\n';
   }
-  std::cout << table << std::flush;
-  if (!std::cout) {
-    std::cerr << "bmpfilters: cannot write the histogram to standard output\n";
-    return kExitFailed;
-  }
+  std::cout << table;
   return kExitOk;
 }
 
@@ -48,8 +49,9 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
                      bool keepFormat) {
   const std::optional<double> sigma = ParseSigma(sigmaText);
   if (!sigma) {
-    std::cerr << "bmpfilters: bad sigma '" << sigmaText << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")\n";
-    return kExitUsage;
+    std::ostringstream reason;
+    reason << "bad sigma '" << sigmaText << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")";
+    return UsageError(reason.str());
   }
   CBmpImage image;
   std::string error;
@@ -59,7 +61,7 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
   }
   // The sigma and the picture are good, so only memory can be missing.
   if (!GaussianSmooth(image, *sigma)) {
-    std::cerr << input << ": not enough memory to smooth the picture\n";
+    std::cerr << InputName(input) << ": not enough memory to smooth the picture\n";
     return kExitFailed;
   }
   if (!SaveOutput(image, output, keepFormat, error)) {

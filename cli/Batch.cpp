@@ -13,6 +13,7 @@
 #endif
 
 #include "cli/Commands.h"
+#include "cli/FilterChoice.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -84,11 +85,9 @@ void KeepFreedMemoryForTheNextFile() {
 }  // namespace
 
 int RunBatch(const BatchRequest& request) {
-  const std::optional<std::int32_t> code = ParseFilterCode(request.filter);
-  if (!code) {
-    std::cerr << "bmpfilters: unknown filter '" << request.filter << "' (see bmpfilters --list)\n";
-    return kExitUsage;
-  }
+  std::int32_t code = 0;
+  std::string filterError;
+  if (!ChooseFilter(request.filter, code, filterError)) return UsageError(filterError);
   std::error_code failure;
   std::filesystem::create_directories(request.outputDirectory, failure);
   if (failure) {
@@ -104,7 +103,7 @@ int RunBatch(const BatchRequest& request) {
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < total; i = next++) {
-      if (errors[i].empty()) FilterFile(request.inputs[i], outputs[i], *code, request.keepFormat, errors[i]);
+      if (errors[i].empty()) FilterFile(request.inputs[i], outputs[i], code, request.keepFormat, errors[i]);
       progress.Advance();
     }
   };

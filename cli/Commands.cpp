@@ -1,9 +1,12 @@
 #include "cli/Commands.h"
 
-#include <charconv>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 
+#include "cli/FilterChoice.h"
+#include "cli/Operands.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 
@@ -12,25 +15,26 @@ namespace {
 
 std::string RefusalMessage(const std::string& path, const CBmpImage& image) {
   std::string message = path + ": " + DescribeLoadError(image.m_loadError);
-  if (image.m_loadSystemError != 0 && (image.m_loadError == BmpLoadError::kCannotOpen ||
-                                       image.m_loadError == BmpLoadError::kReadFailed)) {
-    message += std::string(" (") + std::strerror(image.m_loadSystemError) + ")";
+  const int systemError = image.m_loadSystemError;
+  if (image.m_loadError == BmpLoadError::kNotRegularFile && systemError != EISDIR) {
+    // A pipe or a device could feed bytes without end: only standard input is
+    // read as a stream, and read whole.
+    message += " (a pipe or device: give - to read standard input)";
+  } else if (systemError != 0) {
+    message += std::string(" (") + std::strerror(systemError) + ")";
   }
   return message;
 }
 
 }  // namespace
 
-std::optional<std::int32_t> ParseFilterCode(const std::string& text) {
-  std::int32_t code = 0;
-  const char* end = text.data() + text.size();
-  const auto [last, status] = std::from_chars(text.data(), end, code);
-  if (!text.empty() && status == std::errc() && last == end) return code;
-  if (const FilterDescriptor* filter = FindFilterByName(text)) return filter->code;
-  return std::nullopt;
+int UsageError(const std::string& message) {
+  std::cerr << "bmpfilters: " << message << "\ntry 'bmpfilters --help'\n";
+  return kExitUsage;
 }
 
 bool LoadInput(CBmpImage& image, const std::string& input, std::string& error) {
+  if (IsStandardStream(input)) return LoadStandardInput(image, error);
   if (image.LoadBmp(input.c_str())) return true;
   error = RefusalMessage(input, image);
   return false;
@@ -40,9 +44,15 @@ bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepForm
   // The byte plane is changed in place inside the file image, so writing that
   // image keeps the picture's own format; colour rows live outside it.
   const bool writeFileImage = keepFormat && image.m_is24Bit == 0;
-  const int written = writeFileImage ? image.SaveDib(output.c_str()) : image.SaveBmp24(output.c_str());
+  errno = 0;
+  int written = 0;
+  if (IsStandardStream(output)) {
+    written = writeFileImage ? image.WriteDib(stdout) : image.WriteBmp24(stdout);
+  } else {
+    written = writeFileImage ? image.SaveDib(output.c_str()) : image.SaveBmp24(output.c_str());
+  }
   if (written) return true;
-  error = output + ": cannot create or write the output file";
+  error = OutputFailure(output, errno);
   return false;
 }
 
@@ -56,13 +66,10 @@ bool FilterFile(const std::string& input, const std::string& output, std::int32_
 
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
                      bool keepFormat) {
-  const std::optional<std::int32_t> code = ParseFilterCode(filter);
-  if (!code) {
-    std::cerr << "bmpfilters: unknown filter '" << filter << "' (see bmpfilters --list)\n";
-    return kExitUsage;
-  }
+  std::int32_t code = 0;
   std::string error;
-  if (!FilterFile(input, output, *code, keepFormat, error)) {
+  if (!ChooseFilter(filter, code, error)) return UsageError(error);
+  if (!FilterFile(input, output, code, keepFormat, error)) {
     std::cerr << error << '\n';
     return kExitFailed;
   }
@@ -73,7 +80,7 @@ int RunListCommand() {
   for (const FilterDescriptor& filter : FilterTable()) {
     std::cout << filter.code << '\t' << filter.name << '\t' << filter.summary << '\n';
   }
-  std::cout << "any other code writes the picture as read\n";
+  std::cout << "the tool refuses other codes; the library writes the picture as read\n";
   return kExitOk;
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace tamrovi {
@@ -16,17 +15,17 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // a file was refused or could not be written
 inline constexpr int kExitUsage = 2;
 
-// A filter code from its number (any 32-bit integer) or its name.
-std::optional<std::int32_t> ParseFilterCode(const std::string& text);
+// Prints "bmpfilters: MESSAGE" and where to read the usage; returns kExitUsage.
+int UsageError(const std::string& message);
 
-// Loads `input` into `image`. On refusal returns false with a one-line reason
-// in `error`.
+// Loads `input` ("-": standard input) into `image`. On refusal returns false
+// with a one-line reason in `error`.
 bool LoadInput(CBmpImage& image, const std::string& input, std::string& error);
 
-// Writes a loaded picture to `output` as a 24-bit BMP, exactly as BMPFilters
-// writes; with `keepFormat` a byte-plane picture is written as its own file
-// image instead, so an 8-bit file stays 8-bit with its colour table. On
-// failure returns false with a one-line reason in `error`.
+// Writes a loaded picture to `output` ("-": standard output) as a 24-bit BMP,
+// exactly as BMPFilters writes; with `keepFormat` a byte-plane picture is
+// written as its own file image instead, so an 8-bit file stays 8-bit with
+// its colour table. On failure returns false with a one-line reason in `error`.
 bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& error);
 
 // Loads `input`, applies filter `code` and writes `output` exactly as one

@@ -1,12 +1,16 @@
 #include "cli/Demo.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <span>
 #include <system_error>
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/LabelText.h"
+#include "cli/Operands.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 
@@ -16,6 +20,13 @@ namespace {
 constexpr std::int32_t kPictureWidth = 240;
 constexpr std::int32_t kPictureHeight = 180;
 constexpr std::int32_t kSheetGap = 8;
+constexpr std::int32_t kLabelScale = 2;
+constexpr std::uint8_t kSheetBackground = 96;
+constexpr std::uint8_t kLabelBgr[3] = {255, 255, 255};
+// Room for the column labels above the tiles and the row labels left of them.
+constexpr std::int32_t kColumnLabelsHeight = kGlyphHeight * kLabelScale + kSheetGap;
+constexpr std::int32_t kRowLabelsWidth = 6 * kGlyphAdvance * kLabelScale + kSheetGap;  // "24-bit"
+constexpr const char* kRowLabels[] = {"24-bit", "8-bit"};
 
 void SetPixel(RgbPicture& picture, std::int32_t x, std::int32_t y, int blue, int green, int red) {
   if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) return;
@@ -82,6 +93,24 @@ void Paste(RgbPicture& sheet, const CBmpImage& image, std::int32_t left, std::in
   }
 }
 
+std::int32_t TileLeft(std::int32_t column) { return kRowLabelsWidth + kSheetGap + column * (kPictureWidth + kSheetGap); }
+
+std::int32_t TileTop(std::int32_t row) { return kColumnLabelsHeight + kSheetGap + row * (kPictureHeight + kSheetGap); }
+
+// Each column is named by its filter's code and name, each row by the kind
+// of storage its source picture has.
+void DrawSheetLabels(RgbPicture& sheet, std::span<const FilterDescriptor> filters) {
+  for (std::size_t column = 0; column < filters.size(); ++column) {
+    const std::string label = std::to_string(filters[column].code) + " " + filters[column].name;
+    const std::int32_t centred = (kPictureWidth - LabelWidth(label, kLabelScale)) / 2;
+    DrawLabel(sheet, TileLeft(static_cast<std::int32_t>(column)) + centred, kSheetGap, label, kLabelScale, kLabelBgr);
+  }
+  const std::int32_t middle = (kPictureHeight - kGlyphHeight * kLabelScale) / 2;
+  for (std::int32_t row = 0; row < 2; ++row) {
+    DrawLabel(sheet, kSheetGap, TileTop(row) + middle, kRowLabels[row], kLabelScale, kLabelBgr);
+  }
+}
+
 }  // namespace
 
 RgbPicture DrawDemoPicture() {
@@ -101,16 +130,19 @@ int RunDemo(const std::string& directory) {
   }
   const RgbPicture picture = DrawDemoPicture();
   const std::string sources[] = {directory + "/picture-24bit.bmp", directory + "/picture-8bit.bmp"};
-  if (!WritePicture24(sources[0], picture) || !WritePictureGray8(sources[1], picture)) {
-    std::cerr << directory << ": cannot write the demo pictures\n";
-    return kExitFailed;
+  for (const std::string& source : sources) {
+    const bool written = &source == &sources[0] ? WritePicture24(source, picture) : WritePictureGray8(source, picture);
+    if (!written) {
+      std::cerr << OutputFailure(source, errno) << '\n';
+      return kExitFailed;
+    }
   }
   std::cout << "wrote " << sources[0] << "\nwrote " << sources[1] << '\n';
 
   const auto filters = FilterTable();
   const auto columns = static_cast<std::int32_t>(filters.size());
-  RgbPicture sheet(columns * (kPictureWidth + kSheetGap) + kSheetGap, 2 * (kPictureHeight + kSheetGap) + kSheetGap,
-                   96);
+  RgbPicture sheet(TileLeft(columns), TileTop(2), kSheetBackground);
+  DrawSheetLabels(sheet, filters);
   for (std::int32_t source = 0; source < 2; ++source) {
     const std::string stem = directory + (source == 0 ? "/24bit-" : "/8bit-");
     for (std::int32_t column = 0; column < columns; ++column) {
@@ -124,17 +156,16 @@ int RunDemo(const std::string& directory) {
       std::cout << "wrote " << output << '\n';
       CBmpImage result;
       if (result.LoadBmp(output.c_str())) {
-        Paste(sheet, result, kSheetGap + column * (kPictureWidth + kSheetGap),
-              kSheetGap + source * (kPictureHeight + kSheetGap));
+        Paste(sheet, result, TileLeft(column), TileTop(source));
       }
     }
   }
   const std::string sheetPath = directory + "/contact-sheet.bmp";
   if (!WritePicture24(sheetPath, sheet)) {
-    std::cerr << sheetPath << ": cannot write the contact sheet\n";
+    std::cerr << OutputFailure(sheetPath, errno) << '\n';
     return kExitFailed;
   }
-  std::cout << "wrote " << sheetPath << " (columns: filter codes 0 to 7; rows: 24-bit, 8-bit)\n";
+  std::cout << "wrote " << sheetPath << " (columns: filter codes 0 to 7, labelled; rows: 24-bit, 8-bit)\n";
   return kExitOk;
 }
 

@@ -1,7 +1,9 @@
 #include "cli/PictureWriter.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
 
+#include "cli/Operands.h"
 #include "image/BmpHeaders.h"
 #include "image/Gray3.h"
 
@@ -9,10 +11,13 @@ namespace tamrovi::cli {
 namespace {
 
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
+  errno = 0;
+  const bool toStandardOutput = IsStandardStream(path);
+  std::FILE* out = toStandardOutput ? stdout : std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
+  if (!toStandardOutput) written = std::fclose(out) == 0 && written;
+  return written;
 }
 
 std::vector<std::uint8_t> Headers(const RgbPicture& picture, int bitCount, std::int32_t nColors) {

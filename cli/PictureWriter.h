@@ -25,8 +25,8 @@ struct RgbPicture {
   std::vector<std::uint8_t> bgr;
 };
 
-// Writes `picture` as a bottom-up 24-bit BMP. False when the file could not
-// be written.
+// Writes `picture` as a bottom-up 24-bit BMP to `path` ("-": standard
+// output). False when it could not be written; errno then holds the reason.
 bool WritePicture24(const std::string& path, const RgbPicture& picture);
 
 // Writes the gray level of every pixel as an 8-bit BMP with a gray palette

@@ -1,0 +1,89 @@
+#include "cli/Operands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "cli/Arguments.h"
+#include "image/BmpImage.h"
+
+namespace tamrovi::cli {
+namespace {
+
+// The loader refuses files of 2 GiB or more; a stream that reaches this
+// length is refused as such a file without being held any longer.
+constexpr std::size_t kLongestInput = INT32_MAX;
+
+// Reads standard input to its end, or until kLongestInput bytes. Returns the
+// system's error number, 0 when the stream was read.
+int ReadStandardInputBytes(std::vector<std::uint8_t>& bytes) {
+  constexpr std::size_t kFirstRead = 64 * 1024;
+  std::size_t held = 0;
+  while (held < kLongestInput) {
+    // Each read fills as much again as has arrived: few reads, no size guessed.
+    bytes.resize(std::min(kLongestInput, held + std::max(held, kFirstRead)));
+    const std::size_t got = std::fread(bytes.data() + held, 1, bytes.size() - held, stdin);
+    held += got;
+    if (got == 0 || held < bytes.size()) break;
+  }
+  bytes.resize(held);
+  return std::ferror(stdin) ? (errno != 0 ? errno : EIO) : 0;
+}
+
+const char* const kOtherFormats[][2] = {
+    {".png", "PNG"},   {".jpg", "JPEG"}, {".jpeg", "JPEG"}, {".gif", "GIF"},  {".tif", "TIFF"},
+    {".tiff", "TIFF"}, {".webp", "WebP"}, {".ppm", "PPM"},  {".pgm", "PGM"},   {".pnm", "PNM"},
+    {".tga", "TGA"},   {".ico", "ICO"},   {".heic", "HEIC"}, {".avif", "AVIF"}, {".jxl", "JPEG XL"},
+};
+
+}  // namespace
+
+bool IsStandardStream(const std::string& operand) { return operand == "-"; }
+
+std::string InputName(const std::string& input) { return IsStandardStream(input) ? "standard input" : input; }
+
+std::string OutputName(const std::string& output) { return IsStandardStream(output) ? "standard output" : output; }
+
+bool LoadStandardInput(CBmpImage& image, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  int systemError = 0;
+  try {
+    errno = 0;
+    systemError = ReadStandardInputBytes(bytes);
+  } catch (const std::bad_alloc&) {
+    error = "standard input: " + std::string(DescribeLoadError(BmpLoadError::kOutOfMemory));
+    return false;
+  }
+  if (systemError != 0) {
+    error = std::string("standard input: cannot read it (") + std::strerror(systemError) + ")";
+    return false;
+  }
+  if (image.LoadBmpFromMemory(bytes.data(), static_cast<std::int64_t>(bytes.size()))) return true;
+  error = "standard input: " + std::string(DescribeLoadError(image.m_loadError));
+  return false;
+}
+
+std::string OutputFailure(const std::string& output, int systemError) {
+  std::string message =
+      IsStandardStream(output) ? "standard output: cannot write there" : output + ": cannot create or write the output file";
+  if (systemError != 0) message += std::string(" (") + std::strerror(systemError) + ")";
+  return message;
+}
+
+std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
+  const std::string name = AsciiLowerCase(output);
+  for (const auto& [extension, format] : kOtherFormats) {
+    const std::size_t length = std::strlen(extension);
+    if (name.size() <= length || name.compare(name.size() - length, length, extension) != 0) continue;
+    const std::string stem = output.substr(0, output.size() - length);
+    return output + ": the name says " + format + ", but bmpfilters writes BMP only (write " + stem +
+           ".bmp and convert it, e.g. convert " + stem + ".bmp " + output + "; or give --force)";
+  }
+  return std::nullopt;
+}
+
+}  // namespace tamrovi::cli

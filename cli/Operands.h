@@ -1,0 +1,34 @@
+// What an operand names: a file, or with "-" standard input or output; and
+// the one place where a failed output's reason is put into words.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tamrovi {
+class CBmpImage;
+}
+
+namespace tamrovi::cli {
+
+// "-" as an input reads standard input; as an output, writes standard output.
+bool IsStandardStream(const std::string& operand);
+
+// How messages name an operand: its path, or "standard input" / "standard output".
+std::string InputName(const std::string& input);
+std::string OutputName(const std::string& output);
+
+// Reads all of standard input and loads it as LoadBmp loads a file of the
+// same bytes. On refusal returns false with a one-line reason in `error`.
+bool LoadStandardInput(CBmpImage& image, std::string& error);
+
+// "NAME: cannot create or write the output file (REASON)", or for "-"
+// "standard output: cannot write there (REASON)", REASON being the system's
+// words for `systemError` (left out when it is 0).
+std::string OutputFailure(const std::string& output, int systemError);
+
+// When the output's name ends in the extension of another picture format
+// (out.png, out.jpg, ...), the reason to refuse it: the tool writes BMP only.
+std::optional<std::string> ForeignFormatRefusal(const std::string& output);
+
+}  // namespace tamrovi::cli
