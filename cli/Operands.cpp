@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "image/BmpFormat.h"
 #include "image/BmpImage.h"
 
 namespace tamrovi::cli {
@@ -18,8 +19,10 @@ namespace {
 // length is refused as such a file without being held any longer.
 constexpr std::size_t kLongestInput = INT32_MAX;
 
-// Reads standard input to its end, or until kLongestInput bytes. Returns the
-// system's error number, 0 when the stream was read.
+// Reads standard input to its end, or until kLongestInput bytes, or only its
+// first read when that does not start with the BMP signature: no more is
+// needed to refuse it, and a stream of zeros is not held up to 2 GiB for
+// that. Returns the system's error number, 0 when the stream was read.
 int ReadStandardInputBytes(std::vector<std::uint8_t>& bytes) {
   constexpr std::size_t kFirstRead = 64 * 1024;
   std::size_t held = 0;
@@ -28,7 +31,7 @@ int ReadStandardInputBytes(std::vector<std::uint8_t>& bytes) {
     bytes.resize(std::min(kLongestInput, held + std::max(held, kFirstRead)));
     const std::size_t got = std::fread(bytes.data() + held, 1, bytes.size() - held, stdin);
     held += got;
-    if (got == 0 || held < bytes.size()) break;
+    if (got == 0 || held < bytes.size() || bmp::ReadU16(bytes.data()) != bmp::kSignature) break;
   }
   bytes.resize(held);
   return std::ferror(stdin) ? (errno != 0 ? errno : EIO) : 0;

@@ -80,6 +80,7 @@ TEST_F(CliTest, RefusedInputsGiveOneLineAndNoOutput) {
       {"-", "standard input: not a BMP file (no BM signature)\n", dir.File("text.bmp")},
       {"-", "standard input: picture too tall (more than 1600 rows)\n", dir.File("tall.bmp")},
       {"-", "standard input: not a BMP file (no BM signature)\n"},
+      {"-", "standard input: not a BMP file (no BM signature)\n", "/dev/zero"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
