@@ -12,12 +12,10 @@ namespace {
 
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   errno = 0;
-  const bool toStandardOutput = IsStandardStream(path);
-  std::FILE* out = toStandardOutput ? stdout : std::fopen(path.c_str(), "wb");
+  std::FILE* out = std::fopen(WritablePath(path).c_str(), "wb");
   if (out == nullptr) return false;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
-  if (!toStandardOutput) written = std::fclose(out) == 0 && written;
-  return written;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  return std::fclose(out) == 0 && written;
 }
 
 std::vector<std::uint8_t> Headers(const RgbPicture& picture, int bitCount, std::int32_t nColors) {

@@ -4,27 +4,6 @@
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
-namespace {
-
-// Only the file header is rebuilt: everything after it is the file image.
-// m_dibSize is below 2 GiB, so the file size fits its 32-bit field.
-void BuildFileHeader(const CBmpImage& image, std::uint8_t (&fileHeader)[bmp::kFileHeaderSize]) {
-  bmp::WriteU16(fileHeader + bmp::kFileType, bmp::kSignature);
-  bmp::WriteU32(fileHeader + bmp::kFileSize, static_cast<std::uint32_t>(image.m_dibSize) + bmp::kFileHeaderSize);
-  bmp::WriteU32(fileHeader + bmp::kFilePixelOffset, static_cast<std::uint32_t>(image.m_pixelOffset));
-}
-
-}  // namespace
-
-int CBmpImage::WriteDib(std::FILE* stream) const noexcept {
-  if (m_pDib == nullptr || stream == nullptr) return 0;
-  std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
-  BuildFileHeader(*this, fileHeader);
-  const auto dibBytes = static_cast<std::size_t>(m_dibSize);
-  const bool written = std::fwrite(fileHeader, 1, sizeof fileHeader, stream) == sizeof fileHeader &&
-                       std::fwrite(m_pDib, 1, dibBytes, stream) == dibBytes;
-  return written && std::fflush(stream) == 0 ? 1 : 0;
-}
 
 int CBmpImage::SaveDib(const char* path) const noexcept {
   if (m_pDib == nullptr) return 0;
@@ -33,8 +12,12 @@ int CBmpImage::SaveDib(const char* path) const noexcept {
   CFile file;
   if (!file.Open(widePath.Get(), CFile::kModeCreate | CFile::kModeWrite)) return 0;
 
+  // Only the file header is rebuilt: everything after it is the file image.
+  // m_dibSize is below 2 GiB, so the file size fits its 32-bit field.
   std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
-  BuildFileHeader(*this, fileHeader);
+  bmp::WriteU16(fileHeader + bmp::kFileType, bmp::kSignature);
+  bmp::WriteU32(fileHeader + bmp::kFileSize, static_cast<std::uint32_t>(m_dibSize) + bmp::kFileHeaderSize);
+  bmp::WriteU32(fileHeader + bmp::kFilePixelOffset, static_cast<std::uint32_t>(m_pixelOffset));
 
   bool written = file.Write(fileHeader, sizeof fileHeader) && file.Write(m_pDib, m_dibSize);
   written = file.Close() && written;
