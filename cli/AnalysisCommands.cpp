@@ -9,6 +9,7 @@
 #include "analysis/GrayHistogram.h"
 #include "cli/Commands.h"
 #include "cli/HistogramPlot.h"
+#include "cli/Messages.h"
 #include "cli/Operands.h"
 #include "image/BmpImage.h"
 
@@ -31,9 +32,11 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath) {
   }
   std::int32_t counts[kGrayLevels];
   GrayHistogram(image, counts);
-  if (!plotPath.empty() && !WritePicture24(plotPath, DrawHistogramPlot(counts))) {
-    std::cerr << OutputFailure(plotPath, errno) << '\n';
-    return kExitFailed;
+  if (!plotPath.empty()) {
+    if (const int failure = WritePicture24(plotPath, DrawHistogramPlot(counts)); failure != 0) {
+      std::cerr << OutputFailureMessage(plotPath, failure) << '\n';
+      return kExitFailed;
+    }
   }
   // A plot on standard output is all that goes there.
   if (IsStandardStream(plotPath)) return kExitOk;
@@ -50,7 +53,8 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
   const std::optional<double> sigma = ParseSigma(sigmaText);
   if (!sigma) {
     std::ostringstream reason;
-    reason << "bad sigma '" << sigmaText << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")";
+    reason << "bad sigma '" << Printable(sigmaText) << "' (give a number from " << kMinSigma << " to " << kMaxSigma
+           << ")";
     return UsageError(reason.str());
   }
   CBmpImage image;
@@ -61,7 +65,7 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
   }
   // The sigma and the picture are good, so only memory can be missing.
   if (!GaussianSmooth(image, *sigma)) {
-    std::cerr << InputName(input) << ": not enough memory to smooth the picture\n";
+    std::cerr << Printable(InputName(input)) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
   std::string note;

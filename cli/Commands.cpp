@@ -1,11 +1,10 @@
 #include "cli/Commands.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
 
 #include "cli/FilterChoice.h"
+#include "cli/Messages.h"
 #include "cli/Operands.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
@@ -16,14 +15,14 @@ namespace tamrovi::cli {
 namespace {
 
 std::string RefusalMessage(const std::string& path, const CBmpImage& image) {
-  std::string message = path + ": " + DescribeLoadError(image.m_loadError);
+  std::string message = Printable(path) + ": " + DescribeLoadError(image.m_loadError);
   const int systemError = image.m_loadSystemError;
   if (image.m_loadError == BmpLoadError::kNotRegularFile && systemError != EISDIR) {
     // A pipe or a device could feed bytes without end: only standard input is
     // read as a stream, and read whole.
     message += " (a pipe or device: give - to read standard input)";
-  } else if (systemError != 0) {
-    message += std::string(" (") + std::strerror(systemError) + ")";
+  } else {
+    message += SystemReason(systemError);
   }
   return message;
 }
@@ -38,7 +37,7 @@ int SaveWithColourTable(const CBmpImage& image, const std::string& output, std::
   CPictureColours colours;
   if (colours.Collect(CPictureRows(image))) return image.SaveBmp8(path.c_str(), colours);
   const int written = image.SaveBmp24(path.c_str());
-  if (written) note = OutputName(output) + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  if (written) note = Printable(OutputName(output)) + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
   return written;
 }
 
@@ -59,19 +58,26 @@ bool LoadInput(CBmpImage& image, const std::string& input, std::string& error) {
 bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
                 std::string& error) {
   const bool keepColourTable = keepFormat && image.m_fileBitCount <= 8;
-  errno = 0;
   const int written =
       keepColourTable ? SaveWithColourTable(image, output, note) : image.SaveBmp24(WritablePath(output).c_str());
   if (written) return true;
-  error = OutputFailure(output, errno);
+  error = OutputFailureMessage(output, image.m_saveSystemError);
   return false;
+}
+
+std::string OutputFailureMessage(const std::string& output, int systemError) {
+  if (IsStandardStream(output)) return "standard output: cannot write" + SystemReason(systemError);
+  return Printable(output) + ": cannot write the output file" + SystemReason(systemError);
 }
 
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
                 std::string& note, std::string& error) {
   CBmpImage image;
   if (!LoadInput(image, input, error)) return false;
-  ApplyFilterCode(image, code);
+  if (!ApplyFilterCode(image, code)) {
+    error = Printable(InputName(input)) + ": out of memory (the filter could not run; nothing was written)";
+    return false;
+  }
   return SaveOutput(image, output, keepFormat, note, error);
 }
 

@@ -11,6 +11,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LabelText.h"
+#include "cli/Messages.h"
 #include "cli/Operands.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
@@ -126,19 +127,19 @@ int RunDemo(const std::string& directory) {
   std::error_code failure;
   std::filesystem::create_directories(directory, failure);
   if (failure) {
-    std::cerr << directory << ": cannot create the directory (" << failure.message() << ")\n";
+    std::cerr << Printable(directory) << ": cannot create the directory (" << failure.message() << ")\n";
     return kExitFailed;
   }
   const RgbPicture picture = DrawDemoPicture();
   const std::string sources[] = {directory + "/picture-24bit.bmp", directory + "/picture-8bit.bmp"};
-  for (const std::string& source : sources) {
-    const bool written = &source == &sources[0] ? WritePicture24(source, picture) : WritePictureGray8(source, picture);
-    if (!written) {
-      std::cerr << OutputFailure(source, errno) << '\n';
+  const int failures[] = {WritePicture24(sources[0], picture), WritePictureGray8(sources[1], picture)};
+  for (int source = 0; source < 2; ++source) {
+    if (failures[source] != 0) {
+      std::cerr << OutputFailureMessage(sources[source], failures[source]) << '\n';
       return kExitFailed;
     }
+    std::cout << "wrote " << Printable(sources[source]) << '\n';
   }
-  std::cout << "wrote " << sources[0] << "\nwrote " << sources[1] << '\n';
 
   const auto filters = FilterTable();
   const auto columns = static_cast<std::int32_t>(filters.size());
@@ -154,7 +155,7 @@ int RunDemo(const std::string& directory) {
         std::cerr << error << '\n';
         return kExitFailed;
       }
-      std::cout << "wrote " << output << '\n';
+      std::cout << "wrote " << Printable(output) << '\n';
       CBmpImage result;
       if (result.LoadBmp(output.c_str())) {
         Paste(sheet, result, TileLeft(column), TileTop(source));
@@ -162,11 +163,11 @@ int RunDemo(const std::string& directory) {
     }
   }
   const std::string sheetPath = directory + "/contact-sheet.bmp";
-  if (!WritePicture24(sheetPath, sheet)) {
-    std::cerr << OutputFailure(sheetPath, errno) << '\n';
+  if (const int failure = WritePicture24(sheetPath, sheet); failure != 0) {
+    std::cerr << OutputFailureMessage(sheetPath, failure) << '\n';
     return kExitFailed;
   }
-  std::cout << "wrote " << sheetPath << " (columns: filter codes 0 to 7, labelled; rows: 24-bit, 8-bit)\n";
+  std::cout << "wrote " << Printable(sheetPath) << " (columns: filter codes 0 to 7, labelled; rows: 24-bit, 8-bit)\n";
   return kExitOk;
 }
 

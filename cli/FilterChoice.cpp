@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "cli/Messages.h"
 #include "entry/FilterTable.h"
 
 namespace tamrovi::cli {
@@ -57,7 +58,7 @@ std::string UnknownNameMessage(const std::string& text) {
     every.emplace_back(filter.name);
     if (IsNear(lower, filter.name)) near.emplace_back(filter.name);
   }
-  const std::string start = "unknown filter '" + text + "' ";
+  const std::string start = "unknown filter '" + Printable(text) + "' ";
   if (!near.empty()) return start + "(did you mean " + NamesOf(near, " or ") + "?)";
   return start + "(the filters are " + NamesOf(every, " and ") + ")";
 }
@@ -70,7 +71,7 @@ bool ChooseFilter(const std::string& text, std::int32_t& code, std::string& erro
     const auto [last, status] = std::from_chars(text.data(), end, code);
     if (status == std::errc() && last == end && FindFilter(code) != nullptr) return true;
     const auto table = FilterTable();
-    error = "no filter has code " + text + " (the codes are " + std::to_string(table.front().code) + " to " +
+    error = "no filter has code " + Printable(text) + " (the codes are " + std::to_string(table.front().code) + " to " +
             std::to_string(table.back().code) + "; see bmpfilters --list)";
     return false;
   }

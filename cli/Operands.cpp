@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "cli/Messages.h"
 #include "image/BmpFormat.h"
 #include "image/BmpImage.h"
 
@@ -71,19 +72,12 @@ bool LoadStandardInput(CBmpImage& image, std::string& error) {
     return false;
   }
   if (systemError != 0) {
-    error = std::string("standard input: cannot read it (") + std::strerror(systemError) + ")";
+    error = "standard input: cannot read it" + SystemReason(systemError);
     return false;
   }
   if (image.LoadBmpFromMemory(bytes.data(), static_cast<std::int64_t>(bytes.size()))) return true;
   error = "standard input: " + std::string(DescribeLoadError(image.m_loadError));
   return false;
-}
-
-std::string OutputFailure(const std::string& output, int systemError) {
-  std::string message =
-      IsStandardStream(output) ? "standard output: cannot write there" : output + ": cannot create or write the output file";
-  if (systemError != 0) message += std::string(" (") + std::strerror(systemError) + ")";
-  return message;
 }
 
 std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
@@ -92,8 +86,10 @@ std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
     const std::size_t length = std::strlen(extension);
     if (name.size() <= length || name.compare(name.size() - length, length, extension) != 0) continue;
     const std::string stem = output.substr(0, output.size() - length);
-    return output + ": the name says " + format + ", but bmpfilters writes BMP only (write " + stem +
-           ".bmp and convert it, e.g. convert " + stem + ".bmp " + output + "; or give --force)";
+    const std::string shown = Printable(output);
+    const std::string shownStem = Printable(stem);
+    return shown + ": the name says " + format + ", but bmpfilters writes BMP only (write " + shownStem +
+           ".bmp and convert it, e.g. convert " + shownStem + ".bmp " + shown + "; or give --force)";
   }
   return std::nullopt;
 }

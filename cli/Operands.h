@@ -1,5 +1,4 @@
-// What an operand names: a file, or with "-" standard input or output; and
-// the one place where a failed output's reason is put into words.
+// What an operand names: a file, or with "-" standard input or output.
 #pragma once
 
 #include <optional>
@@ -26,11 +25,6 @@ std::string OutputName(const std::string& output);
 // Reads all of standard input and loads it as LoadBmp loads a file of the
 // same bytes. On refusal returns false with a one-line reason in `error`.
 bool LoadStandardInput(CBmpImage& image, std::string& error);
-
-// "NAME: cannot create or write the output file (REASON)", or for "-"
-// "standard output: cannot write there (REASON)", REASON being the system's
-// words for `systemError` (left out when it is 0).
-std::string OutputFailure(const std::string& output, int systemError);
 
 // When the output's name ends in the extension of another picture format
 // (out.png, out.jpg, ...), the reason to refuse it: the tool writes BMP only.

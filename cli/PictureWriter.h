@@ -26,11 +26,12 @@ struct RgbPicture {
 };
 
 // Writes `picture` as a bottom-up 24-bit BMP to `path` ("-": standard
-// output). False when it could not be written; errno then holds the reason.
-bool WritePicture24(const std::string& path, const RgbPicture& picture);
+// output), replacing a file there whole or not at all (COutputFile). Returns
+// 0, or the system's error number when it could not be written.
+int WritePicture24(const std::string& path, const RgbPicture& picture);
 
 // Writes the gray level of every pixel as an 8-bit BMP with a gray palette
-// (entry i is (i, i, i)).
-bool WritePictureGray8(const std::string& path, const RgbPicture& picture);
+// (entry i is (i, i, i)), as WritePicture24 writes.
+int WritePictureGray8(const std::string& path, const RgbPicture& picture);
 
 }  // namespace tamrovi::cli

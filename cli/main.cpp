@@ -10,6 +10,7 @@
 #include "cli/Batch.h"
 #include "cli/Commands.h"
 #include "cli/Demo.h"
+#include "cli/Interruption.h"
 #include "cli/Operands.h"
 #include "module/ModuleVersion.h"
 
@@ -154,6 +155,7 @@ int Run(const CommandLine& line) {
     return kExitOk;
   }
   if (line.list) return RunListCommand();
+  EndCleanlyOnInterruption();
 
   const Form& form = FormOf(line.operands);
   const std::span<const std::string> operands = std::span(line.operands).subspan(form.command[0] != '\0' ? 1 : 0);
@@ -176,6 +178,6 @@ int main(int argc, char** argv) {
   // arrived: a full disk or a closed pipe is a failure like any other.
   errno = 0;
   if (std::cout.flush() && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  if (status == kExitOk) std::cerr << OutputFailure("-", errno) << '\n';
+  if (status == kExitOk) std::cerr << OutputFailureMessage("-", errno) << '\n';
   return status == kExitOk ? kExitFailed : status;
 }

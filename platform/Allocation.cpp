@@ -47,6 +47,16 @@ void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept
   return Counted(std::calloc(static_cast<std::size_t>(count), static_cast<std::size_t>(elementSize)));
 }
 
+void* ResizeBlock(void* block, std::int64_t size) noexcept {
+  if (InjectedFailure() || size <= 0) return nullptr;
+  if (static_cast<std::uint64_t>(size) > SIZE_MAX) return nullptr;
+  const std::int64_t before = block != nullptr ? BlockBytes(block) : 0;
+  void* resized = std::realloc(block, static_cast<std::size_t>(size));
+  if (resized == nullptr) return nullptr;
+  t_allocatedBytes -= before;
+  return Counted(resized);
+}
+
 void ReleaseBlock(void* block) noexcept {
   if (block == nullptr) return;
   t_allocatedBytes -= BlockBytes(block);

@@ -95,8 +95,8 @@ TEST_F(CliTest, RefusedInputsGiveOneLineAndNoOutput) {
 TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
   ::mkdir(dir.File("batch").c_str(), 0700);
   ::mkdir(dir.File("batch/in.bmp").c_str(), 0700);  // where batch would write in.bmp's output
-  const std::string cannot = ": cannot create or write the output file (";
-  const std::string full = "standard output: cannot write there (No space left on device)\n";
+  const std::string cannot = ": cannot write the output file (";
+  const std::string full = "standard output: cannot write (No space left on device)\n";
   struct Case {
     std::string command;
     std::string message;
