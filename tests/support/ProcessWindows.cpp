@@ -44,12 +44,15 @@ std::string ReadAll(HANDLE file) {
 
 }  // namespace
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments) {
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& inputPath) {
   ProcessResult result;
   const HANDLE out = InheritableTempFile();
   const HANDLE err = InheritableTempFile();
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const HANDLE in = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+  // POSIX's empty input is the null device here.
+  const std::wstring input = inputPath == "/dev/null" ? L"NUL" : Wide(inputPath);
+  const HANDLE in = ::CreateFileW(input.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
                                   nullptr);
   std::wstring commandLine = Quoted(Wide(program));
   for (const std::string& argument : arguments) commandLine += L" " + Quoted(Wide(argument));

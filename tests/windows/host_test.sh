@@ -16,8 +16,10 @@ trap 'rm -rf "$work"' EXIT
 name='bild-ä-日本-😀'
 cp "$work/demo/24bit-0-none.bmp" "$work/$name.bmp"
 $emulator "$host" "$module" "$work"
-for code in 0 1 2 3 4 5 6 7 8; do
+for code in 0 1 2 3 4 5 6 7; do
   "$native_tool" "$work/$name.bmp" "$work/native-$code.bmp" "$code" >/dev/null
   cmp "$work/$name-$code.bmp" "$work/native-$code.bmp"
 done
+# The tool takes no unlisted code; the export writes the picture as read.
+cmp "$work/$name-8.bmp" "$work/native-0.bmp"
 echo "9 codes: the DLL's outputs are the native build's bytes"
