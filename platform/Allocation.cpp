@@ -20,7 +20,13 @@ bool InjectedFailure() noexcept {
 // The allocator knows each block's size, so releasing needs no size from the
 // caller and the block needs no header of ours in front of it (a header
 // would hide small underruns from the address sanitizer).
-std::int64_t BlockBytes(void* block) noexcept { return static_cast<std::int64_t>(malloc_usable_size(block)); }
+std::int64_t BlockBytes(void* block) noexcept {
+#if defined(_WIN32)
+  return static_cast<std::int64_t>(_msize(block));
+#else
+  return static_cast<std::int64_t>(malloc_usable_size(block));
+#endif
+}
 
 void* Counted(void* block) noexcept {
   if (block != nullptr) {
