@@ -130,6 +130,8 @@ struct COutputFileRegistry {
   }
 };
 
+const char* const COutputFile::kStandardOutput = "/proc/self/fd/1";
+
 COutputFile::~COutputFile() { Discard(); }
 
 bool COutputFile::Fail(int error) noexcept {

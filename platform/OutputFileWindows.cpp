@@ -87,6 +87,8 @@ struct COutputFileRegistry {
   }
 };
 
+const char* const COutputFile::kStandardOutput = "<stdout>";
+
 COutputFile::~COutputFile() { Discard(); }
 
 bool COutputFile::Fail(int error) noexcept {
@@ -99,6 +101,7 @@ bool COutputFile::Open(const char* path) noexcept {
   Discard();
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
+  if (std::strcmp(path, kStandardOutput) == 0) return OpenStandardOutput();
   const CWidePath widePath(path);
   if (widePath.Get() == nullptr || std::strlen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) {
     return Fail(ENAMETOOLONG);
@@ -118,6 +121,22 @@ bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
   const HANDLE handle = ::CreateFileW(AsWide(CWidePath(path)), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       emptying ? TRUNCATE_EXISTING : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return Fail(LastErrno());
+  m_handle = reinterpret_cast<std::intptr_t>(handle);
+  m_direct = true;
+  return true;
+}
+
+// A handle of our own to standard output, so that Commit and Discard close it
+// and never the process's.
+bool COutputFile::OpenStandardOutput() noexcept {
+  const HANDLE standardOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (standardOutput == INVALID_HANDLE_VALUE) return Fail(LastErrno());
+  if (standardOutput == nullptr) return Fail(EBADF);  // the process has no standard output
+  HANDLE handle = nullptr;
+  if (!::DuplicateHandle(::GetCurrentProcess(), standardOutput, ::GetCurrentProcess(), &handle, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    return Fail(LastErrno());
+  }
   m_handle = reinterpret_cast<std::intptr_t>(handle);
   m_direct = true;
   return true;
