@@ -20,15 +20,21 @@ CBmpImage::CBmpImage() noexcept
       m_isTopDown(0),
       m_pixelOffset(0),
       m_loadError(BmpLoadError::kNone),
-      m_loadSystemError(0) {}
+      m_loadSystemError(0),
+      m_pRowBlock(nullptr) {}
 
 CBmpImage::~CBmpImage() { Clear(); }
 
 void CBmpImage::Clear() noexcept {
-  ReleaseBlock(m_pDib);
+  // m_pDib is the mapped file's or a block of its own.
+  if (m_fileMapping.IsMapped()) {
+    m_fileMapping.Release();
+  } else {
+    ReleaseBlock(m_pDib);
+  }
+  ReleaseBlock(m_pRowBlock);
+  m_pRowBlock = nullptr;
   for (std::int32_t i = 0; i < kMaxRows; ++i) {
-    ReleaseBlock(m_rgbRows[i]);
-    ReleaseBlock(m_grayRows[i]);
     m_rgbRows[i] = nullptr;
     m_grayRows[i] = nullptr;
   }

@@ -13,8 +13,9 @@
 //   bytes each. Filters reach the byte plane through BytePlaneRow(), which
 //   hides the storage order and the row padding.
 //
-// The object owns m_pDib, every non-null row and the palette; m_pBits,
-// m_pColors and m_pInfo point into m_pDib. An object is either empty (width
+// The object owns m_pDib, the rows and the palette; m_pBits, m_pColors and
+// m_pInfo point into m_pDib, and so do the colour rows of a 24-bit file that
+// holds every row: changing them changes the file image. An object is either empty (width
 // and height 0, no rows, no buffer) or holds a whole picture: every row of its
 // layout is present. A failed load never leaves anything in between.
 #pragma once
@@ -23,6 +24,7 @@
 
 #include "image/BmpFormat.h"
 #include "image/LoadError.h"
+#include "platform/FileMapping.h"
 #include "platform/Palette.h"
 
 namespace tamrovi {
@@ -115,6 +117,13 @@ class CBmpImage {
   std::int32_t m_pixelOffset;  // the file header's pixel offset
   BmpLoadError m_loadError;    // why the last LoadBmp refused its file
   int m_loadSystemError;       // the system's error number when the file could not be opened or read
+
+  // Where the rows live. The rows of a 24-bit file that holds them all are
+  // its own, inside m_pDib; every other row is in m_pRowBlock, one block
+  // for the whole table. m_pDib is the mapped file (when m_fileMapping
+  // holds it) or a block read from the file.
+  CFileMapping m_fileMapping;
+  std::uint8_t* m_pRowBlock;
 };
 
 }  // namespace tamrovi

@@ -18,6 +18,7 @@
 #include "image/RleDecode.h"
 #include "platform/Allocation.h"
 #include "platform/File.h"
+#include "platform/FileMapping.h"
 #include "platform/MemoryAdvice.h"
 #include "platform/TextConversion.h"
 
@@ -30,9 +31,12 @@ constexpr std::int64_t kMaxFileLength = INT32_MAX;
 // The file header and the smallest info header (OS/2 1.x, 12 bytes).
 constexpr std::int64_t kMinFileLength = bmp::kFileHeaderSize + 12;
 
-// The file as read: its file header's fields and the rest of its bytes.
+// The file as read: its file header's fields and the rest of its bytes,
+// either mapped or read into a block of their own.
 struct FileImage {
-  std::uint8_t* pDib = nullptr;  // owned until handed to the object
+  CFileMapping mapping;
+  std::uint8_t* pBlock = nullptr;  // owned until handed to the object
+  std::uint8_t* pDib = nullptr;    // in the mapping or in pBlock
   std::int64_t fileLength = 0;
   std::int64_t dibSize = 0;  // bytes at pDib: the file less its file header, or more once extended
   std::uint32_t pixelOffset = 0;
@@ -40,7 +44,7 @@ struct FileImage {
   FileImage() = default;
   FileImage(const FileImage&) = delete;
   FileImage& operator=(const FileImage&) = delete;
-  ~FileImage() { ReleaseBlock(pDib); }
+  ~FileImage() { ReleaseBlock(pBlock); }
 };
 
 // What the colour-row decoders need beyond the description, made before
@@ -50,7 +54,30 @@ struct ColourDecoding {
   bmp::BitFieldLayout fields;
 };
 
+BmpLoadError CheckFileHeader(const std::uint8_t* fileHeader, std::int64_t headerBytes, FileImage& image) {
+  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
+    return BmpLoadError::kNoSignature;
+  }
+  if (image.fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
+  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
+  image.dibSize = image.fileLength - bmp::kFileHeaderSize;
+  return BmpLoadError::kNone;
+}
+
+// A file that can be mapped is not read: its bytes stay where the system
+// keeps them (see platform/FileMapping.h).
+bool MapFileImage(const char* path, FileImage& image, BmpLoadError& error) {
+  if (!image.mapping.Map(path, kMaxFileLength - 1)) return false;
+  image.fileLength = image.mapping.Length();
+  const std::int64_t headerBytes = image.fileLength < bmp::kFileHeaderSize ? image.fileLength : bmp::kFileHeaderSize;
+  error = CheckFileHeader(image.mapping.Bytes(), headerBytes, image);
+  image.pDib = image.mapping.Bytes() + bmp::kFileHeaderSize;
+  return true;
+}
+
 BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError) {
+  BmpLoadError mapped = BmpLoadError::kNone;
+  if (MapFileImage(path, image, mapped)) return mapped;
   const CWideText widePath = NarrowToWide(path);
   CFile file;
   if (!file.Open(widePath.Get(), CFile::kModeRead)) {
@@ -63,16 +90,11 @@ BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError)
   if (image.fileLength >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
 
   std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
-  const std::int64_t headerBytes = file.Read(fileHeader, bmp::kFileHeaderSize);
-  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
-    return BmpLoadError::kNoSignature;
-  }
-  if (image.fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
-  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
-
-  image.dibSize = image.fileLength - bmp::kFileHeaderSize;
-  image.pDib = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
-  if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
+  const BmpLoadError header = CheckFileHeader(fileHeader, file.Read(fileHeader, bmp::kFileHeaderSize), image);
+  if (header != BmpLoadError::kNone) return header;
+  image.pBlock = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
+  if (image.pBlock == nullptr) return BmpLoadError::kOutOfMemory;
+  image.pDib = image.pBlock;
   AdviseLargeBlock(image.pDib, image.dibSize);
   if (file.Read(image.pDib, image.dibSize) != image.dibSize) {
     systemError = file.LastError();
@@ -103,8 +125,9 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   AdviseLargeBlock(grown, needed);
   std::memcpy(grown, file.pDib, static_cast<std::size_t>(file.dibSize));
   std::memset(grown + file.dibSize, 0, static_cast<std::size_t>(needed - file.dibSize));
-  ReleaseBlock(file.pDib);
-  file.pDib = grown;
+  ReleaseBlock(file.pBlock);
+  file.mapping.Release();
+  file.pBlock = file.pDib = grown;
   file.dibSize = needed;
   return true;
 }
@@ -133,22 +156,47 @@ void CopyStoredRow(const CBmpImage& image, std::int64_t stride, std::int64_t row
   std::memset(destination + copied, 0, static_cast<std::size_t>(rowBytes - copied));
 }
 
+// Rows that are not the file image's own come from one block: one
+// allocation, not one a row, and no page shared by two rows' ends.
+std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
+  const std::int64_t size = rowBytes * image.m_height;
+  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(size));
+  AdviseLargeBlock(image.m_pRowBlock, size);
+  return image.m_pRowBlock;
+}
+
 bool FillBytePlaneRows(CBmpImage& image) {
   const std::int64_t stride = bmp::RowStride(image.m_width, 8);
+  std::uint8_t* block = AllocateRowBlock(image, image.m_width);
+  if (block == nullptr) return false;
   for (std::int32_t row = 0; row < image.m_height; ++row) {
-    image.m_grayRows[row] = static_cast<std::uint8_t*>(AllocateBlock(image.m_width));
-    if (image.m_grayRows[row] == nullptr) return false;
+    image.m_grayRows[row] = block + std::int64_t{row} * image.m_width;
     CopyStoredRow(image, stride, image.m_width, row, image.m_grayRows[row]);
   }
   return true;
 }
 
 bool AllocateColourRows(CBmpImage& image) {
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    image.m_rgbRows[row] = static_cast<std::uint8_t*>(AllocateBlock(3 * std::int64_t{image.m_width}));
-    if (image.m_rgbRows[row] == nullptr) return false;
-  }
+  const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
+  std::uint8_t* block = AllocateRowBlock(image, rowBytes);
+  if (block == nullptr) return false;
+  for (std::int32_t row = 0; row < image.m_height; ++row) image.m_rgbRows[row] = block + row * rowBytes;
   return true;
+}
+
+// A 24-bit file that holds every row needs no copy of them: its rows are the
+// picture's, where they lie in the file image.
+bool UsesFileRows(const CBmpImage& image, const bmp::BmpDescription& picture) {
+  const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
+  return picture.format == bmp::PixelFormat::kBgr24 && picture.pixelOffset + stride * image.m_height <= image.m_dibSize;
+}
+
+void PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
+  const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
+  for (std::int32_t storedRow = 0; storedRow < image.m_height; ++storedRow) {
+    const std::int32_t row = image.m_isTopDown ? storedRow : image.m_height - 1 - storedRow;
+    image.m_rgbRows[row] = image.m_pBits + storedRow * stride;
+  }
 }
 
 // Run-length data need not set every pixel: those it leaves take the colour
@@ -206,6 +254,10 @@ bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture
 }
 
 bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const ColourDecoding& decoding) {
+  if (UsesFileRows(image, picture)) {
+    PointAtFileRows(image, picture);
+    return true;
+  }
   if (!AllocateColourRows(image)) return false;
   if (picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4) {
     DecodeRunLengthRows(image, picture, decoding);
@@ -247,7 +299,8 @@ int CBmpImage::LoadBmp(const char* path) noexcept {
   m_fileLength = static_cast<std::int32_t>(file.fileLength);
   m_dibSize = static_cast<std::int32_t>(file.dibSize);
   m_pDib = file.pDib;
-  file.pDib = nullptr;
+  m_fileMapping = static_cast<CFileMapping&&>(file.mapping);
+  file.pBlock = nullptr;
   m_pInfo = m_pDib;
   // 3-byte OS/2 1.x entries cannot be addressed as 4-byte ones.
   m_pColors = picture.colourEntrySize == 4 ? reinterpret_cast<bmp::RgbQuad*>(m_pDib + picture.colourTableOffset)

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <set>
+#include <unistd.h>
 
 #include "image/BmpImage.h"
 #include "support/ImageFixture.h"
@@ -118,6 +119,16 @@ TEST_F(LoadTest, WhatAShortFileDoesNotHoldReadsAsZero) {
   ASSERT_EQ(Load(gray), 1);
   EXPECT_EQ(bmptest::BytePlane(image), (Bytes{0, 0, 0, 0, 0, 9, 9, 0, 0, 0, 9, 9, 9, 9, 9}));
   EXPECT_GE(image.m_dibSize, image.m_pBits - image.m_pDib + 3 * 8) << "the byte plane is whole in memory";
+}
+
+TEST_F(LoadTest, AFileShortenedAfterLoadingReadsAsZerosWhereItEndsNow) {
+  // Rows of 3072 bytes, stored bottom-up: the file keeps the 4 bottom rows.
+  const Bytes bgr = bmptest::RandomBytes(1024 * 3 * 8, 3);
+  ASSERT_EQ(Load(bmptest::Make24(1024, 8, bgr)), 1);
+  ASSERT_EQ(::truncate(dir.File("input.bmp").c_str(), 54 + 4 * 3072), 0);
+  Bytes expected(bgr);
+  std::fill(expected.begin(), expected.begin() + 4 * 3072, 0);
+  EXPECT_EQ(bmptest::PictureBgr(image), expected);
 }
 
 TEST_F(LoadTest, RowLimitHoldsInBothStorageOrders) {
