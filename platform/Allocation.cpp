@@ -3,8 +3,13 @@
 #include <cstdlib>
 #include <malloc.h>
 
+#include "platform/MemoryAdvice.h"
+
 namespace tamrovi {
 namespace {
+
+// The large pages of x86-64 and of most 64-bit ARM systems.
+constexpr std::size_t kLargePage = std::size_t{1} << 21;
 
 thread_local std::int64_t t_failCountdown = 0;
 thread_local std::int64_t t_allocationCount = 0;
@@ -36,8 +41,14 @@ void* Counted(void* block) noexcept {
 
 void* AllocateBlock(std::int64_t size) noexcept {
   if (InjectedFailure() || size <= 0) return nullptr;
-  if (static_cast<std::uint64_t>(size) > SIZE_MAX) return nullptr;
-  return Counted(std::malloc(static_cast<std::size_t>(size)));
+  if (static_cast<std::uint64_t>(size) > SIZE_MAX - kLargePage) return nullptr;
+  if (size < static_cast<std::int64_t>(kLargePage)) return Counted(std::malloc(static_cast<std::size_t>(size)));
+  // Whole large pages, so that the system can back all of the block with
+  // them when asked to (platform/MemoryAdvice.h).
+  const auto rounded = (static_cast<std::size_t>(size) + kLargePage - 1) & ~(kLargePage - 1);
+  void* block = std::aligned_alloc(kLargePage, rounded);
+  AdviseLargeBlock(block, static_cast<std::int64_t>(rounded));
+  return Counted(block);
 }
 
 void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept {
