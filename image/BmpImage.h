@@ -85,6 +85,16 @@ class CBmpImage {
     return m_pBits + static_cast<std::int64_t>(storedRow) * BytePlaneStride();
   }
 
+  // Makes the pixels the object's own before the first of them changes: rows
+  // that are still the mapped file's are copied into one block (colour
+  // rows), or the file image into memory of its own (the byte plane, which
+  // is changed in place). A page of a mapping is otherwise copied by the
+  // system on its first write, one fault per page, which costs several times
+  // one copy of the whole. Colour rows that are the file image's own become
+  // separate from it, so the file image stays as loaded. Returns false when
+  // the memory cannot be had; the picture must then not be changed.
+  bool OwnPixels() noexcept;
+
   // True when the object holds no picture.
   bool IsEmpty() const noexcept { return m_width == 0 || m_height == 0; }
 

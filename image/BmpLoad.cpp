@@ -159,9 +159,7 @@ void CopyStoredRow(const CBmpImage& image, std::int64_t stride, std::int64_t row
 // Rows that are not the file image's own come from one block: one
 // allocation, not one a row, and no page shared by two rows' ends.
 std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
-  const std::int64_t size = rowBytes * image.m_height;
-  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(size));
-  AdviseLargeBlock(image.m_pRowBlock, size);
+  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(rowBytes * image.m_height));
   return image.m_pRowBlock;
 }
 
