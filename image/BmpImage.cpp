@@ -23,7 +23,8 @@ CBmpImage::CBmpImage() noexcept
       m_pixelOffset(0),
       m_loadError(BmpLoadError::kNone),
       m_loadSystemError(0),
-      m_pRowBlock(nullptr) {}
+      m_pRowBlock(nullptr),
+      m_mapsFiles(true) {}
 
 CBmpImage::~CBmpImage() { Clear(); }
 

@@ -134,6 +134,12 @@ class CBmpImage {
   // holds it) or a block read from the file.
   CFileMapping m_fileMapping;
   std::uint8_t* m_pRowBlock;
+
+  // Whether LoadBmp maps the file (the default) or reads it. Mapping saves the
+  // fresh memory a read needs, the dearest part of a short process; a process
+  // that loads file after file has memory at hand, and reading into it costs
+  // less than mapping each file and giving the mapping back.
+  bool m_mapsFiles;
 };
 
 }  // namespace tamrovi

@@ -75,9 +75,9 @@ bool MapFileImage(const char* path, FileImage& image, BmpLoadError& error) {
   return true;
 }
 
-BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError) {
+BmpLoadError ReadFileImage(const char* path, bool mapFile, FileImage& image, int& systemError) {
   BmpLoadError mapped = BmpLoadError::kNone;
-  if (MapFileImage(path, image, mapped)) return mapped;
+  if (mapFile && MapFileImage(path, image, mapped)) return mapped;
   const CWideText widePath = NarrowToWide(path);
   CFile file;
   if (!file.Open(widePath.Get(), CFile::kModeRead)) {
@@ -286,7 +286,7 @@ int CBmpImage::LoadBmp(const char* path) noexcept {
   FileImage file;
   bmp::BmpDescription picture;
   ColourDecoding decoding;
-  BmpLoadError error = ReadFileImage(path, file, m_loadSystemError);
+  BmpLoadError error = ReadFileImage(path, m_mapsFiles, file, m_loadSystemError);
   if (error == BmpLoadError::kNone) error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.pixelOffset, picture);
   if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
   m_loadError = error;

@@ -121,6 +121,17 @@ TEST_F(LoadTest, WhatAShortFileDoesNotHoldReadsAsZero) {
   EXPECT_GE(image.m_dibSize, image.m_pBits - image.m_pDib + 3 * 8) << "the byte plane is whole in memory";
 }
 
+TEST_F(LoadTest, AFileMappedOrReadGivesTheSamePicture) {
+  const Bytes file = bmptest::Make24(5, 3, bmptest::RandomBytes(45, 4)).Build();
+  ASSERT_EQ(Load(file), 1);
+  EXPECT_TRUE(image.m_fileMapping.IsMapped());
+  CBmpImage read;
+  read.m_mapsFiles = false;
+  ASSERT_EQ(bmptest::LoadBytes(read, dir, file), 1);
+  EXPECT_FALSE(read.m_fileMapping.IsMapped());
+  EXPECT_EQ(bmptest::PictureBgr(read), bmptest::PictureBgr(image));
+}
+
 TEST_F(LoadTest, AFileShortenedAfterLoadingReadsAsZerosWhereItEndsNow) {
   // Rows of 3072 bytes, stored bottom-up: the file keeps the 4 bottom rows.
   const Bytes bgr = bmptest::RandomBytes(1024 * 3 * 8, 3);
