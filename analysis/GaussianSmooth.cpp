@@ -146,7 +146,7 @@ void MakeGaussianKernel(double sigma, double*& table, std::int32_t& count) noexc
 }
 
 int GaussianSmooth(CBmpImage& image, double sigma) noexcept {
-  if (image.IsEmpty() || !IsUsableSigma(sigma) || !image.OwnPixels()) return 0;
+  if (image.IsEmpty() || !IsUsableSigma(sigma)) return 0;
   const CSmoothingWork work(image.m_width, image.m_height, KernelSize(sigma));
   if (!work.IsHeld()) return 0;
   double* kernel = nullptr;

@@ -104,9 +104,7 @@ int RunBatch(const BatchRequest& request) {
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < total; i = next++) {
-      // The memory each file gives back is at hand for the next: reading
-      // into it costs less than mapping every file.
-      if (errors[i].empty()) FilterFile(request.inputs[i], outputs[i], *code, request.keepFormat, errors[i], false);
+      if (errors[i].empty()) FilterFile(request.inputs[i], outputs[i], *code, request.keepFormat, errors[i]);
       progress.Advance();
     }
   };

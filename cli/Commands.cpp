@@ -47,9 +47,8 @@ bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepForm
 }
 
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
-                std::string& error, bool mapInput) {
+                std::string& error) {
   CBmpImage image;
-  image.m_mapsFiles = mapInput;
   if (!LoadInput(image, input, error)) return false;
   ApplyFilterCode(image, code);
   return SaveOutput(image, output, keepFormat, error);

@@ -32,10 +32,9 @@ bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepForm
 // Loads `input`, applies filter `code` and writes `output` exactly as one
 // BMPFilters call does, except that a refused input writes nothing. With
 // `keepFormat` an 8-bit picture is written back as 8-bit. On failure returns
-// false with a one-line reason in `error`. `mapInput` false reads the file
-// instead of mapping it (see CBmpImage::m_mapsFiles).
+// false with a one-line reason in `error`.
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
-                std::string& error, bool mapInput = true);
+                std::string& error);
 
 // bmpfilters INPUT OUTPUT FILTER
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,

@@ -83,7 +83,7 @@ void PaintColourSigns(CBmpImage& image, CWorkRows& rows) {
 }  // namespace
 
 int LaplaceFilter(CBmpImage& image) noexcept {
-  if (image.IsEmpty() || !image.OwnPixels()) return 1;
+  if (image.IsEmpty()) return 1;
   if (!image.m_is24Bit) {
     PaintBytePlaneSigns(image);
     return 1;

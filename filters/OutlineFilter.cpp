@@ -71,7 +71,7 @@ void RewriteInside(CBmpImage& image, CWorkRows& rows) {
 }  // namespace
 
 int OutlineFilter(CBmpImage& image) noexcept {
-  if (image.IsEmpty() || !image.OwnPixels()) return 1;
+  if (image.IsEmpty()) return 1;
   CWorkRows rows(image.m_width, kOutlineRows);
   if (!rows.IsHeld()) return 1;
   if (image.m_is24Bit) {

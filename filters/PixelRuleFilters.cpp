@@ -11,12 +11,14 @@
 namespace tamrovi {
 namespace {
 
-// The byte plane is addressed at m_pBits too, so its rows' contents move.
-void ExchangeMirroredBytePlaneRows(CBmpImage& image) {
+template <int kPixelBytes>
+void ExchangeMirroredRows(CBmpImage& image) {
+  const std::int32_t rowBytes = kPixelBytes * image.m_width;
   // With an odd height the middle row is its own mirror.
   for (std::int32_t row = 0; row < image.m_height / 2; ++row) {
-    std::uint8_t* upper = image.BytePlaneRow(row);
-    std::swap_ranges(upper, upper + image.m_width, image.BytePlaneRow(image.m_height - 1 - row));
+    std::uint8_t* upper = PictureRow<kPixelBytes>(image, row);
+    std::uint8_t* lower = PictureRow<kPixelBytes>(image, image.m_height - 1 - row);
+    std::swap_ranges(upper, upper + rowBytes, lower);
   }
 }
 
@@ -49,7 +51,7 @@ void WhitenOutsideWindow(CBmpImage& image) {
 }  // namespace
 
 int WhitenDarkFilter(CBmpImage& image) noexcept {
-  if (image.IsEmpty() || !image.OwnPixels()) return 1;
+  if (image.IsEmpty()) return 1;
   const CFilterRowRoutines& routines = FilterRowRoutines();
   for (std::int32_t row = 0; row < image.m_height; ++row) {
     if (image.m_is24Bit) {
@@ -64,17 +66,15 @@ int WhitenDarkFilter(CBmpImage& image) noexcept {
 int FlipVertical(CBmpImage& image) noexcept {
   if (image.IsEmpty()) return 1;
   if (image.m_is24Bit) {
-    // Colour rows are reached through their table only: exchanging the
-    // entries flips the picture without touching a pixel.
-    std::reverse(image.m_rgbRows, image.m_rgbRows + image.m_height);
-  } else if (image.OwnPixels()) {
-    ExchangeMirroredBytePlaneRows(image);
+    ExchangeMirroredRows<kColourPixelBytes>(image);
+  } else {
+    ExchangeMirroredRows<kBytePlanePixelBytes>(image);
   }
   return 1;
 }
 
 int CentreWindowFilter(CBmpImage& image) noexcept {
-  if (image.IsEmpty() || !image.OwnPixels()) return 1;
+  if (image.IsEmpty()) return 1;
   if (image.m_is24Bit) {
     WhitenOutsideWindow<kColourPixelBytes>(image);
   } else {

@@ -53,7 +53,7 @@ void PaintColourEdges(CBmpImage& image, CWorkRows& rows) {
 }  // namespace
 
 int RobertsFilter(CBmpImage& image) noexcept {
-  if (image.IsEmpty() || !image.OwnPixels()) return 1;
+  if (image.IsEmpty()) return 1;
   if (!image.m_is24Bit) {
     PaintBytePlaneEdges(image);
     return 1;

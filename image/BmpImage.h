@@ -14,17 +14,18 @@
 //   hides the storage order and the row padding.
 //
 // The object owns m_pDib, the rows and the palette; m_pBits, m_pColors and
-// m_pInfo point into m_pDib, and so do the colour rows of a 24-bit file that
-// holds every row: changing them changes the file image. An object is either empty (width
-// and height 0, no rows, no buffer) or holds a whole picture: every row of its
-// layout is present. A failed load never leaves anything in between.
+// m_pInfo point into m_pDib, and so do the colour rows of an uncompressed
+// 24-bit file that holds every row: a picture read needs no second copy, and
+// changing those rows changes the file image. An object is either empty
+// (width and height 0, no rows, no buffer) or holds a whole picture: every
+// row of its layout is present. A failed load never leaves anything in
+// between.
 #pragma once
 
 #include <cstdint>
 
 #include "image/BmpFormat.h"
 #include "image/LoadError.h"
-#include "platform/FileMapping.h"
 #include "platform/Palette.h"
 
 namespace tamrovi {
@@ -63,7 +64,9 @@ class CBmpImage {
   // header, so an 8-bit picture stays 8-bit with its colour table and its
   // byte plane as it now is. The header keeps the loaded file's pixel offset:
   // a larger info header or a gap before the pixels comes back whole. The
-  // colour rows of a 24-bit picture are not part of the file image; their
+  // colour rows of an uncompressed 24-bit file that holds them all are part
+  // of the file image, so their changes are written too; colour rows decoded
+  // from any other variant, or completed with zeros, are not, and their
   // changes are written by SaveBmp24 only. Returns 1 when the whole file was
   // written; 0 for an empty object (no file is created) or when the file
   // could not be created or written (a partly written file is removed).
@@ -84,16 +87,6 @@ class CBmpImage {
     const std::int32_t storedRow = m_isTopDown ? row : m_height - 1 - row;
     return m_pBits + static_cast<std::int64_t>(storedRow) * BytePlaneStride();
   }
-
-  // Makes the pixels the object's own before the first of them changes: rows
-  // that are still the mapped file's are copied into one block (colour
-  // rows), or the file image into memory of its own (the byte plane, which
-  // is changed in place). A page of a mapping is otherwise copied by the
-  // system on its first write, one fault per page, which costs several times
-  // one copy of the whole. Colour rows that are the file image's own become
-  // separate from it, so the file image stays as loaded. Returns false when
-  // the memory cannot be had; the picture must then not be changed.
-  bool OwnPixels() noexcept;
 
   // True when the object holds no picture.
   bool IsEmpty() const noexcept { return m_width == 0 || m_height == 0; }
@@ -128,18 +121,9 @@ class CBmpImage {
   BmpLoadError m_loadError;    // why the last LoadBmp refused its file
   int m_loadSystemError;       // the system's error number when the file could not be opened or read
 
-  // Where the rows live. The rows of a 24-bit file that holds them all are
-  // its own, inside m_pDib; every other row is in m_pRowBlock, one block
-  // for the whole table. m_pDib is the mapped file (when m_fileMapping
-  // holds it) or a block read from the file.
-  CFileMapping m_fileMapping;
+  // Where the rows live: the rows of an uncompressed 24-bit file that holds
+  // them all are its own, inside m_pDib; every other row table is one block.
   std::uint8_t* m_pRowBlock;
-
-  // Whether LoadBmp maps the file (the default) or reads it. Mapping saves the
-  // fresh memory a read needs, the dearest part of a short process; a process
-  // that loads file after file has memory at hand, and reading into it costs
-  // less than mapping each file and giving the mapping back.
-  bool m_mapsFiles;
 };
 
 }  // namespace tamrovi

@@ -18,8 +18,6 @@
 #include "image/RleDecode.h"
 #include "platform/Allocation.h"
 #include "platform/File.h"
-#include "platform/FileMapping.h"
-#include "platform/MemoryAdvice.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -31,12 +29,9 @@ constexpr std::int64_t kMaxFileLength = INT32_MAX;
 // The file header and the smallest info header (OS/2 1.x, 12 bytes).
 constexpr std::int64_t kMinFileLength = bmp::kFileHeaderSize + 12;
 
-// The file as read: its file header's fields and the rest of its bytes,
-// either mapped or read into a block of their own.
+// The file as read: its file header's fields and the rest of its bytes.
 struct FileImage {
-  CFileMapping mapping;
-  std::uint8_t* pBlock = nullptr;  // owned until handed to the object
-  std::uint8_t* pDib = nullptr;    // in the mapping or in pBlock
+  std::uint8_t* pDib = nullptr;  // owned until handed to the object
   std::int64_t fileLength = 0;
   std::int64_t dibSize = 0;  // bytes at pDib: the file less its file header, or more once extended
   std::uint32_t pixelOffset = 0;
@@ -44,7 +39,7 @@ struct FileImage {
   FileImage() = default;
   FileImage(const FileImage&) = delete;
   FileImage& operator=(const FileImage&) = delete;
-  ~FileImage() { ReleaseBlock(pBlock); }
+  ~FileImage() { ReleaseBlock(pDib); }
 };
 
 // What the colour-row decoders need beyond the description, made before
@@ -54,30 +49,7 @@ struct ColourDecoding {
   bmp::BitFieldLayout fields;
 };
 
-BmpLoadError CheckFileHeader(const std::uint8_t* fileHeader, std::int64_t headerBytes, FileImage& image) {
-  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
-    return BmpLoadError::kNoSignature;
-  }
-  if (image.fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
-  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
-  image.dibSize = image.fileLength - bmp::kFileHeaderSize;
-  return BmpLoadError::kNone;
-}
-
-// A file that can be mapped is not read: its bytes stay where the system
-// keeps them (see platform/FileMapping.h).
-bool MapFileImage(const char* path, FileImage& image, BmpLoadError& error) {
-  if (!image.mapping.Map(path, kMaxFileLength - 1)) return false;
-  image.fileLength = image.mapping.Length();
-  const std::int64_t headerBytes = image.fileLength < bmp::kFileHeaderSize ? image.fileLength : bmp::kFileHeaderSize;
-  error = CheckFileHeader(image.mapping.Bytes(), headerBytes, image);
-  image.pDib = image.mapping.Bytes() + bmp::kFileHeaderSize;
-  return true;
-}
-
-BmpLoadError ReadFileImage(const char* path, bool mapFile, FileImage& image, int& systemError) {
-  BmpLoadError mapped = BmpLoadError::kNone;
-  if (mapFile && MapFileImage(path, image, mapped)) return mapped;
+BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError) {
   const CWideText widePath = NarrowToWide(path);
   CFile file;
   if (!file.Open(widePath.Get(), CFile::kModeRead)) {
@@ -90,12 +62,16 @@ BmpLoadError ReadFileImage(const char* path, bool mapFile, FileImage& image, int
   if (image.fileLength >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
 
   std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
-  const BmpLoadError header = CheckFileHeader(fileHeader, file.Read(fileHeader, bmp::kFileHeaderSize), image);
-  if (header != BmpLoadError::kNone) return header;
-  image.pBlock = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
-  if (image.pBlock == nullptr) return BmpLoadError::kOutOfMemory;
-  image.pDib = image.pBlock;
-  AdviseLargeBlock(image.pDib, image.dibSize);
+  const std::int64_t headerBytes = file.Read(fileHeader, bmp::kFileHeaderSize);
+  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
+    return BmpLoadError::kNoSignature;
+  }
+  if (image.fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
+  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
+
+  image.dibSize = image.fileLength - bmp::kFileHeaderSize;
+  image.pDib = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
+  if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
   if (file.Read(image.pDib, image.dibSize) != image.dibSize) {
     systemError = file.LastError();
     return BmpLoadError::kReadFailed;
@@ -122,12 +98,10 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   if (needed + bmp::kFileHeaderSize > kMaxFileLength) return false;
   auto* grown = static_cast<std::uint8_t*>(AllocateBlock(needed));
   if (grown == nullptr) return false;
-  AdviseLargeBlock(grown, needed);
   std::memcpy(grown, file.pDib, static_cast<std::size_t>(file.dibSize));
   std::memset(grown + file.dibSize, 0, static_cast<std::size_t>(needed - file.dibSize));
-  ReleaseBlock(file.pBlock);
-  file.mapping.Release();
-  file.pBlock = file.pDib = grown;
+  ReleaseBlock(file.pDib);
+  file.pDib = grown;
   file.dibSize = needed;
   return true;
 }
@@ -286,7 +260,7 @@ int CBmpImage::LoadBmp(const char* path) noexcept {
   FileImage file;
   bmp::BmpDescription picture;
   ColourDecoding decoding;
-  BmpLoadError error = ReadFileImage(path, m_mapsFiles, file, m_loadSystemError);
+  BmpLoadError error = ReadFileImage(path, file, m_loadSystemError);
   if (error == BmpLoadError::kNone) error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.pixelOffset, picture);
   if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
   m_loadError = error;
@@ -297,8 +271,7 @@ int CBmpImage::LoadBmp(const char* path) noexcept {
   m_fileLength = static_cast<std::int32_t>(file.fileLength);
   m_dibSize = static_cast<std::int32_t>(file.dibSize);
   m_pDib = file.pDib;
-  m_fileMapping = static_cast<CFileMapping&&>(file.mapping);
-  file.pBlock = nullptr;
+  file.pDib = nullptr;
   m_pInfo = m_pDib;
   // 3-byte OS/2 1.x entries cannot be addressed as 4-byte ones.
   m_pColors = picture.colourEntrySize == 4 ? reinterpret_cast<bmp::RgbQuad*>(m_pDib + picture.colourTableOffset)

@@ -27,13 +27,11 @@ bool InjectedFailure() noexcept {
 // would hide small underruns from the address sanitizer).
 std::int64_t BlockBytes(void* block) noexcept { return static_cast<std::int64_t>(malloc_usable_size(block)); }
 
-void CountBytes(std::int64_t bytes) noexcept {
-  t_allocatedBytes += bytes;
-  if (t_allocatedBytes > t_peakAllocatedBytes) t_peakAllocatedBytes = t_allocatedBytes;
-}
-
 void* Counted(void* block) noexcept {
-  if (block != nullptr) CountBytes(BlockBytes(block));
+  if (block != nullptr) {
+    t_allocatedBytes += BlockBytes(block);
+    if (t_allocatedBytes > t_peakAllocatedBytes) t_peakAllocatedBytes = t_allocatedBytes;
+  }
   return block;
 }
 
@@ -65,14 +63,6 @@ void ReleaseBlock(void* block) noexcept {
   t_allocatedBytes -= BlockBytes(block);
   std::free(block);
 }
-
-bool AccountMappedBytes(std::int64_t size) noexcept {
-  if (InjectedFailure()) return false;
-  CountBytes(size);
-  return true;
-}
-
-void ReleaseMappedBytes(std::int64_t size) noexcept { t_allocatedBytes -= size; }
 
 void FailNthAllocation(std::int64_t n) noexcept { t_failCountdown = n < 0 ? 0 : n; }
 

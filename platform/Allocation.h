@@ -23,12 +23,6 @@ void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept
 // Gives a block back. Releasing null does nothing.
 void ReleaseBlock(void* block) noexcept;
 
-// Memory had from the system some other way (a file mapping), counted like a
-// block of `size` bytes so that the testing aids below see it too. False when
-// the failure switch falls on it: the memory must then not be taken.
-bool AccountMappedBytes(std::int64_t size) noexcept;
-void ReleaseMappedBytes(std::int64_t size) noexcept;
-
 // Testing aid, per thread: the `n`-th allocation from now fails (1 = the next
 // one). 0 turns the failure off.
 void FailNthAllocation(std::int64_t n) noexcept;

@@ -2,10 +2,8 @@
 
 #include <cerrno>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/File.h"
-#include "platform/FileMapping.h"
 #include "platform/Palette.h"
 #include "support/BmpBuilder.h"
 #include "support/TempDir.h"
@@ -31,25 +29,6 @@ TEST(FileTest, WritesReadsSeeksAndMeasures) {
   char buffer[8] = {};
   EXPECT_EQ(file.Read(buffer, 8), 4) << "only what is there arrives";
   EXPECT_EQ(std::string(buffer, 4), "6789");
-}
-
-TEST(FileTest, AMappingIsPrivateAndAShrunkFileReadsAsZerosPastItsNewEnd) {
-  bmptest::TempDir dir;
-  const std::string path = dir.File("data.bin");
-  bmptest::WriteFile(path, bmptest::Bytes(3 * 4096, 7));
-  CFileMapping mapping;
-  EXPECT_FALSE(mapping.Map(dir.File("").c_str(), INT32_MAX)) << "a folder";
-  EXPECT_FALSE(mapping.Map(path.c_str(), 3 * 4096 - 1)) << "longer than allowed";
-  ASSERT_TRUE(mapping.Map(path.c_str(), INT32_MAX));
-  ASSERT_EQ(mapping.Length(), 3 * 4096);
-  mapping.Bytes()[0] = 1;
-  ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
-  EXPECT_EQ(mapping.Bytes()[1], 7);
-  EXPECT_EQ(mapping.Bytes()[2 * 4096 + 5], 0) << "a lost page";
-  mapping.Bytes()[2 * 4096 + 5] = 1;
-  EXPECT_EQ(mapping.Bytes()[2 * 4096 + 5], 1) << "can still be written";
-  mapping.Release();
-  EXPECT_EQ(bmptest::ReadFile(path), bmptest::Bytes(4096, 7)) << "the file never sees a change";
 }
 
 TEST(FileTest, CreateEmptiesAnExistingFile) {
