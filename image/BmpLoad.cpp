@@ -130,8 +130,8 @@ void CopyStoredRow(const CBmpImage& image, std::int64_t stride, std::int64_t row
   std::memset(destination + copied, 0, static_cast<std::size_t>(rowBytes - copied));
 }
 
-// Rows that are not the file image's own come from one block: one
-// allocation, not one a row, and no page shared by two rows' ends.
+// Rows that are not the file image's own share one block: one allocation
+// (on large pages when it is large), not one a row.
 std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
   image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(rowBytes * image.m_height));
   return image.m_pRowBlock;
