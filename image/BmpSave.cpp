@@ -83,10 +83,32 @@ bool WriteIndexedRow(CChunkWriter& writer, const CBmpImage& image, const ByteCol
   return true;
 }
 
+// The pixel array as it is to be written, when the file image already holds
+// it: the colour rows are the file's own, stored bottom-up at the stride
+// written, with padding of zeros. Null otherwise.
+const std::uint8_t* WrittenPixelArray(const CBmpImage& image) {
+  if (!image.m_is24Bit || image.m_pBits == nullptr) return nullptr;
+  const std::int64_t stride = bmp::RowStride(image.m_width, 24);
+  const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
+  for (std::int32_t stored = 0; stored < image.m_height; ++stored) {
+    const std::uint8_t* row = image.m_pBits + stored * stride;
+    if (image.m_rgbRows[image.m_height - 1 - stored] != row) return nullptr;
+    for (std::int64_t k = rowBytes; k < stride; ++k) {
+      if (row[k] != 0) return nullptr;
+    }
+  }
+  return image.m_pBits;
+}
+
 bool WritePixels(CChunkWriter& writer, const CBmpImage& image) {
   static constexpr std::uint8_t kPadding[3] = {0, 0, 0};
   const std::size_t padding = static_cast<std::size_t>(image.m_width % 4);
   const auto rowBytes = 3 * static_cast<std::size_t>(image.m_width);
+  // A picture whose file image holds its pixels as written goes out from
+  // there in one piece, copied nowhere first.
+  if (const std::uint8_t* pixels = WrittenPixelArray(image)) {
+    return writer.Append(pixels, (rowBytes + padding) * static_cast<std::size_t>(image.m_height)) && writer.Flush();
+  }
   // Rows go out bottom-up: the first stored row is the picture's bottom row.
   if (image.m_is24Bit) {
     for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
