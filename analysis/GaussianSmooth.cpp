@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "analysis/SmoothingRows.h"
-#include "image/ColourRows.h"
+#include "image/PictureRows.h"
 #include "platform/Allocation.h"
 
 namespace tamrovi {
@@ -26,15 +26,11 @@ constexpr double kTwoPi = 6.28318;
 
 std::int32_t KernelSize(double sigma) { return static_cast<std::int32_t>(std::ceil(sigma * 3.0) * 2.0 + 1.0); }
 
-// One plane of one-byte samples: the byte plane, or one channel of the colour
-// rows, taken out of each row and put back into it.
+// One plane of one-byte samples: one channel of the picture's rows (the only
+// one of gray bytes), taken out of each row and put back into it.
 struct SamplePlane {
-  CBmpImage& image;
-  std::int32_t channel;  // 0 blue, 1 green, 2 red; unused for the byte plane
-
-  std::uint8_t* Row(std::int32_t row) const {
-    return image.m_is24Bit ? image.m_rgbRows[row] : image.BytePlaneRow(row);
-  }
+  const CPictureRows& picture;
+  int channel;
 };
 
 // What the smoothing holds while it runs, in one block: the row pass's
@@ -79,12 +75,9 @@ double InsideWeightSum(const double* kernel, std::int32_t half, std::int32_t len
 
 void RowPass(const SamplePlane& plane, std::int32_t row, const double* kernel, std::int32_t count,
              const CSmoothingWork& work) {
-  const std::int32_t width = plane.image.m_width;
-  const std::uint8_t* bytes = plane.Row(row);
-  if (plane.image.m_is24Bit) {
-    ColourRowRoutines().takeChannel(bytes, width, plane.channel, work.ChannelBytes());
-    bytes = work.ChannelBytes();
-  }
+  const std::int32_t width = plane.picture.Width();
+  std::uint8_t* bytes = work.ChannelBytes();
+  plane.picture.TakeChannel(row, plane.channel, bytes);
   double* samples = work.Samples();
   for (std::int32_t k = 0; k < width; ++k) samples[k] = static_cast<double>(bytes[k]);
   SmoothingRowRoutines().rowMeans(samples, width, kernel, count, work.WeightSums(), work.Smoothed(row));
@@ -92,24 +85,23 @@ void RowPass(const SamplePlane& plane, std::int32_t row, const double* kernel, s
 
 void ColumnPass(const SamplePlane& plane, std::int32_t row, const double* kernel, std::int32_t half,
                 const CSmoothingWork& work) {
-  const std::int32_t width = plane.image.m_width;
-  const std::int32_t height = plane.image.m_height;
+  const std::int32_t width = plane.picture.Width();
+  const std::int32_t height = plane.picture.Height();
   const std::int32_t first = std::max(-half, -row);
   const std::int32_t last = std::min(half, height - 1 - row);
   // At most one tap per row of the picture falls inside it.
   const double* rows[kMaxRows];
   for (std::int32_t offset = first; offset <= last; ++offset) rows[offset - first] = work.Smoothed(row + offset);
   const double weightSum = InsideWeightSum(kernel, half, height, row);
-  std::uint8_t* bytes = plane.Row(row);
-  std::uint8_t* out = plane.image.m_is24Bit ? work.ChannelBytes() : bytes;
+  std::uint8_t* out = work.ChannelBytes();
   SmoothingRowRoutines().columnMeans(rows, kernel + first + half, last - first + 1, weightSum, width, out);
-  if (plane.image.m_is24Bit) ColourRowRoutines().putChannel(bytes, width, plane.channel, out);
+  plane.picture.PutChannel(row, plane.channel, out);
 }
 
 // Output row i is written once rows up to i + half have been through the row
 // pass; rows below i + half are read only later, and are not yet written.
 void SmoothPlane(const SamplePlane& plane, const double* kernel, std::int32_t count, const CSmoothingWork& work) {
-  const std::int32_t height = plane.image.m_height;
+  const std::int32_t height = plane.picture.Height();
   const std::int32_t half = count / 2;
   std::int32_t smoothedRows = 0;
   for (std::int32_t row = 0; row < height; ++row) {
@@ -146,8 +138,9 @@ void MakeGaussianKernel(double sigma, double*& table, std::int32_t& count) noexc
 }
 
 int GaussianSmooth(CBmpImage& image, double sigma) noexcept {
-  if (image.IsEmpty() || !IsUsableSigma(sigma)) return 0;
-  const CSmoothingWork work(image.m_width, image.m_height, KernelSize(sigma));
+  const CPictureRows picture(image);
+  if (picture.IsEmpty() || !IsUsableSigma(sigma)) return 0;
+  const CSmoothingWork work(picture.Width(), picture.Height(), KernelSize(sigma));
   if (!work.IsHeld()) return 0;
   double* kernel = nullptr;
   std::int32_t n = 0;
@@ -155,13 +148,11 @@ int GaussianSmooth(CBmpImage& image, double sigma) noexcept {
   if (kernel == nullptr) return 0;
 
   // Every row of the row pass has the same taps inside it at a given column.
-  for (std::int32_t k = 0; k < image.m_width; ++k) work.WeightSums()[k] = InsideWeightSum(kernel, n / 2, image.m_width, k);
-  if (image.m_is24Bit) {
-    // Each channel is a plane of its own, smoothed in turn with the same work.
-    for (std::int32_t channel = 0; channel < 3; ++channel) SmoothPlane({image, channel}, kernel, n, work);
-  } else {
-    SmoothPlane({image, 0}, kernel, n, work);
+  for (std::int32_t k = 0; k < picture.Width(); ++k) {
+    work.WeightSums()[k] = InsideWeightSum(kernel, n / 2, picture.Width(), k);
   }
+  // Each channel is a plane of its own, smoothed in turn with the same work.
+  for (int channel = 0; channel < picture.PixelBytes(); ++channel) SmoothPlane({picture, channel}, kernel, n, work);
   ReleaseBlock(kernel);
   return 1;
 }

@@ -36,9 +36,10 @@ void MakeGaussianKernel(double sigma, double*& table, std::int32_t& count) noexc
 // pass replaces a sample by the weighted mean of the samples around it along
 // its row (then its column); weights that fall outside the picture are left
 // out of the mean. The row pass keeps its results as doubles, the column
-// pass truncates its means to whole bytes. A byte-plane picture is smoothed
-// on its bytes (palette indices, taken as levels); a colour picture on its
-// colour rows, blue, green and red each as a plane of its own. Padding bytes
+// pass truncates its means to whole bytes. A picture of gray bytes is
+// smoothed on its gray levels; a colour picture on its colour rows, blue,
+// green and red each as a plane of its own, which for a gray picture gives
+// the same levels. Padding bytes
 // are never touched.
 // Returns 1 when the picture was smoothed, 0 when it was left as it was: an
 // empty object, an unusable sigma, or memory that ran out.

@@ -1,6 +1,6 @@
 #include "analysis/GrayHistogram.h"
 
-#include "image/ColourRows.h"
+#include "image/PictureRows.h"
 
 namespace tamrovi {
 namespace {
@@ -20,15 +20,14 @@ void CountLevels(const std::uint8_t* levels, std::int32_t count, CountTables& ta
   for (; k < count; ++k) ++tables[0][levels[k]];
 }
 
-// Colour rows are turned into gray levels a piece at a time, in a buffer on
-// the stack: the histogram allocates nothing.
-void CountColourRow(const std::uint8_t* bgr, std::int32_t width, CountTables& tables) {
+// Rows are turned into gray levels a piece at a time, in a buffer on the
+// stack: the histogram allocates nothing.
+void CountRow(const CPictureRows& picture, std::int32_t row, CountTables& tables) {
   constexpr std::int32_t kPiece = 1024;
   std::uint8_t gray[kPiece];
-  for (std::int32_t start = 0; start < width; start += kPiece) {
-    const std::int32_t count = width - start < kPiece ? width - start : kPiece;
-    ColourRowRoutines().grayLevels(bgr + 3 * start, count, gray);
-    CountLevels(gray, count, tables);
+  for (std::int32_t start = 0; start < picture.Width(); start += kPiece) {
+    const std::int32_t count = picture.Width() - start < kPiece ? picture.Width() - start : kPiece;
+    CountLevels(picture.GrayLevels(row, start, count, gray), count, tables);
   }
 }
 
@@ -36,13 +35,8 @@ void CountColourRow(const std::uint8_t* bgr, std::int32_t width, CountTables& ta
 
 int GrayHistogram(const CBmpImage& image, std::int32_t (&counts)[kGrayLevels]) noexcept {
   CountTables tables = {};
-  for (std::int32_t row = 0; row < image.m_height && !image.IsEmpty(); ++row) {
-    if (image.m_is24Bit) {
-      CountColourRow(image.m_rgbRows[row], image.m_width, tables);
-    } else {
-      CountLevels(image.BytePlaneRow(row), image.m_width, tables);
-    }
-  }
+  const CPictureRows picture(image);
+  for (std::int32_t row = 0; row < picture.Height() && !picture.IsEmpty(); ++row) CountRow(picture, row, tables);
   for (int level = 0; level < kGrayLevels; ++level) {
     std::uint32_t total = 0;
     for (const auto& table : tables) total += table[level];

@@ -45,22 +45,20 @@ void ColumnMeans(const double* const* rows, const double* weights, std::int32_t 
   for (; k < width; ++k) out[k] = ColumnMeanAt(rows, weights, taps, weightSum, k);
 }
 
-constexpr CSmoothingRowRoutines kPlain = {RowMeans, ColumnMeans};
+constexpr CSmoothingRowRoutines kPlain = {
+    .rowMeans = RowMeans,
+    .columnMeans = ColumnMeans,
+};
 
 }  // namespace
 
 // Defined in SmoothingRowsAvx2.cpp: the AVX2 forms as built, or null.
 const CSmoothingRowRoutines* BuiltAvx2SmoothingRowRoutines() noexcept;
 
-const CSmoothingRowRoutines& PlainSmoothingRowRoutines() noexcept { return kPlain; }
+using CForms = CRoutineForms<CSmoothingRowRoutines, kPlain, BuiltAvx2SmoothingRowRoutines>;
 
-const CSmoothingRowRoutines* Avx2SmoothingRowRoutines() noexcept {
-  return HasAvx2() ? BuiltAvx2SmoothingRowRoutines() : nullptr;
-}
-
-const CSmoothingRowRoutines& SmoothingRowRoutines() noexcept {
-  static const CSmoothingRowRoutines* const fastest = Avx2SmoothingRowRoutines();
-  return fastest != nullptr ? *fastest : kPlain;
-}
+const CSmoothingRowRoutines& PlainSmoothingRowRoutines() noexcept { return CForms::Plain(); }
+const CSmoothingRowRoutines* Avx2SmoothingRowRoutines() noexcept { return CForms::Avx2(); }
+const CSmoothingRowRoutines& SmoothingRowRoutines() noexcept { return CForms::Fastest(); }
 
 }  // namespace tamrovi

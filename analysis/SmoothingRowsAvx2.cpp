@@ -67,7 +67,10 @@ TAMROVI_TARGET_AVX2 void ColumnMeans(const double* const* rows, const double* we
   for (; k < width; ++k) out[k] = ColumnMeanAt(rows, weights, taps, weightSum, k);
 }
 
-constexpr CSmoothingRowRoutines kAvx2 = {RowMeans, ColumnMeans};
+constexpr CSmoothingRowRoutines kAvx2 = {
+    .rowMeans = RowMeans,
+    .columnMeans = ColumnMeans,
+};
 
 }  // namespace
 

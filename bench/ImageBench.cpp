@@ -15,6 +15,7 @@
 #include "bench/RatioReporter.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
+#include "image/PictureRows.h"
 #include "support/ReferenceSmooth.h"
 
 namespace bench {
@@ -108,9 +109,11 @@ void Smooth(benchmark::State& state, double sigma, PictureKind kind, PictureSize
 // The byte plane, rows from the top, as the reference loop takes it.
 std::vector<std::uint8_t> PlaneOf(const CBmpImage& image) {
   std::vector<std::uint8_t> plane;
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    const std::uint8_t* bytes = image.BytePlaneRow(row);
-    plane.insert(plane.end(), bytes, bytes + image.m_width);
+  const tamrovi::CPictureRows picture(image);
+  std::vector<std::uint8_t> gray(static_cast<std::size_t>(picture.Width()));
+  for (std::int32_t row = 0; row < picture.Height(); ++row) {
+    const std::uint8_t* levels = picture.GrayLevels(row, gray.data());
+    plane.insert(plane.end(), levels, levels + picture.Width());
   }
   return plane;
 }

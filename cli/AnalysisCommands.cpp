@@ -62,7 +62,10 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
     std::cerr << input << ": not enough memory to smooth the picture\n";
     return kExitFailed;
   }
-  if (!SaveOutput(image, output, keepFormat, error)) {
+  std::string note;
+  const bool written = SaveOutput(image, output, keepFormat, note, error);
+  if (!note.empty()) std::cerr << note << '\n';
+  if (!written) {
     std::cerr << error << '\n';
     return kExitFailed;
   }

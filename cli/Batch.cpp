@@ -98,13 +98,14 @@ int RunBatch(const BatchRequest& request) {
 
   const std::size_t total = request.inputs.size();
   std::vector<std::string> errors(total);
+  std::vector<std::string> notes(total);
   const std::vector<std::string> outputs = OutputPaths(request, errors);
   CProgressBar progress(total, ::isatty(STDERR_FILENO) != 0);
   KeepFreedMemoryForTheNextFile();
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < total; i = next++) {
-      if (errors[i].empty()) FilterFile(request.inputs[i], outputs[i], *code, request.keepFormat, errors[i]);
+      if (errors[i].empty()) FilterFile(request.inputs[i], outputs[i], *code, request.keepFormat, notes[i], errors[i]);
       progress.Advance();
     }
   };
@@ -114,6 +115,9 @@ int RunBatch(const BatchRequest& request) {
   work();
   for (std::thread& worker : workers) worker.join();
 
+  for (const std::string& note : notes) {
+    if (!note.empty()) std::cerr << note << '\n';
+  }
   std::size_t failed = 0;
   for (const std::string& error : errors) {
     if (error.empty()) continue;

@@ -6,6 +6,8 @@
 
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
+#include "image/PictureColours.h"
+#include "image/PictureRows.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -17,6 +19,19 @@ std::string RefusalMessage(const std::string& path, const CBmpImage& image) {
     message += std::string(" (") + std::strerror(image.m_loadSystemError) + ")";
   }
   return message;
+}
+
+// A picture read from a colour-table file, written as 8-bit: a gray-byte
+// picture as its own file image, with its header and colour table; any other
+// with a table of its own colours. With more colours than a table holds it is
+// written 24-bit, and `note` says so.
+int SaveWithColourTable(const CBmpImage& image, const std::string& output, std::string& note) {
+  if (CPictureRows(image).IsGray()) return image.SaveDib(output.c_str());
+  CPictureColours colours;
+  if (colours.Collect(CPictureRows(image))) return image.SaveBmp8(output.c_str(), colours);
+  const int written = image.SaveBmp24(output.c_str());
+  if (written) note = output + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  return written;
 }
 
 }  // namespace
@@ -36,22 +51,21 @@ bool LoadInput(CBmpImage& image, const std::string& input, std::string& error) {
   return false;
 }
 
-bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& error) {
-  // The byte plane is changed in place inside the file image, so writing that
-  // image keeps the picture's own format; colour rows live outside it.
-  const bool writeFileImage = keepFormat && image.m_is24Bit == 0;
-  const int written = writeFileImage ? image.SaveDib(output.c_str()) : image.SaveBmp24(output.c_str());
+bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
+                std::string& error) {
+  const bool keepColourTable = keepFormat && image.m_fileBitCount <= 8;
+  const int written = keepColourTable ? SaveWithColourTable(image, output, note) : image.SaveBmp24(output.c_str());
   if (written) return true;
   error = output + ": cannot create or write the output file";
   return false;
 }
 
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
-                std::string& error) {
+                std::string& note, std::string& error) {
   CBmpImage image;
   if (!LoadInput(image, input, error)) return false;
   ApplyFilterCode(image, code);
-  return SaveOutput(image, output, keepFormat, error);
+  return SaveOutput(image, output, keepFormat, note, error);
 }
 
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
@@ -61,8 +75,10 @@ int RunFilterCommand(const std::string& input, const std::string& output, const 
     std::cerr << "bmpfilters: unknown filter '" << filter << "' (see bmpfilters --list)\n";
     return kExitUsage;
   }
-  std::string error;
-  if (!FilterFile(input, output, *code, keepFormat, error)) {
+  std::string note, error;
+  const bool written = FilterFile(input, output, *code, keepFormat, note, error);
+  if (!note.empty()) std::cerr << note << '\n';
+  if (!written) {
     std::cerr << error << '\n';
     return kExitFailed;
   }

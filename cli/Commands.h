@@ -24,17 +24,22 @@ std::optional<std::int32_t> ParseFilterCode(const std::string& text);
 bool LoadInput(CBmpImage& image, const std::string& input, std::string& error);
 
 // Writes a loaded picture to `output` as a 24-bit BMP, exactly as BMPFilters
-// writes; with `keepFormat` a byte-plane picture is written as its own file
-// image instead, so an 8-bit file stays 8-bit with its colour table. On
-// failure returns false with a one-line reason in `error`.
-bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& error);
+// writes. With `keepFormat` a picture read from a colour-table file (1, 2, 4
+// or 8 bits, run-length coded or not) is written as an uncompressed 8-bit
+// file showing the same pixels: a gray-byte picture as its own file image
+// (header and colour table as read), any other with a colour table of its own
+// colours; one with more than 256 colours is written 24-bit, and `note` gets
+// a line saying so. On failure returns false with a one-line reason in
+// `error`.
+bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
+                std::string& error);
 
 // Loads `input`, applies filter `code` and writes `output` exactly as one
 // BMPFilters call does, except that a refused input writes nothing. With
-// `keepFormat` an 8-bit picture is written back as 8-bit. On failure returns
-// false with a one-line reason in `error`.
+// `keepFormat` the output is written as SaveOutput writes it. On failure
+// returns false with a one-line reason in `error`.
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
-                std::string& error);
+                std::string& note, std::string& error);
 
 // bmpfilters INPUT OUTPUT FILTER
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,

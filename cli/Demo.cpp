@@ -1,5 +1,6 @@
 #include "cli/Demo.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +10,7 @@
 #include "cli/Commands.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
+#include "image/PictureRows.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -72,13 +74,12 @@ void DrawLinesAndNoise(RgbPicture& picture) {
   }
 }
 
-// Copies a loaded 24-bit picture into the sheet with its top-left at (left, top).
+// Copies a loaded picture into the sheet with its top-left at (left, top).
 void Paste(RgbPicture& sheet, const CBmpImage& image, std::int32_t left, std::int32_t top) {
-  for (std::int32_t y = 0; y < image.m_height && top + y < sheet.height; ++y) {
-    for (std::int32_t x = 0; x < image.m_width && left + x < sheet.width; ++x) {
-      const std::uint8_t* pixel = image.m_rgbRows[y] + 3 * x;
-      SetPixel(sheet, left + x, top + y, pixel[0], pixel[1], pixel[2]);
-    }
+  const CPictureRows picture(image);
+  for (std::int32_t y = 0; y < picture.Height() && top + y < sheet.height; ++y) {
+    const std::int32_t count = std::min(picture.Width(), sheet.width - left);
+    if (count > 0) picture.Colours(y, 0, count, sheet.Pixel(left, top + y));
   }
 }
 
@@ -116,8 +117,8 @@ int RunDemo(const std::string& directory) {
     for (std::int32_t column = 0; column < columns; ++column) {
       const FilterDescriptor& filter = filters[static_cast<std::size_t>(column)];
       const std::string output = stem + std::to_string(filter.code) + "-" + filter.name + ".bmp";
-      std::string error;
-      if (!FilterFile(sources[source], output, filter.code, false, error)) {
+      std::string note, error;
+      if (!FilterFile(sources[source], output, filter.code, false, note, error)) {
         std::cerr << error << '\n';
         return kExitFailed;
       }

@@ -15,6 +15,7 @@
 
 #include "image/BmpFormat.h"
 #include "image/BmpImage.h"
+#include "image/PictureRows.h"
 
 namespace {
 
@@ -32,7 +33,8 @@ bool DescribeFile(const char* path) {
   const int bitCount = tamrovi::bmp::ReadU16(image->m_pInfo + tamrovi::bmp::kInfoBitCount);
   std::cout << path << ": " << image->m_width << " x " << image->m_height << " pixels, " << bitCount
             << " bits per pixel, held as "
-            << (image->m_is24Bit ? "colour rows (blue, green, red)" : "a byte plane (one byte per pixel)")
+            << (tamrovi::CPictureRows(*image).IsGray() ? "a byte plane (one byte per pixel)"
+                                                      : "colour rows (blue, green, red)")
             << ", stored " << (image->m_isTopDown ? "top" : "bottom") << " row first, " << image->m_nColors
             << " colour-table entries\n";
   return true;

@@ -82,24 +82,27 @@ void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width) noexcept {
   }
 }
 
-constexpr CFilterRowRoutines kPlain = {LightestAcross, OutlineBytes,       OutlineMasks,   RobertsEdges,
-                                       LaplaceOfBytes, GrayAndCentreTerms, LaplaceOfGrays, WhitenDarkBytes,
-                                       WhitenDarkPixels};
+constexpr CFilterRowRoutines kPlain = {
+    .lightestAcross = LightestAcross,
+    .outlineBytes = OutlineBytes,
+    .outlineMasks = OutlineMasks,
+    .robertsEdges = RobertsEdges,
+    .laplaceOfBytes = LaplaceOfBytes,
+    .grayAndCentreTerms = GrayAndCentreTerms,
+    .laplaceOfGrays = LaplaceOfGrays,
+    .whitenDarkBytes = WhitenDarkBytes,
+    .whitenDarkPixels = WhitenDarkPixels,
+};
 
 }  // namespace
 
 // Defined in FilterRowsAvx2.cpp: the AVX2 forms as built, or null.
 const CFilterRowRoutines* BuiltAvx2FilterRowRoutines() noexcept;
 
-const CFilterRowRoutines& PlainFilterRowRoutines() noexcept { return kPlain; }
+using CForms = CRoutineForms<CFilterRowRoutines, kPlain, BuiltAvx2FilterRowRoutines>;
 
-const CFilterRowRoutines* Avx2FilterRowRoutines() noexcept {
-  return HasAvx2() ? BuiltAvx2FilterRowRoutines() : nullptr;
-}
-
-const CFilterRowRoutines& FilterRowRoutines() noexcept {
-  static const CFilterRowRoutines* const fastest = Avx2FilterRowRoutines();
-  return fastest != nullptr ? *fastest : kPlain;
-}
+const CFilterRowRoutines& PlainFilterRowRoutines() noexcept { return CForms::Plain(); }
+const CFilterRowRoutines* Avx2FilterRowRoutines() noexcept { return CForms::Avx2(); }
+const CFilterRowRoutines& FilterRowRoutines() noexcept { return CForms::Fastest(); }
 
 }  // namespace tamrovi

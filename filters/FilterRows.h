@@ -1,5 +1,5 @@
 // The filters' work on one row at a time, on one byte a pixel: gray levels,
-// marks of 0 and 255, and the byte plane's pixels. A filter runs over the
+// marks of 0 and 255, and gray-byte pixels. A filter runs over the
 // picture's rows keeping only the few rows its neighbourhood needs, and hands
 // each row to these routines.
 //

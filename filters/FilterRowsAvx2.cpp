@@ -208,9 +208,17 @@ TAMROVI_TARGET_AVX2 void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width)
   PlainFilterRowRoutines().whitenDarkPixels(bgr + 3 * k, width - k);
 }
 
-constexpr CFilterRowRoutines kAvx2 = {LightestAcross, OutlineBytes,       OutlineMasks,   RobertsEdges,
-                                      LaplaceOfBytes, GrayAndCentreTerms, LaplaceOfGrays, WhitenDarkBytes,
-                                      WhitenDarkPixels};
+constexpr CFilterRowRoutines kAvx2 = {
+    .lightestAcross = LightestAcross,
+    .outlineBytes = OutlineBytes,
+    .outlineMasks = OutlineMasks,
+    .robertsEdges = RobertsEdges,
+    .laplaceOfBytes = LaplaceOfBytes,
+    .grayAndCentreTerms = GrayAndCentreTerms,
+    .laplaceOfGrays = LaplaceOfGrays,
+    .whitenDarkBytes = WhitenDarkBytes,
+    .whitenDarkPixels = WhitenDarkPixels,
+};
 
 }  // namespace
 

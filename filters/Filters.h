@@ -2,9 +2,9 @@
 // in whichever layout holds it, and returns 1 in every case: a filter has no
 // way to fail that its caller could act on. An empty picture is left as it is.
 //
-// Every filter treats a picture the same way whether it is held in colour rows
-// or in the byte plane: a gray picture stored as a 24-bit file and the same
-// picture stored as an 8-bit file with a gray palette give the same result.
+// Every filter reaches the pixels through CPictureRows and treats a picture the
+// same way whether it is held in colour rows or as gray bytes: any file gives
+// the result the picture it shows gives stored as a 24-bit file.
 #pragma once
 
 #include "image/BmpImage.h"
@@ -37,8 +37,7 @@ int RobertsFilter(CBmpImage& image) noexcept;
 // is.
 int LaplaceFilter(CBmpImage& image) noexcept;
 
-// Whitens every pixel whose gray level is below 16; in the byte plane the
-// stored byte itself is compared. Filter codes 4 and 6.
+// Whitens every pixel whose gray level is below 16. Filter codes 4 and 6.
 int WhitenDarkFilter(CBmpImage& image) noexcept;
 
 // Turns the picture upside down by exchanging the contents of mirrored rows;

@@ -6,79 +6,58 @@
 
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
-#include "filters/PixelAccess.h"
+#include "image/PictureRows.h"
 
 namespace tamrovi {
 namespace {
 
-template <int kPixelBytes>
-void ExchangeMirroredRows(CBmpImage& image) {
-  const std::int32_t rowBytes = kPixelBytes * image.m_width;
-  // With an odd height the middle row is its own mirror.
-  for (std::int32_t row = 0; row < image.m_height / 2; ++row) {
-    std::uint8_t* upper = PictureRow<kPixelBytes>(image, row);
-    std::uint8_t* lower = PictureRow<kPixelBytes>(image, image.m_height - 1 - row);
-    std::swap_ranges(upper, upper + rowBytes, lower);
-  }
-}
-
-// Whitens pixels [first, last) of `pixels`.
-template <int kPixelBytes>
-void WhitenSpan(std::uint8_t* pixels, std::int32_t first, std::int32_t last) {
+// Whitens pixels [first, last) of `row`.
+void WhitenSpan(const CPictureRows& picture, std::int32_t row, std::int32_t first, std::int32_t last) {
   if (first >= last) return;
-  std::memset(pixels + kPixelBytes * first, kWhite, static_cast<std::size_t>(kPixelBytes) * (last - first));
-}
-
-template <int kPixelBytes>
-void WhitenOutsideWindow(CBmpImage& image) {
-  // The window sits left of the centre: it starts a quarter of the way across
-  // but a third of the way down.
-  const std::int32_t firstColumn = image.m_width / 4;
-  const std::int32_t lastColumn = (2 * image.m_width) / 3;
-  const std::int32_t firstRow = image.m_height / 3;
-  const std::int32_t lastRow = (2 * image.m_height) / 3;
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    std::uint8_t* pixels = PictureRow<kPixelBytes>(image, row);
-    if (row < firstRow || row > lastRow) {
-      WhitenSpan<kPixelBytes>(pixels, 0, image.m_width);
-      continue;
-    }
-    WhitenSpan<kPixelBytes>(pixels, 0, firstColumn);
-    WhitenSpan<kPixelBytes>(pixels, lastColumn + 1, image.m_width);
-  }
+  const int pixelBytes = picture.PixelBytes();
+  std::memset(picture.Row(row) + std::int64_t{pixelBytes} * first, kWhite,
+              static_cast<std::size_t>(pixelBytes) * (last - first));
 }
 
 }  // namespace
 
 int WhitenDarkFilter(CBmpImage& image) noexcept {
-  if (image.IsEmpty()) return 1;
+  const CPictureRows picture(image);
   const CFilterRowRoutines& routines = FilterRowRoutines();
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    if (image.m_is24Bit) {
-      routines.whitenDarkPixels(image.m_rgbRows[row], image.m_width);
-    } else {
-      routines.whitenDarkBytes(image.BytePlaneRow(row), image.m_width);
-    }
-  }
+  // A gray byte is its own gray level; a colour pixel is dark by its Gray3.
+  const auto whiten = picture.IsGray() ? routines.whitenDarkBytes : routines.whitenDarkPixels;
+  for (std::int32_t row = 0; row < picture.Height() && !picture.IsEmpty(); ++row) whiten(picture.Row(row), picture.Width());
   return 1;
 }
 
 int FlipVertical(CBmpImage& image) noexcept {
-  if (image.IsEmpty()) return 1;
-  if (image.m_is24Bit) {
-    ExchangeMirroredRows<kColourPixelBytes>(image);
-  } else {
-    ExchangeMirroredRows<kBytePlanePixelBytes>(image);
+  const CPictureRows picture(image);
+  const std::int64_t rowBytes = std::int64_t{picture.PixelBytes()} * picture.Width();
+  // With an odd height the middle row is its own mirror.
+  for (std::int32_t row = 0; row < picture.Height() / 2; ++row) {
+    std::uint8_t* upper = picture.Row(row);
+    std::swap_ranges(upper, upper + rowBytes, picture.Row(picture.Height() - 1 - row));
   }
   return 1;
 }
 
 int CentreWindowFilter(CBmpImage& image) noexcept {
-  if (image.IsEmpty()) return 1;
-  if (image.m_is24Bit) {
-    WhitenOutsideWindow<kColourPixelBytes>(image);
-  } else {
-    WhitenOutsideWindow<kBytePlanePixelBytes>(image);
+  const CPictureRows picture(image);
+  const std::int32_t width = picture.Width();
+  const std::int32_t height = picture.Height();
+  // The window sits left of the centre: it starts a quarter of the way across
+  // but a third of the way down.
+  const std::int32_t firstColumn = width / 4;
+  const std::int32_t lastColumn = (2 * width) / 3;
+  const std::int32_t firstRow = height / 3;
+  const std::int32_t lastRow = (2 * height) / 3;
+  for (std::int32_t row = 0; row < height; ++row) {
+    if (row < firstRow || row > lastRow) {
+      WhitenSpan(picture, row, 0, width);
+      continue;
+    }
+    WhitenSpan(picture, row, 0, firstColumn);
+    WhitenSpan(picture, row, lastColumn + 1, width);
   }
   return 1;
 }

@@ -1,6 +1,5 @@
 #include "filters/WorkRows.h"
 
-#include "image/ColourRows.h"
 #include "platform/Allocation.h"
 
 namespace tamrovi {
@@ -15,9 +14,5 @@ CWorkRows::CWorkRows(std::int64_t rowBytes, std::int32_t count) noexcept
       m_pRows(static_cast<std::uint8_t*>(AllocateBlock(m_stride * count))) {}
 
 CWorkRows::~CWorkRows() { ReleaseBlock(m_pRows); }
-
-void PaintColourRow(CBmpImage& image, std::int32_t row, const std::uint8_t* levels) noexcept {
-  ColourRowRoutines().spreadLevels(levels, image.m_width, image.m_rgbRows[row]);
-}
 
 }  // namespace tamrovi

@@ -13,8 +13,6 @@
 
 #include <cstdint>
 
-#include "image/BmpImage.h"
-
 namespace tamrovi {
 
 class CWorkRows {
@@ -35,9 +33,5 @@ class CWorkRows {
   std::int64_t m_stride;  // whole cache lines, so that rows of 16-bit values stay aligned
   std::uint8_t* m_pRows;
 };
-
-// Writes `levels` (one byte a pixel) into colour row `row` (0 = top) as gray
-// levels, into all three bytes of each pixel.
-void PaintColourRow(CBmpImage& image, std::int32_t row, const std::uint8_t* levels) noexcept;
 
 }  // namespace tamrovi

@@ -24,6 +24,7 @@
 #include "entry/FilterTable.h"
 #include "image/BmpFormat.h"
 #include "image/BmpImage.h"
+#include "image/PictureRows.h"
 #include "tamrovibmpfilters.h"
 
 namespace {
@@ -148,7 +149,7 @@ double SmoothingVisits(const CBmpImage& image, double sigma) {
   const double taps = 2 * std::ceil(3 * sigma) + 1;
   const double width = image.m_width;
   const double height = image.m_height;
-  const double samples = width * height * (image.m_is24Bit ? 3 : 1);
+  const double samples = width * height * CPictureRows(image).PixelBytes();
   return samples * (std::min(width, taps) + std::min(height, taps));
 }
 

@@ -18,6 +18,7 @@ CBmpImage::CBmpImage() noexcept
       m_pDib(nullptr),
       m_is24Bit(0),
       m_isTopDown(0),
+      m_fileBitCount(0),
       m_pixelOffset(0),
       m_loadError(BmpLoadError::kNone),
       m_loadSystemError(0),
@@ -44,6 +45,7 @@ void CBmpImage::Clear() noexcept {
   m_height = 0;
   m_is24Bit = 0;
   m_isTopDown = 0;
+  m_fileBitCount = 0;
   m_pixelOffset = 0;
 }
 

@@ -5,13 +5,16 @@
 // - colour rows (m_is24Bit == 1): m_rgbRows[r] is picture row r (0 = top),
 //   3 * m_width bytes of blue, green, red per pixel. 24-bit files, and every
 //   other variant the reader decodes (1-, 2-, 4-bit, 16- and 32-bit, RLE8 and
-//   RLE4, 8-bit with an OS/2 1.x header), are held this way;
+//   RLE4, 8-bit with an OS/2 1.x header, 8-bit with any colour table but the
+//   gray ramp), are held this way;
 // - the byte plane (m_is24Bit == 0, 8-bit uncompressed files with an info
-//   header of 40 bytes or more): one palette index per
-//   pixel, kept inside the loaded file image at m_pBits in the file's own row
-//   order and stride, and copied once into m_grayRows[r] (0 = top), m_width
-//   bytes each. Filters reach the byte plane through BytePlaneRow(), which
-//   hides the storage order and the row padding.
+//   header of 40 bytes or more whose colour table is the gray ramp): one gray
+//   level per pixel, kept inside the loaded file image at m_pBits in the
+//   file's own row order and stride, and copied once into m_grayRows[r]
+//   (0 = top), m_width bytes each.
+// Everything outside image/ reaches the pixels through CPictureRows
+// (image/PictureRows.h), which hides the layout, the storage order and the
+// row padding.
 //
 // The object owns m_pDib, the rows and the palette; m_pBits, m_pColors and
 // m_pInfo point into m_pDib, and so do the colour rows of an uncompressed
@@ -31,6 +34,7 @@
 namespace tamrovi {
 
 class CDeviceContext;
+class CPictureColours;
 
 // Capacity of each row table and the tallest picture accepted: the tables
 // live in the object, and the object lives on its caller's stack.
@@ -54,11 +58,16 @@ class CBmpImage {
   int LoadBmp(const char* path) noexcept;
 
   // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte
-  // header; an empty object gives the headers alone. A byte-plane picture is
-  // written through its colour table. Returns 1 when the whole file was
+  // header; an empty object gives the headers alone. Returns 1 when the whole file was
   // written, 0 when it could not be created or written (a partly written file
   // is removed).
   int SaveBmp24(const char* path) const noexcept;
+
+  // Writes the picture as an uncompressed bottom-up 8-bit BMP with a 54-byte
+  // header and `colours`, which CPictureColours::Collect made from this
+  // picture as it now is, as its colour table: the file shows exactly the
+  // pixels SaveBmp24 writes. Returns 1 and 0 as SaveBmp24 does.
+  int SaveBmp8(const char* path, const CPictureColours& colours) const noexcept;
 
   // Writes the file image as loaded, m_pDib behind a rebuilt 14-byte file
   // header, so an 8-bit picture stays 8-bit with its colour table and its
@@ -117,6 +126,7 @@ class CBmpImage {
   std::int32_t m_is24Bit;
 
   std::int32_t m_isTopDown;    // 1 when the file stored its top row first
+  std::int32_t m_fileBitCount; // bits a pixel in the file last loaded: 8 or fewer for colour-table files
   std::int32_t m_pixelOffset;  // the file header's pixel offset
   BmpLoadError m_loadError;    // why the last LoadBmp refused its file
   int m_loadSystemError;       // the system's error number when the file could not be opened or read

@@ -5,9 +5,12 @@
 // holds before anything of the object is replaced, so no header value can
 // make the reader look outside the buffer.
 //
-// 8-bit uncompressed files with a header of 40 bytes or more are held as the
-// byte plane, in place in the file image. Every other variant is decoded here
-// into colour rows, so that everything downstream sees one of two layouts.
+// 8-bit uncompressed files with a header of 40 bytes or more whose colour
+// table is the gray ramp are held as the byte plane, in place in the file
+// image: each byte is then its own gray level. Every other variant, and every
+// other colour table, is decoded here into colour rows, so that everything
+// downstream sees one of two layouts and the same picture filters the same
+// however it was stored.
 #include <cerrno>
 #include <cstring>
 
@@ -79,15 +82,27 @@ BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError)
   return BmpLoadError::kNone;
 }
 
-// The byte plane is addressed in place by the one-byte branches of the
-// filters; it is kept for the files it has always served.
-bool HeldOnBytePlane(const bmp::BmpDescription& picture) {
-  return picture.format == bmp::PixelFormat::kIndexed && picture.bitCount == 8 &&
-         picture.headerSize >= bmp::kInfoHeaderSize;
-}
-
 bmp::ColourTableView ColourTableOf(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
   return {dib + picture.colourTableOffset, picture.nColors, picture.colourEntrySize};
+}
+
+// True when every entry a byte can name is the gray of its own index, so that
+// each byte is the gray level it shows. Indexes past a shorter table show
+// their own gray as well.
+bool IsGrayRamp(const bmp::ColourTableView& table) {
+  const std::int32_t named = table.count < 256 ? table.count : 256;
+  for (std::int32_t index = 0; index < named; ++index) {
+    const std::uint8_t* entry = table.Entry(index);
+    if (entry[0] != index || entry[1] != index || entry[2] != index) return false;
+  }
+  return true;
+}
+
+// Gray bytes are addressed in place, and arithmetic on them is arithmetic on
+// gray levels: only a gray-ramp table allows that.
+bool HeldOnBytePlane(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
+  return picture.format == bmp::PixelFormat::kIndexed && picture.bitCount == 8 &&
+         picture.headerSize >= bmp::kInfoHeaderSize && IsGrayRamp(ColourTableOf(dib, picture));
 }
 
 // Grows the file image with zeros so that it holds `needed` bytes: the byte
@@ -107,7 +122,7 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
 }
 
 BmpLoadError PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture, ColourDecoding& decoding) {
-  if (HeldOnBytePlane(picture)) {
+  if (HeldOnBytePlane(file.pDib, picture)) {
     const std::int64_t planeEnd = picture.pixelOffset + bmp::RowStride(picture.width, 8) * picture.height;
     return ExtendFileImage(file, planeEnd) ? BmpLoadError::kNone : BmpLoadError::kOutOfMemory;
   }
@@ -192,9 +207,12 @@ void DecodeStoredRow(const std::uint8_t* stored, const bmp::BmpDescription& pict
     case bmp::PixelFormat::kBitFields:
       bmp::DecodeBitFieldRow(stored, picture.width, decoding.fields, bgr);
       break;
-    default:  // kBgr24: the file's own byte order
+    case bmp::PixelFormat::kBgr24:  // the file's own byte order
       std::memcpy(bgr, stored, 3 * static_cast<std::size_t>(picture.width));
       break;
+    case bmp::PixelFormat::kRle8:
+    case bmp::PixelFormat::kRle4:
+      break;  // not stored row by row: DecodeRunLengthRows reads them
   }
 }
 
@@ -279,7 +297,8 @@ int CBmpImage::LoadBmp(const char* path) noexcept {
   m_nColors = picture.nColors;
   m_pBits = m_pDib + picture.pixelOffset;
   m_pixelOffset = static_cast<std::int32_t>(picture.pixelOffset + bmp::kFileHeaderSize);
-  m_is24Bit = HeldOnBytePlane(picture) ? 0 : 1;
+  m_is24Bit = HeldOnBytePlane(m_pDib, picture) ? 0 : 1;
+  m_fileBitCount = picture.bitCount;
   m_width = picture.width;
   m_height = picture.height;
   m_isTopDown = picture.topDown ? 1 : 0;

@@ -1,9 +1,13 @@
-// Writing the picture as an uncompressed 24-bit BMP.
+// Writing the picture as an uncompressed 24-bit BMP, or as an 8-bit one with
+// a colour table of its own colours.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "image/BmpHeaders.h"
 #include "image/BmpImage.h"
+#include "image/PictureColours.h"
+#include "image/PictureRows.h"
 #include "platform/File.h"
 
 namespace tamrovi {
@@ -52,35 +56,24 @@ class CChunkWriter {
   std::uint8_t m_chunk[kBytes];
 };
 
-// What each byte of the byte plane is written as: its colour-table entry when
-// it names one, otherwise the gray level it is. Made once, before the rows.
-struct ByteColours {
-  std::uint8_t bgr[256][3];
+constexpr std::uint8_t kPadding[3] = {0, 0, 0};
 
-  explicit ByteColours(const CBmpImage& image) {
-    for (int index = 0; index < 256; ++index) {
-      std::uint8_t* colour = bgr[index];
-      if (index < image.m_nColors) {
-        const bmp::RgbQuad& entry = image.m_pColors[index];
-        colour[0] = entry.blue, colour[1] = entry.green, colour[2] = entry.red;
-      } else {
-        colour[0] = colour[1] = colour[2] = static_cast<std::uint8_t>(index);
-      }
+// Pixels are converted a piece at a time straight into the chunk.
+constexpr std::int32_t kPiece = CChunkWriter::kBytes / 3;
+
+// Rows go out bottom-up: the first stored row is the picture's bottom row.
+bool WriteColourPixels(CChunkWriter& writer, const CPictureRows& picture) {
+  const std::size_t padding = static_cast<std::size_t>(picture.Width() % 4);
+  for (std::int32_t row = picture.Height() - 1; row >= 0; --row) {
+    for (std::int32_t start = 0; start < picture.Width(); start += kPiece) {
+      const std::int32_t count = std::min(kPiece, picture.Width() - start);
+      std::uint8_t* bgr = writer.Reserve(3 * static_cast<std::size_t>(count));
+      if (bgr == nullptr) return false;
+      picture.Colours(row, start, count, bgr);
     }
+    if (!writer.Append(kPadding, padding)) return false;
   }
-};
-
-// A byte-plane row in colour, converted in pieces straight into the chunk.
-bool WriteIndexedRow(CChunkWriter& writer, const CBmpImage& image, const ByteColours& colours,
-                     const std::uint8_t* row) {
-  constexpr std::int32_t kPiece = CChunkWriter::kBytes / 3;
-  for (std::int32_t start = 0; start < image.m_width; start += kPiece) {
-    const std::int32_t count = image.m_width - start < kPiece ? image.m_width - start : kPiece;
-    std::uint8_t* pixel = writer.Reserve(3 * static_cast<std::size_t>(count));
-    if (pixel == nullptr) return false;
-    for (std::int32_t k = 0; k < count; ++k, pixel += 3) std::memcpy(pixel, colours.bgr[row[start + k]], 3);
-  }
-  return true;
+  return writer.Flush();
 }
 
 // The pixel array as it is to be written, when the file image already holds
@@ -100,48 +93,72 @@ const std::uint8_t* WrittenPixelArray(const CBmpImage& image) {
   return image.m_pBits;
 }
 
-bool WritePixels(CChunkWriter& writer, const CBmpImage& image) {
-  static constexpr std::uint8_t kPadding[3] = {0, 0, 0};
-  const std::size_t padding = static_cast<std::size_t>(image.m_width % 4);
-  const auto rowBytes = 3 * static_cast<std::size_t>(image.m_width);
-  // A picture whose file image holds its pixels as written goes out from
-  // there in one piece, copied nowhere first.
-  if (const std::uint8_t* pixels = WrittenPixelArray(image)) {
-    return writer.Append(pixels, (rowBytes + padding) * static_cast<std::size_t>(image.m_height)) && writer.Flush();
-  }
-  // Rows go out bottom-up: the first stored row is the picture's bottom row.
-  if (image.m_is24Bit) {
-    for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
-      if (!writer.Append(image.m_rgbRows[row], rowBytes) || !writer.Append(kPadding, padding)) return false;
+bool WriteIndexedPixels(CChunkWriter& writer, const CPictureRows& picture, const CPictureColours& colours) {
+  const std::size_t padding = static_cast<std::size_t>(bmp::RowStride(picture.Width(), 8) - picture.Width());
+  constexpr std::int32_t kIndexPiece = 4096;
+  std::uint8_t bgr[3 * kIndexPiece];
+  for (std::int32_t row = picture.Height() - 1; row >= 0; --row) {
+    for (std::int32_t start = 0; start < picture.Width(); start += kIndexPiece) {
+      const std::int32_t count = std::min(kIndexPiece, picture.Width() - start);
+      std::uint8_t* indexes = writer.Reserve(static_cast<std::size_t>(count));
+      if (indexes == nullptr) return false;
+      picture.Colours(row, start, count, bgr);
+      for (std::int32_t k = 0; k < count; ++k) indexes[k] = colours.IndexOf(bgr + 3 * k);
     }
-  } else {
-    const ByteColours colours(image);
-    for (std::int32_t row = image.m_height - 1; row >= 0; --row) {
-      if (!WriteIndexedRow(writer, image, colours, image.BytePlaneRow(row)) || !writer.Append(kPadding, padding)) {
-        return false;
-      }
-    }
+    if (!writer.Append(kPadding, padding)) return false;
   }
   return writer.Flush();
 }
 
-}  // namespace
-
-int CBmpImage::SaveBmp24(const char* path) const noexcept {
+// The one way a file is written here: created, filled by `writeContent` in
+// chunks, closed; a file not written whole is removed. Returns 1 when the
+// whole file was written.
+template <typename WriteContent>
+int WriteBmpFile(const char* path, WriteContent writeContent) {
   if (path == nullptr) return 0;
   std::FILE* out = std::fopen(path, "wb");
   if (out == nullptr) return 0;
   // The chunks are the buffer: a second copy through the stream's own buffer
   // would gain nothing.
   std::setvbuf(out, nullptr, _IONBF, 0);
-
-  std::uint8_t headers[bmp::kHeadersSize];
-  bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
+  // The chunk is large: it lives here, once, not in each caller.
   CChunkWriter writer(out);
-  bool written = writer.Append(headers, sizeof headers) && WritePixels(writer, *this);
+  bool written = writeContent(writer);
   written = std::fclose(out) == 0 && written;
   if (!written) DiscardPartialFile(path);
   return written ? 1 : 0;
+}
+
+}  // namespace
+
+int CBmpImage::SaveBmp24(const char* path) const noexcept {
+  return WriteBmpFile(path, [this](CChunkWriter& writer) {
+    std::uint8_t headers[bmp::kHeadersSize];
+    bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
+    if (!writer.Append(headers, sizeof headers)) return false;
+    // A picture whose file image holds its pixels as written goes out from
+    // there in one piece, copied nowhere first.
+    if (const std::uint8_t* pixels = WrittenPixelArray(*this)) {
+      const auto bytes = static_cast<std::size_t>(bmp::RowStride(m_width, 24)) * static_cast<std::size_t>(m_height);
+      return writer.Append(pixels, bytes) && writer.Flush();
+    }
+    return WriteColourPixels(writer, CPictureRows(*this));
+  });
+}
+
+int CBmpImage::SaveBmp8(const char* path, const CPictureColours& colours) const noexcept {
+  return WriteBmpFile(path, [&](CChunkWriter& writer) {
+    std::uint8_t headers[bmp::kHeadersSize];
+    bmp::BuildHeaders(m_width, m_height, 8, colours.Count(), headers);
+    bmp::WriteU32(headers + bmp::kFileHeaderSize + bmp::kInfoColoursUsed, static_cast<std::uint32_t>(colours.Count()));
+    if (!writer.Append(headers, sizeof headers)) return false;
+    for (std::int32_t index = 0; index < colours.Count(); ++index) {
+      const std::uint8_t* entry = colours.Entry(index);
+      const std::uint8_t quad[4] = {entry[0], entry[1], entry[2], 0};
+      if (!writer.Append(quad, sizeof quad)) return false;
+    }
+    return WriteIndexedPixels(writer, CPictureRows(*this), colours);
+  });
 }
 
 }  // namespace tamrovi

@@ -32,22 +32,24 @@ void PutChannel(std::uint8_t* bgr, std::int32_t width, std::int32_t channel, con
   for (std::int32_t k = 0; k < width; ++k) bgr[3 * k + channel] = bytes[k];
 }
 
-constexpr CColourRowRoutines kPlain = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels, TakeChannel, PutChannel};
+constexpr CColourRowRoutines kPlain = {
+    .channelSums = ChannelSums,
+    .grayLevels = GrayLevels,
+    .spreadLevels = SpreadLevels,
+    .maskPixels = MaskPixels,
+    .takeChannel = TakeChannel,
+    .putChannel = PutChannel,
+};
 
 }  // namespace
 
 // Defined in ColourRowsAvx2.cpp when AVX2 code is built.
 const CColourRowRoutines* BuiltAvx2ColourRowRoutines() noexcept;
 
-const CColourRowRoutines& PlainColourRowRoutines() noexcept { return kPlain; }
+using CForms = CRoutineForms<CColourRowRoutines, kPlain, BuiltAvx2ColourRowRoutines>;
 
-const CColourRowRoutines* Avx2ColourRowRoutines() noexcept {
-  return HasAvx2() ? BuiltAvx2ColourRowRoutines() : nullptr;
-}
-
-const CColourRowRoutines& ColourRowRoutines() noexcept {
-  static const CColourRowRoutines* const fastest = Avx2ColourRowRoutines();
-  return fastest != nullptr ? *fastest : kPlain;
-}
+const CColourRowRoutines& PlainColourRowRoutines() noexcept { return CForms::Plain(); }
+const CColourRowRoutines* Avx2ColourRowRoutines() noexcept { return CForms::Avx2(); }
+const CColourRowRoutines& ColourRowRoutines() noexcept { return CForms::Fastest(); }
 
 }  // namespace tamrovi

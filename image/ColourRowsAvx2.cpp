@@ -75,7 +75,14 @@ TAMROVI_TARGET_AVX2 void PutChannel(std::uint8_t* bgr, std::int32_t width, std::
   PlainColourRowRoutines().putChannel(bgr + 3 * k, width - k, channel, bytes + k);
 }
 
-constexpr CColourRowRoutines kAvx2 = {ChannelSums, GrayLevels, SpreadLevels, MaskPixels, TakeChannel, PutChannel};
+constexpr CColourRowRoutines kAvx2 = {
+    .channelSums = ChannelSums,
+    .grayLevels = GrayLevels,
+    .spreadLevels = SpreadLevels,
+    .maskPixels = MaskPixels,
+    .takeChannel = TakeChannel,
+    .putChannel = PutChannel,
+};
 
 }  // namespace
 

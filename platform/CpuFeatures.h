@@ -21,4 +21,21 @@ namespace tamrovi {
 // True when AVX2 code was built and the processor runs it.
 bool HasAvx2() noexcept;
 
+// A family of routines in its forms: kPlain, which runs everywhere, and what
+// BuiltAvx2 returns, the AVX2 forms or null where they were not built. The one
+// place where a faster form is chosen over the plain one.
+template <typename Routines, const Routines& kPlain, const Routines* (*BuiltAvx2)() noexcept>
+struct CRoutineForms {
+  static const Routines& Plain() noexcept { return kPlain; }
+
+  // The AVX2 forms, or null when they were not built or the processor lacks AVX2.
+  static const Routines* Avx2() noexcept { return HasAvx2() ? BuiltAvx2() : nullptr; }
+
+  // The fastest forms this processor runs.
+  static const Routines& Fastest() noexcept {
+    const Routines* avx2 = Avx2();
+    return avx2 != nullptr ? *avx2 : kPlain;
+  }
+};
+
 }  // namespace tamrovi

@@ -1,9 +1,12 @@
 // The histogram and smooth forms of the tool, and --keep-format.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "analysis/GaussianSmooth.h"
 #include "cli/HistogramPlot.h"
 #include "image/BmpImage.h"
+#include "image/PictureRows.h"
 #include "support/ImageFixture.h"
 #include "support/Process.h"
 
@@ -42,9 +45,10 @@ TEST_F(AnalysisCliTest, HistogramPrintsEveryLevelAndPlotsOneBarPerLevel) {
   using namespace tamrovi::cli;
   tamrovi::CBmpImage plot;
   ASSERT_EQ(plot.LoadBmp(dir.File("plot.bmp").c_str()), 1);
-  ASSERT_EQ(std::tuple(plot.m_is24Bit, plot.m_width, plot.m_height), std::tuple(1, kPlotWidth, kPlotHeight));
+  const tamrovi::CPictureRows rows(plot);
+  ASSERT_EQ(std::tuple(rows.PixelBytes(), rows.Width(), rows.Height()), std::tuple(3, kPlotWidth, kPlotHeight));
   auto isBar = [&](int level, std::int32_t row) {
-    const std::uint8_t* pixel = plot.m_rgbRows[row] + 3 * (kPlotMargin + level * kPlotBarWidth);
+    const std::uint8_t* pixel = rows.Row(row) + 3 * (kPlotMargin + level * kPlotBarWidth);
     return Bytes(pixel, pixel + 3) == Bytes(kPlotBarBgr, kPlotBarBgr + 3);
   };
   const std::int32_t baseline = kPlotMargin + kPlotBarsHeight;
@@ -77,6 +81,55 @@ TEST_F(AnalysisCliTest, SmoothWritesWhatTheLibraryWritesAndKeepFormatKeepsEightB
   // The filter form: an 8-bit file written through untouched comes back as itself.
   ASSERT_EQ(Cli({"--keep-format", Write("in.bmp", gray), Out(), "none"}).exitStatus, 0);
   EXPECT_EQ(bmptest::ReadFile(Out()), gray);
+}
+
+// Whatever colour-table file a picture came from, --keep-format writes it
+// 8-bit when its colours fit a table, 24-bit with one line saying so when
+// not, and in either case exactly the pixels of the 24-bit output.
+TEST_F(AnalysisCliTest, KeepFormatWritesColourTableFilesAsEightBitWhenTheirColoursFit) {
+  const std::int32_t width = 23, height = 15;  // more pixels than a colour table holds colours
+  const Bytes randomTable = bmptest::RandomBytes(4 * 256, 5);
+  std::vector<std::uint32_t> indexes;
+  for (std::uint8_t byte : bmptest::RandomBytes(width * height, 6)) indexes.push_back(byte);
+  auto below = [&](std::uint32_t limit) {
+    std::vector<std::uint32_t> cut;
+    for (std::uint32_t index : indexes) cut.push_back(index % limit);
+    return cut;
+  };
+  bmptest::RleStream rle(8);
+  for (std::int32_t row = 0; row < height; ++row) rle.Run(7, static_cast<std::uint8_t>(row)).Run(12, 200).EndOfLine();
+  const std::pair<const char*, Bytes> inputs[] = {
+      {"1-bit", bmptest::MakeIndexed(width, height, 1, below(2), Bytes(randomTable.begin(), randomTable.begin() + 8)).Build()},
+      {"4-bit", bmptest::MakeIndexed(width, height, 4, below(16), randomTable, true).Build()},
+      {"RLE8", bmptest::MakeRle(width, height, 8, rle.EndOfBitmap(), randomTable).Build()},
+      {"8-bit colours", bmptest::MakeIndexed(width, height, 8, indexes, randomTable).Build()},
+      {"8-bit gray ramp", bmptest::MakeIndexed(width, height, 8, indexes, bmptest::GrayColourTable()).Build()}};
+  for (const auto& [name, input] : inputs) {
+    for (const std::vector<std::string>& operation : {std::vector<std::string>{"none"}, {"roberts"}, {"smooth", "0.8"}}) {
+      SCOPED_TRACE(std::string(name) + ", " + operation[0]);
+      auto run = [&](const std::string& output, bool keepFormat) {
+        std::vector<std::string> arguments = {Write("in.bmp", input), output};
+        arguments.insert(operation[0] == "smooth" ? arguments.begin() : arguments.end(), operation[0]);
+        if (operation.size() > 1) arguments.push_back(operation[1]);
+        if (keepFormat) arguments.push_back("--keep-format");
+        return Cli(arguments);
+      };
+      ASSERT_EQ(run(dir.File("24.bmp"), false).exitStatus, 0);
+      const bmptest::ProcessResult kept = run(Out(), true);
+      ASSERT_EQ(kept.exitStatus, 0) << kept.err;
+      tamrovi::CBmpImage colour, written;
+      ASSERT_EQ(colour.LoadBmp(dir.File("24.bmp").c_str()), 1);
+      ASSERT_EQ(written.LoadBmp(Out().c_str()), 1);
+      const Bytes pixels = bmptest::PictureBgr(colour);
+      EXPECT_EQ(bmptest::PictureBgr(written), pixels);
+      std::set<std::vector<std::uint8_t>> colours;
+      for (std::size_t i = 0; i < pixels.size(); i += 3) colours.insert(Bytes(&pixels[i], &pixels[i] + 3));
+      const bool fits = colours.size() <= 256;
+      EXPECT_EQ(written.m_fileBitCount, fits ? 8 : 24);
+      EXPECT_EQ(kept.err, fits ? "" : Out() + ": the result has more than 256 colours, too many for a colour table; "
+                                          "written as 24-bit\n");
+    }
+  }
 }
 
 TEST_F(AnalysisCliTest, RefusedInputsGiveOneLineAndNoOutput) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "image/BmpImage.h"
+#include "image/PictureRows.h"
 #include "support/ImageFixture.h"
 #include "support/Process.h"
 
@@ -130,7 +131,7 @@ TEST_F(CliTest, DemoWritesEveryFilterAndAContactSheet) {
   }
   tamrovi::CBmpImage picture8;
   ASSERT_EQ(picture8.LoadBmp((demo + "/picture-8bit.bmp").c_str()), 1);
-  EXPECT_EQ(picture8.m_is24Bit, 0);
+  EXPECT_TRUE(tamrovi::CPictureRows(picture8).IsGray());
   EXPECT_EQ(picture8.m_nColors, 256);
 }
 

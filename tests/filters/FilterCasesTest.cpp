@@ -144,7 +144,7 @@ TEST(FilterCasesTest, ColourPictures) {
     SCOPED_TRACE(c.name);
     CBmpImage image;
     ASSERT_EQ(bmptest::LoadBytes(image, dir, bmptest::Make24(c.width, c.height, c.input).Build()), 1);
-    EXPECT_EQ(c.filter(image), 1);
+    c.filter(image);
     EXPECT_EQ(bmptest::PictureBgr(image), c.expected);
   }
 }

@@ -22,9 +22,8 @@ inline constexpr Storage kStorages[] = {{true, false}, {true, true}, {false, fal
 
 BmpFile GrayFile(Storage storage, std::int32_t width, std::int32_t height, const Bytes& gray);
 
-// Loads `gray` (rows from the top) in `storage`, runs `filter`, which must
-// return 1, and returns the picture's levels, rows from the top. Colour rows
-// must come out gray.
+// Loads `gray` (rows from the top) in `storage`, runs `filter`, and returns
+// the picture's levels, rows from the top. Colour rows must come out gray.
 Bytes FilterGray(const TempDir& dir, Storage storage, tamrovi::FilterOperation filter, std::int32_t width,
                  std::int32_t height, const Bytes& gray);
 

@@ -153,7 +153,7 @@ TEST(ReferenceFiltersTest, EveryFilterFollowsItsRuleInBothLayouts) {
                                               << (bytes == 3 ? "24-bit" : "8-bit") << (topDown ? " top-down" : ""));
             CBmpImage image;
             ASSERT_EQ(bmptest::LoadBytes(image, dir, file), 1);
-            ASSERT_EQ(rule.filter(image), 1);
+            rule.filter(image);
             const Bytes result = bytes == 3 ? bmptest::PictureBgr(image) : bmptest::BytePlane(image);
             ASSERT_EQ(result, rule.reference(picture).pixels);
           }

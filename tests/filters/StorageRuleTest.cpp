@@ -1,8 +1,11 @@
 // A gray picture gives the same output file whether it was stored as a 24-bit
 // file (blue = green = red) or as an 8-bit file with a gray palette, in either
-// row order, for every filter code.
+// row order, for every filter code; and any 8-bit file, whatever its colour
+// table, gives what the picture it shows gives stored as a 24-bit file.
 #include <gtest/gtest.h>
 
+#include "analysis/GaussianSmooth.h"
+#include "analysis/GrayHistogram.h"
 #include "filters/GrayPicture.h"
 #include "support/ImageFixture.h"
 
@@ -42,6 +45,73 @@ TEST(StorageRuleTest, GrayPictureGivesTheSameFileInEveryStorage) {
         for (const bmptest::Storage storage : bmptest::kStorages) {
           const Bytes input = bmptest::GrayFile(storage, width, height, gray).Build();
           EXPECT_EQ(bmptest::FilterThroughCore(dir, input, code), expected) << storage.Name();
+        }
+      }
+    }
+  }
+}
+
+// Colour tables of every kind an 8-bit file meets: 4 bytes an entry.
+struct Palette {
+  const char* name;
+  Bytes table;
+};
+
+std::vector<Palette> Palettes() {
+  Bytes packedGray(4 * 256, 0), reversedGray, randomColours = bmptest::RandomBytes(4 * 256, 7);
+  for (int i = 0; i < 90; ++i) packedGray[4 * i] = packedGray[4 * i + 1] = packedGray[4 * i + 2] = 40 + 2 * i;
+  for (int i = 0; i < 256; ++i) reversedGray.insert(reversedGray.end(), {std::uint8_t(255 - i), std::uint8_t(255 - i), std::uint8_t(255 - i), 0});
+  Bytes shortColours(randomColours.begin(), randomColours.begin() + 4 * 40);
+  Bytes nearlyGray = bmptest::GrayColourTable(256);
+  nearlyGray[4 * 200 + 1] = 201;  // one entry a step off gray
+  return {{"gray ramp", bmptest::GrayColourTable(256)}, {"short gray ramp", bmptest::GrayColourTable(16)},
+          {"packed gray", packedGray},                  {"reversed gray", reversedGray},
+          {"random colours", randomColours},            {"40 colours, indexes past them", shortColours},
+          {"nearly gray", nearlyGray}};
+}
+
+// The colours `indexes` show through `table`: an index past it shows its own gray.
+Bytes Shown(const Bytes& indexes, const Bytes& table) {
+  Bytes bgr;
+  for (std::uint8_t index : indexes) {
+    if (4u * index < table.size()) bgr.insert(bgr.end(), &table[4 * index], &table[4 * index] + 3);
+    else bgr.insert(bgr.end(), {index, index, index});
+  }
+  return bgr;
+}
+
+// What one operation makes of `file`: the 24-bit file written after a filter
+// code (9 is the histogram, 10 the smoothing), or the histogram's counts.
+Bytes Operate(const bmptest::TempDir& dir, const Bytes& file, std::int32_t operation) {
+  if (operation <= 8) return bmptest::FilterThroughCore(dir, file, operation);
+  tamrovi::CBmpImage image;
+  EXPECT_EQ(bmptest::LoadBytes(image, dir, file), 1);
+  if (operation == 10) {
+    EXPECT_EQ(tamrovi::GaussianSmooth(image, 1.3), 1);
+    image.SaveBmp24(dir.File("smoothed.bmp").c_str());
+    return bmptest::ReadFile(dir.File("smoothed.bmp"));
+  }
+  std::int32_t counts[tamrovi::kGrayLevels];
+  tamrovi::GrayHistogram(image, counts);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(counts);
+  return Bytes(bytes, bytes + sizeof counts);
+}
+
+TEST(StorageRuleTest, EveryEightBitFileGivesWhatItsPictureGivesStoredAs24Bit) {
+  bmptest::TempDir dir;
+  const std::pair<std::int32_t, std::int32_t> sizes[] = {{1, 1}, {2, 7}, {5, 3}, {13, 9}, {33, 6}};
+  for (const Palette& palette : Palettes()) {
+    for (const auto& [width, height] : sizes) {
+      // Random indexes, and areas of one index, so that edges and insides both occur.
+      Bytes indexes = bmptest::RandomBytes(static_cast<std::size_t>(width * height), width + 17 * height);
+      for (std::size_t i = 0; i < indexes.size(); i += 2) indexes[i] = indexes[i] < 128 ? 3 : 250;
+      for (const bool topDown : {false, true}) {
+        const Bytes stored = bmptest::Make8(width, height, indexes, topDown, palette.table).Build();
+        const Bytes asColour = bmptest::Make24(width, height, Shown(indexes, palette.table), topDown).Build();
+        for (std::int32_t operation = 0; operation <= 10; ++operation) {
+          SCOPED_TRACE(testing::Message() << palette.name << ", " << width << "x" << height
+                                          << (topDown ? " top-down" : " bottom-up") << ", operation " << operation);
+          EXPECT_EQ(Operate(dir, stored, operation), Operate(dir, asColour, operation));
         }
       }
     }

@@ -5,6 +5,7 @@
 
 #include "image/BmpImage.h"
 #include "support/BmpBuilder.h"
+#include "support/ImageFixture.h"
 #include "support/TempDir.h"
 
 namespace bmptest {
@@ -16,14 +17,8 @@ inline int LoadBytes(tamrovi::CBmpImage& image, const Bytes& bytes) {
   return image.LoadBmp(dir.File("in.bmp").c_str());
 }
 
-// The colour rows from the top, 3 bytes (blue, green, red) a pixel, unpadded.
-inline Bytes ColourPixels(const tamrovi::CBmpImage& image) {
-  Bytes pixels;
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    pixels.insert(pixels.end(), image.m_rgbRows[row], image.m_rgbRows[row] + 3 * image.m_width);
-  }
-  return pixels;
-}
+// The picture from the top, 3 bytes (blue, green, red) a pixel, unpadded.
+inline Bytes ColourPixels(const tamrovi::CBmpImage& image) { return PictureBgr(image); }
 
 // `indices` looked up in a table of 4-byte entries: what a paletted picture
 // should decode to.

@@ -1,10 +1,14 @@
 // Files another program wrote: ImageMagick converts one generated picture
 // into every BMP variant it can write, and the command-line tool must make of
-// each the picture ImageMagick itself reads from it.
+// each the picture ImageMagick itself reads from it, and of every operation on
+// it what the same operation makes of that picture stored as 24-bit. What
+// --keep-format writes, ImageMagick must read as the 24-bit output's pixels.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "DecodedPicture.h"
@@ -33,6 +37,8 @@ const Variant kVariants[] = {
     {"Colour24V5", "", 124, 24, 0},
     {"Palette8Rle8", "-colors 256", 124, 8, 1},
     {"Palette8Uncompressed", "-colors 256 -compress None", 124, 8, 0},
+    {"Palette64Info40", "-colors 64 -type Palette -compress None -define bmp:format=bmp3", 40, 8, 0},
+    {"PackedGray8Info40", "-colorspace Gray -type Palette -compress None -define bmp:format=bmp3", 40, 8, 0},
     {"Palette8Rle8Info40", "-colors 256 -compress RLE -define bmp:format=bmp3", 40, 8, 1},
     {"Palette4", "-colors 16", 124, 4, 0},
     {"Palette4Info40", "-colors 16 -define bmp:format=bmp3", 40, 4, 0},
@@ -126,6 +132,37 @@ TEST_P(ImageMagickTest, CommandLineToolReadsThePictureImageMagickReads) {
     SCOPED_TRACE(code);
     EXPECT_TRUE(Succeeds(std::string(TAMROVI_CLI_PATH) + " " + bmp + " " + out + " " + std::to_string(code)));
     EXPECT_EQ(ReadFile(out).size(), 54u + static_cast<std::size_t>((3 * width + 3) / 4 * 4 * height));
+  }
+  if (tolerance > 0 || variant.fourBitChannels) return;  // ImageMagick reads another picture
+  ASSERT_TRUE(Succeeds(std::string(TAMROVI_CLI_PATH) + " " + bmp + " " + out + " 0"));
+  // Every operation on the file against the same on its 24-bit form, which
+  // is the picture ImageMagick reads: the tool wrote it for code 0.
+  const std::string colour = dir.File("colour.bmp"), fromColour = dir.File("from-colour.bmp");
+  ASSERT_EQ(std::rename(out.c_str(), colour.c_str()), 0);
+  const std::vector<std::string> operations = {"1", "2", "3", "4", "5", "7", "histogram", "smooth"};
+  for (const std::string& operation : operations) {
+    SCOPED_TRACE(operation);
+    auto run = [&](const std::string& input, const std::string& output, const std::string& options) {
+      Bytes printed;
+      const std::string tool = std::string(TAMROVI_CLI_PATH) + " " + options;
+      if (operation == "histogram") EXPECT_TRUE(Capture(tool + " histogram " + input, printed));
+      else if (operation == "smooth") EXPECT_TRUE(Succeeds(tool + " smooth " + input + " " + output + " 1.5"));
+      else EXPECT_TRUE(Succeeds(tool + " " + input + " " + output + " " + operation));
+      return operation == "histogram" ? printed : ReadFile(output);
+    };
+    const Bytes expected = run(colour, fromColour, "");
+    EXPECT_EQ(run(bmp, out, ""), expected);
+    if (variant.bitCount > 8 || operation == "histogram") continue;
+    run(bmp, out, "--keep-format 2>/dev/null");
+    const Bytes kept = ReadFile(out);
+    ASSERT_GE(kept.size(), 54u);
+    Bytes keptPixels, expectedPixels;
+    ASSERT_TRUE(Capture(std::string(kConvert) + " " + out + " -depth 8 rgb:-", keptPixels));
+    ASSERT_TRUE(Capture(std::string(kConvert) + " " + fromColour + " -depth 8 rgb:-", expectedPixels));
+    EXPECT_EQ(keptPixels, expectedPixels);
+    if (operation != "smooth") {
+      EXPECT_EQ(kept[28], 8) << "the result has room in a colour table";
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #include "support/ImageFixture.h"
 
 #include "entry/FilterTable.h"
+#include "image/PictureRows.h"
 
 namespace bmptest {
 
@@ -10,31 +11,20 @@ int LoadBytes(tamrovi::CBmpImage& image, const TempDir& dir, const Bytes& bytes,
 }
 
 Bytes PictureBgr(const tamrovi::CBmpImage& image) {
-  Bytes bgr;
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    for (std::int32_t column = 0; column < image.m_width; ++column) {
-      if (image.m_is24Bit) {
-        const std::uint8_t* pixel = image.m_rgbRows[row] + 3 * column;
-        bgr.insert(bgr.end(), pixel, pixel + 3);
-        continue;
-      }
-      const std::uint8_t index = image.BytePlaneRow(row)[column];
-      if (index < image.m_nColors) {
-        const auto& entry = image.m_pColors[index];
-        bgr.insert(bgr.end(), {entry.blue, entry.green, entry.red});
-      } else {
-        bgr.insert(bgr.end(), {index, index, index});
-      }
-    }
+  const tamrovi::CPictureRows picture(image);
+  Bytes bgr(3 * static_cast<std::size_t>(picture.Width()) * picture.Height());
+  for (std::int32_t row = 0; row < picture.Height(); ++row) {
+    picture.Colours(row, 0, picture.Width(), bgr.data() + 3 * static_cast<std::size_t>(row) * picture.Width());
   }
   return bgr;
 }
 
 Bytes BytePlane(const tamrovi::CBmpImage& image) {
-  Bytes plane;
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    const std::uint8_t* stored = image.BytePlaneRow(row);
-    plane.insert(plane.end(), stored, stored + image.m_width);
+  const tamrovi::CPictureRows picture(image);
+  Bytes plane, scratch(static_cast<std::size_t>(picture.Width()));
+  for (std::int32_t row = 0; row < picture.Height(); ++row) {
+    const std::uint8_t* levels = picture.GrayLevels(row, scratch.data());
+    plane.insert(plane.end(), levels, levels + picture.Width());
   }
   return plane;
 }

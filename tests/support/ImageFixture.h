@@ -17,11 +17,11 @@ int LoadBytes(tamrovi::CBmpImage& image, const TempDir& dir, const Bytes& bytes,
               const std::string& name = "input.bmp");
 
 // The picture held by a loaded image as B, G, R bytes per pixel, rows from the
-// top, whichever layout holds it (byte-plane pixels through the colour table,
-// as they are written).
+// top, whichever layout holds it, as they are written.
 Bytes PictureBgr(const tamrovi::CBmpImage& image);
 
-// The byte plane of a loaded 8-bit picture, rows from the top, unpadded.
+// The gray level of every pixel, rows from the top, unpadded: for a picture
+// held as gray bytes, the bytes themselves.
 Bytes BytePlane(const tamrovi::CBmpImage& image);
 
 // The result of LoadBmp, filter code and SaveBmp24 on `input`: what one
