@@ -7,6 +7,7 @@
 #include "analysis/GrayHistogram.h"
 #include "cli/Commands.h"
 #include "cli/HistogramPlot.h"
+#include "cli/Messages.h"
 #include "image/BmpImage.h"
 
 namespace tamrovi::cli {
@@ -28,9 +29,11 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath) {
   }
   std::int32_t counts[kGrayLevels];
   GrayHistogram(image, counts);
-  if (!plotPath.empty() && !WritePicture24(plotPath, DrawHistogramPlot(counts))) {
-    std::cerr << plotPath << ": cannot create or write the plot file\n";
-    return kExitFailed;
+  if (!plotPath.empty()) {
+    if (const int failure = WritePicture24(plotPath, DrawHistogramPlot(counts)); failure != 0) {
+      std::cerr << OutputFailureMessage(plotPath, failure) << '\n';
+      return kExitFailed;
+    }
   }
   std::string table = "level,count\n";
   for (int level = 0; level < kGrayLevels; ++level) {
@@ -48,7 +51,7 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
                      bool keepFormat) {
   const std::optional<double> sigma = ParseSigma(sigmaText);
   if (!sigma) {
-    std::cerr << "bmpfilters: bad sigma '" << sigmaText << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")\n";
+    std::cerr << "bmpfilters: bad sigma '" << Printable(sigmaText) << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")\n";
     return kExitUsage;
   }
   CBmpImage image;
@@ -59,7 +62,7 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
   }
   // The sigma and the picture are good, so only memory can be missing.
   if (!GaussianSmooth(image, *sigma)) {
-    std::cerr << input << ": not enough memory to smooth the picture\n";
+    std::cerr << Printable(input) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
   std::string note;

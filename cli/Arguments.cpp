@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "cli/Messages.h"
+
 namespace tamrovi::cli {
 namespace {
 
@@ -66,7 +68,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     } else if (name == "--jobs" || name == "-j") {
       if (!takeValue() || !ParseJobCount(value, line.jobs)) line.error = "--jobs needs a whole number from 1 to 1024";
     } else {
-      line.error = "unknown option " + std::string(argument);
+      line.error = "unknown option " + Printable(std::string(argument));
     }
     if (!line.error.empty()) break;
   }

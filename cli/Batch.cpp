@@ -13,6 +13,7 @@
 #endif
 
 #include "cli/Commands.h"
+#include "cli/Messages.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -55,9 +56,10 @@ std::vector<std::string> OutputPaths(const BatchRequest& request, std::vector<st
   for (std::size_t i = 0; i < request.inputs.size(); ++i) {
     const std::string name = std::filesystem::path(request.inputs[i]).filename().string();
     if (name.empty()) {
-      errors[i] = request.inputs[i] + ": names a folder, not a file";
+      errors[i] = Printable(request.inputs[i]) + ": names a folder, not a file";
     } else if (!names.insert(name).second) {
-      errors[i] = request.inputs[i] + ": an earlier input has the same file name; its output would be overwritten";
+      errors[i] = Printable(request.inputs[i]) +
+                  ": an earlier input has the same file name; its output would be overwritten";
     } else {
       outputs[i] = (std::filesystem::path(request.outputDirectory) / name).string();
     }
@@ -86,13 +88,14 @@ void KeepFreedMemoryForTheNextFile() {
 int RunBatch(const BatchRequest& request) {
   const std::optional<std::int32_t> code = ParseFilterCode(request.filter);
   if (!code) {
-    std::cerr << "bmpfilters: unknown filter '" << request.filter << "' (see bmpfilters --list)\n";
+    std::cerr << UnknownFilterMessage(request.filter) << '\n';
     return kExitUsage;
   }
   std::error_code failure;
   std::filesystem::create_directories(request.outputDirectory, failure);
   if (failure) {
-    std::cerr << request.outputDirectory << ": cannot create the output folder (" << failure.message() << ")\n";
+    std::cerr << Printable(request.outputDirectory) << ": cannot create the output folder (" << failure.message()
+              << ")\n";
     return kExitFailed;
   }
 
@@ -124,7 +127,8 @@ int RunBatch(const BatchRequest& request) {
     std::cerr << error << '\n';
     ++failed;
   }
-  std::cout << "batch: " << total - failed << " of " << total << " files written to " << request.outputDirectory;
+  std::cout << "batch: " << total - failed << " of " << total << " files written to "
+            << Printable(request.outputDirectory);
   if (failed > 0) std::cout << ", " << failed << " failed";
   std::cout << '\n';
   return failed > 0 ? kExitFailed : kExitOk;

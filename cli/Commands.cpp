@@ -1,9 +1,9 @@
 #include "cli/Commands.h"
 
 #include <charconv>
-#include <cstring>
 #include <iostream>
 
+#include "cli/Messages.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 #include "image/PictureColours.h"
@@ -13,10 +13,9 @@ namespace tamrovi::cli {
 namespace {
 
 std::string RefusalMessage(const std::string& path, const CBmpImage& image) {
-  std::string message = path + ": " + DescribeLoadError(image.m_loadError);
-  if (image.m_loadSystemError != 0 && (image.m_loadError == BmpLoadError::kCannotOpen ||
-                                       image.m_loadError == BmpLoadError::kReadFailed)) {
-    message += std::string(" (") + std::strerror(image.m_loadSystemError) + ")";
+  std::string message = Printable(path) + ": " + DescribeLoadError(image.m_loadError);
+  if (image.m_loadError == BmpLoadError::kCannotOpen || image.m_loadError == BmpLoadError::kReadFailed) {
+    message += SystemReason(image.m_loadSystemError);
   }
   return message;
 }
@@ -56,15 +55,26 @@ bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepForm
   const bool keepColourTable = keepFormat && image.m_fileBitCount <= 8;
   const int written = keepColourTable ? SaveWithColourTable(image, output, note) : image.SaveBmp24(output.c_str());
   if (written) return true;
-  error = output + ": cannot create or write the output file";
+  error = OutputFailureMessage(output, image.m_saveSystemError);
   return false;
+}
+
+std::string UnknownFilterMessage(const std::string& filter) {
+  return "bmpfilters: unknown filter '" + Printable(filter) + "' (see bmpfilters --list)";
+}
+
+std::string OutputFailureMessage(const std::string& output, int systemError) {
+  return Printable(output) + ": cannot write the output file" + SystemReason(systemError);
 }
 
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
                 std::string& note, std::string& error) {
   CBmpImage image;
   if (!LoadInput(image, input, error)) return false;
-  ApplyFilterCode(image, code);
+  if (!ApplyFilterCode(image, code)) {
+    error = Printable(input) + ": out of memory (the filter could not run; nothing was written)";
+    return false;
+  }
   return SaveOutput(image, output, keepFormat, note, error);
 }
 
@@ -72,7 +82,7 @@ int RunFilterCommand(const std::string& input, const std::string& output, const 
                      bool keepFormat) {
   const std::optional<std::int32_t> code = ParseFilterCode(filter);
   if (!code) {
-    std::cerr << "bmpfilters: unknown filter '" << filter << "' (see bmpfilters --list)\n";
+    std::cerr << UnknownFilterMessage(filter) << '\n';
     return kExitUsage;
   }
   std::string note, error;

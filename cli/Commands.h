@@ -34,10 +34,18 @@ bool LoadInput(CBmpImage& image, const std::string& input, std::string& error);
 bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
                 std::string& error);
 
+// The line for a filter that is neither a code nor a name.
+std::string UnknownFilterMessage(const std::string& filter);
+
+// "OUTPUT: cannot write the output file (the system's reason)": the line for
+// an output that could not be written.
+std::string OutputFailureMessage(const std::string& output, int systemError);
+
 // Loads `input`, applies filter `code` and writes `output` exactly as one
-// BMPFilters call does, except that a refused input writes nothing. With
-// `keepFormat` the output is written as SaveOutput writes it. On failure
-// returns false with a one-line reason in `error`.
+// BMPFilters call does, except that a refused input, or a filter that could
+// not run for want of memory, writes nothing. With `keepFormat` the output is
+// written as SaveOutput writes it. On failure returns false with a one-line
+// reason in `error`.
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
                 std::string& note, std::string& error);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/Messages.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 #include "image/PictureRows.h"
@@ -97,16 +98,19 @@ int RunDemo(const std::string& directory) {
   std::error_code failure;
   std::filesystem::create_directories(directory, failure);
   if (failure) {
-    std::cerr << directory << ": cannot create the directory (" << failure.message() << ")\n";
+    std::cerr << Printable(directory) << ": cannot create the directory (" << failure.message() << ")\n";
     return kExitFailed;
   }
   const RgbPicture picture = DrawDemoPicture();
   const std::string sources[] = {directory + "/picture-24bit.bmp", directory + "/picture-8bit.bmp"};
-  if (!WritePicture24(sources[0], picture) || !WritePictureGray8(sources[1], picture)) {
-    std::cerr << directory << ": cannot write the demo pictures\n";
-    return kExitFailed;
+  const int failures[] = {WritePicture24(sources[0], picture), WritePictureGray8(sources[1], picture)};
+  for (int source = 0; source < 2; ++source) {
+    if (failures[source] != 0) {
+      std::cerr << OutputFailureMessage(sources[source], failures[source]) << '\n';
+      return kExitFailed;
+    }
+    std::cout << "wrote " << Printable(sources[source]) << '\n';
   }
-  std::cout << "wrote " << sources[0] << "\nwrote " << sources[1] << '\n';
 
   const auto filters = FilterTable();
   const auto columns = static_cast<std::int32_t>(filters.size());
@@ -122,7 +126,7 @@ int RunDemo(const std::string& directory) {
         std::cerr << error << '\n';
         return kExitFailed;
       }
-      std::cout << "wrote " << output << '\n';
+      std::cout << "wrote " << Printable(output) << '\n';
       CBmpImage result;
       if (result.LoadBmp(output.c_str())) {
         Paste(sheet, result, kSheetGap + column * (kPictureWidth + kSheetGap),
@@ -131,11 +135,11 @@ int RunDemo(const std::string& directory) {
     }
   }
   const std::string sheetPath = directory + "/contact-sheet.bmp";
-  if (!WritePicture24(sheetPath, sheet)) {
-    std::cerr << sheetPath << ": cannot write the contact sheet\n";
+  if (const int failure = WritePicture24(sheetPath, sheet); failure != 0) {
+    std::cerr << OutputFailureMessage(sheetPath, failure) << '\n';
     return kExitFailed;
   }
-  std::cout << "wrote " << sheetPath << " (columns: filter codes 0 to 7; rows: 24-bit, 8-bit)\n";
+  std::cout << "wrote " << Printable(sheetPath) << " (columns: filter codes 0 to 7; rows: 24-bit, 8-bit)\n";
   return kExitOk;
 }
 

@@ -1,18 +1,18 @@
 #include "cli/PictureWriter.h"
 
-#include <fstream>
 
 #include "image/BmpHeaders.h"
 #include "image/Gray3.h"
+#include "platform/OutputFile.h"
 
 namespace tamrovi::cli {
 namespace {
 
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
+int WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  COutputFile out;
+  const bool written = out.Open(path.c_str()) &&
+                       out.Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) && out.Commit();
+  return written ? 0 : out.LastError();
 }
 
 std::vector<std::uint8_t> Headers(const RgbPicture& picture, int bitCount, std::int32_t nColors) {
@@ -23,7 +23,7 @@ std::vector<std::uint8_t> Headers(const RgbPicture& picture, int bitCount, std::
 
 }  // namespace
 
-bool WritePicture24(const std::string& path, const RgbPicture& picture) {
+int WritePicture24(const std::string& path, const RgbPicture& picture) {
   std::vector<std::uint8_t> bytes = Headers(picture, 24, 0);
   const std::size_t stride = static_cast<std::size_t>(bmp::RowStride(picture.width, 24));
   for (std::int32_t y = picture.height - 1; y >= 0; --y) {
@@ -34,7 +34,7 @@ bool WritePicture24(const std::string& path, const RgbPicture& picture) {
   return WriteFile(path, bytes);
 }
 
-bool WritePictureGray8(const std::string& path, const RgbPicture& picture) {
+int WritePictureGray8(const std::string& path, const RgbPicture& picture) {
   std::vector<std::uint8_t> bytes = Headers(picture, 8, 256);
   for (int i = 0; i < 256; ++i) {
     const auto level = static_cast<std::uint8_t>(i);

@@ -25,12 +25,13 @@ struct RgbPicture {
   std::vector<std::uint8_t> bgr;
 };
 
-// Writes `picture` as a bottom-up 24-bit BMP. False when the file could not
-// be written.
-bool WritePicture24(const std::string& path, const RgbPicture& picture);
+// Writes `picture` as a bottom-up 24-bit BMP, replacing the file at `path`
+// whole or not at all (COutputFile). Returns 0, or the system's error number
+// when the file could not be written.
+int WritePicture24(const std::string& path, const RgbPicture& picture);
 
 // Writes the gray level of every pixel as an 8-bit BMP with a gray palette
-// (entry i is (i, i, i)).
-bool WritePictureGray8(const std::string& path, const RgbPicture& picture);
+// (entry i is (i, i, i)), as WritePicture24 writes.
+int WritePictureGray8(const std::string& path, const RgbPicture& picture);
 
 }  // namespace tamrovi::cli

@@ -7,6 +7,7 @@
 #include "cli/Batch.h"
 #include "cli/Commands.h"
 #include "cli/Demo.h"
+#include "cli/Interruption.h"
 #include "module/ModuleVersion.h"
 
 namespace {
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (line.list) return RunListCommand();
+  EndCleanlyOnInterruption();
 
   const auto& operands = line.operands;
   if (!operands.empty() && operands[0] == "demo" && operands.size() <= 2) {

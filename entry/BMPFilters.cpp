@@ -14,8 +14,11 @@ extern "C" int32_t BMPFilters(const char16_t* inputPath, const char16_t* outputP
   // A path that does not convert stays null: the file cannot be opened.
   image.LoadBmp(CNarrowPath(inputPath).Get());
   // A refused file leaves the image empty, and every filter leaves an empty
-  // image alone: the output is then the headers of an empty picture.
-  ApplyFilterCode(image, filterCode);
+  // image alone: the output is then the headers of an empty picture, the
+  // mark of a failed call. A filter that could not run for want of memory
+  // leaves the picture unfiltered, which must not pass for its result: that
+  // call has failed too.
+  if (!ApplyFilterCode(image, filterCode)) image.Clear();
   image.SaveBmp24(CNarrowPath(outputPath).Get());
   return TAMROVI_BMPFILTERS_DONE;
 }

@@ -34,9 +34,11 @@ const FilterDescriptor* FindFilterByName(std::string_view name) noexcept {
   return nullptr;
 }
 
-void ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept {
+bool ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept {
+  image.m_filterOutOfMemory = 0;
   const FilterDescriptor* filter = FindFilter(code);
   if (filter != nullptr && filter->run != nullptr) filter->run(image);
+  return image.m_filterOutOfMemory == 0;
 }
 
 }  // namespace tamrovi

@@ -29,6 +29,8 @@ const FilterDescriptor* FindFilter(std::int32_t code) noexcept;
 const FilterDescriptor* FindFilterByName(std::string_view name) noexcept;
 
 // Runs the filter `code` selects on `image`; unlisted codes do nothing.
-void ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept;
+// False when the filter could not run for want of memory: the picture is then
+// as it was, and must not be written as the filter's result.
+bool ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept;
 
 }  // namespace tamrovi

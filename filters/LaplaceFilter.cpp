@@ -86,7 +86,7 @@ void PaintSigns(const CPictureRows& picture, CWorkRows& rows) {
 int LaplaceFilter(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
   if (picture.IsEmpty()) return 1;
-  CWorkRows rows(2 * std::int64_t{picture.Width()}, kLaplaceRows);
+  CWorkRows rows(image, 2 * std::int64_t{picture.Width()}, kLaplaceRows);
   if (!rows.IsHeld()) return 1;
   PaintSigns(picture, rows);
   return 1;

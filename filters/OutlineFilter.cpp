@@ -67,7 +67,7 @@ void RewriteInside(const CPictureRows& picture, CWorkRows& rows) {
 int OutlineFilter(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
   if (picture.IsEmpty()) return 1;
-  CWorkRows rows(picture.Width(), kOutlineRows);
+  CWorkRows rows(image, picture.Width(), kOutlineRows);
   if (!rows.IsHeld()) return 1;
   RewriteInside(picture, rows);
   return 1;

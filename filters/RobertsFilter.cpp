@@ -38,7 +38,7 @@ void PaintEdges(const CPictureRows& picture, CWorkRows& rows) {
 int RobertsFilter(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
   if (picture.IsEmpty()) return 1;
-  CWorkRows rows(picture.Width(), kRobertsRows);
+  CWorkRows rows(image, picture.Width(), kRobertsRows);
   if (!rows.IsHeld()) return 1;
   PaintEdges(picture, rows);
   return 1;

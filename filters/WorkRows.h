@@ -15,10 +15,15 @@
 
 namespace tamrovi {
 
+class CBmpImage;
+
 class CWorkRows {
  public:
-  // `count` rows of `rowBytes` bytes each, contents undefined.
-  CWorkRows(std::int64_t rowBytes, std::int32_t count) noexcept;
+  // `count` rows of `rowBytes` bytes each, contents undefined, for a filter
+  // run on `image`. When they cannot be had the image records it
+  // (m_filterOutOfMemory), so that the picture it keeps unfiltered is never
+  // written as if the filter had run.
+  CWorkRows(CBmpImage& image, std::int64_t rowBytes, std::int32_t count) noexcept;
   CWorkRows(const CWorkRows&) = delete;
   CWorkRows& operator=(const CWorkRows&) = delete;
   ~CWorkRows();

@@ -1,6 +1,7 @@
 #include "image/BmpImage.h"
 
 #include "platform/Allocation.h"
+#include "platform/OutputFile.h"
 
 namespace tamrovi {
 
@@ -22,9 +23,21 @@ CBmpImage::CBmpImage() noexcept
       m_pixelOffset(0),
       m_loadError(BmpLoadError::kNone),
       m_loadSystemError(0),
+      m_filterOutOfMemory(0),
+      m_saveSystemError(0),
       m_pRowBlock(nullptr) {}
 
 CBmpImage::~CBmpImage() { Clear(); }
+
+int CBmpImage::FinishSave(COutputFile& out, bool written) const noexcept {
+  if (written && out.Commit()) {
+    m_saveSystemError = 0;
+    return 1;
+  }
+  m_saveSystemError = out.LastError();
+  out.Discard();
+  return 0;
+}
 
 void CBmpImage::Clear() noexcept {
   ReleaseBlock(m_pDib);

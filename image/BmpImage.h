@@ -34,6 +34,7 @@
 namespace tamrovi {
 
 class CDeviceContext;
+class COutputFile;
 class CPictureColours;
 
 // Capacity of each row table and the tallest picture accepted: the tables
@@ -58,9 +59,10 @@ class CBmpImage {
   int LoadBmp(const char* path) noexcept;
 
   // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte
-  // header; an empty object gives the headers alone. Returns 1 when the whole file was
-  // written, 0 when it could not be created or written (a partly written file
-  // is removed).
+  // header; an empty object gives the headers alone. Returns 1 when the whole
+  // file was written, 0 when it could not be created or written; the file at
+  // `path` then keeps what it held before, or stays absent (COutputFile), and
+  // m_saveSystemError says why.
   int SaveBmp24(const char* path) const noexcept;
 
   // Writes the picture as an uncompressed bottom-up 8-bit BMP with a 54-byte
@@ -78,7 +80,7 @@ class CBmpImage {
   // from any other variant, or completed with zeros, are not, and their
   // changes are written by SaveBmp24 only. Returns 1 when the whole file was
   // written; 0 for an empty object (no file is created) or when the file
-  // could not be created or written (a partly written file is removed).
+  // could not be created or written, as SaveBmp24 fails.
   int SaveDib(const char* path) const noexcept;
 
   // Selects the picture's palette into `context`, realises it there, and
@@ -130,10 +132,19 @@ class CBmpImage {
   std::int32_t m_pixelOffset;  // the file header's pixel offset
   BmpLoadError m_loadError;    // why the last LoadBmp refused its file
   int m_loadSystemError;       // the system's error number when the file could not be opened or read
+  // 1 when the last filter run could not have its work rows and left the
+  // picture as it was: a picture written now would pass for a filtered one.
+  std::int32_t m_filterOutOfMemory;
+  mutable int m_saveSystemError;  // the system's error number when the last save failed
 
   // Where the rows live: the rows of an uncompressed 24-bit file that holds
   // them all are its own, inside m_pDib; every other row table is one block.
   std::uint8_t* m_pRowBlock;
+
+ private:
+  // Commits `out` when everything was `written`, else discards it and keeps
+  // the reason. Returns the save's result.
+  int FinishSave(COutputFile& out, bool written) const noexcept;
 };
 
 }  // namespace tamrovi

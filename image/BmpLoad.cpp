@@ -107,15 +107,15 @@ bool HeldOnBytePlane(const std::uint8_t* dib, const bmp::BmpDescription& picture
 
 // Grows the file image with zeros so that it holds `needed` bytes: the byte
 // plane is addressed in place, so every stored row must exist in memory even
-// when the file ends early.
+// when the file ends early. The block grows in place (or is moved by the
+// system): a copy would hold the file twice, which for a file whose pixels
+// start near its end is twice the file for a few rows.
 bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   if (needed <= file.dibSize) return true;
   if (needed + bmp::kFileHeaderSize > kMaxFileLength) return false;
-  auto* grown = static_cast<std::uint8_t*>(AllocateBlock(needed));
+  auto* grown = static_cast<std::uint8_t*>(ResizeBlock(file.pDib, needed));
   if (grown == nullptr) return false;
-  std::memcpy(grown, file.pDib, static_cast<std::size_t>(file.dibSize));
   std::memset(grown + file.dibSize, 0, static_cast<std::size_t>(needed - file.dibSize));
-  ReleaseBlock(file.pDib);
   file.pDib = grown;
   file.dibSize = needed;
   return true;

@@ -31,8 +31,10 @@ typedef uint_least16_t TamroviChar16;
  * Paths are zero-terminated UTF-16; either may be null. Filter codes:
  *   1 outline, 2 Roberts edges, 3 Laplacian edges, 4 and 6 whiten dark pixels,
  *   5 vertical flip, 7 centre window; any other code writes the picture as read.
- * An input that is missing or refused gives an output of the 54-byte headers
- * only (width and height 0). A null or uncreatable output path writes nothing.
+ * An input that is missing or refused, or a filter that ran out of memory,
+ * gives an output of the 54-byte headers only (width and height 0). A null
+ * output path writes nothing. The output is replaced whole or not at all:
+ * a write that fails leaves the file that was there, or none.
  * Returns 999 in every case.
  */
 TAMROVI_API int32_t BMPFilters(const TamroviChar16* inputPath, const TamroviChar16* outputPath,

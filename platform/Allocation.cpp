@@ -27,12 +27,59 @@ bool InjectedFailure() noexcept {
 // would hide small underruns from the address sanitizer).
 std::int64_t BlockBytes(void* block) noexcept { return static_cast<std::int64_t>(malloc_usable_size(block)); }
 
+void CountBytes(std::int64_t bytes) noexcept {
+  t_allocatedBytes += bytes;
+  if (t_allocatedBytes > t_peakAllocatedBytes) t_peakAllocatedBytes = t_allocatedBytes;
+}
+
 void* Counted(void* block) noexcept {
-  if (block != nullptr) {
-    t_allocatedBytes += BlockBytes(block);
-    if (t_allocatedBytes > t_peakAllocatedBytes) t_peakAllocatedBytes = t_allocatedBytes;
-  }
+  if (block != nullptr) CountBytes(BlockBytes(block));
   return block;
+}
+
+// A block on a large page is counted as the bytes it was given: what the
+// allocator reports for it also holds the slack it kept to align it, memory
+// never touched. The few such blocks a thread holds are noted here.
+struct AlignedBlock {
+  void* block;
+  std::int64_t bytes;
+};
+constexpr int kNotedAlignedBlocks = 16;
+thread_local AlignedBlock t_alignedBlocks[kNotedAlignedBlocks];
+
+void* CountedAligned(void* block, std::int64_t bytes) noexcept {
+  if (block == nullptr) return nullptr;
+  for (AlignedBlock& noted : t_alignedBlocks) {
+    if (noted.block != nullptr) continue;
+    noted = {block, bytes};
+    CountBytes(bytes);
+    return block;
+  }
+  return Counted(block);  // no room to note it: counted with its slack
+}
+
+// The bytes a live `block` is counted as.
+std::int64_t CountedBytes(void* block) noexcept {
+  for (const AlignedBlock& noted : t_alignedBlocks) {
+    if (noted.block == block) return noted.bytes;
+  }
+  return BlockBytes(block);
+}
+
+// Forgets the note of a block given back (only its address is compared).
+void ForgetAligned(const void* block) noexcept {
+  for (AlignedBlock& noted : t_alignedBlocks) {
+    if (noted.block == block) noted.block = nullptr;
+  }
+}
+
+// A large page is worth its clearing when the block fills at least half of
+// it; a block that would fill less of its last one keeps that part in small
+// pages rather than hold memory it never uses.
+std::size_t AlignedBytes(std::int64_t size) noexcept {
+  const auto bytes = static_cast<std::size_t>(size);
+  const std::size_t rounded = (bytes + kLargePage - 1) & ~(kLargePage - 1);
+  return rounded - bytes <= kLargePage / 2 ? rounded : bytes;
 }
 
 }  // namespace
@@ -41,12 +88,13 @@ void* AllocateBlock(std::int64_t size) noexcept {
   if (InjectedFailure() || size <= 0) return nullptr;
   if (static_cast<std::uint64_t>(size) > SIZE_MAX - kLargePage) return nullptr;
   if (size < static_cast<std::int64_t>(kLargePage)) return Counted(std::malloc(static_cast<std::size_t>(size)));
-  // Whole large pages, so that the system can back all of the block with
-  // them when asked to (platform/MemoryAdvice.h).
-  const auto rounded = (static_cast<std::size_t>(size) + kLargePage - 1) & ~(kLargePage - 1);
-  void* block = std::aligned_alloc(kLargePage, rounded);
-  AdviseLargeBlock(block, static_cast<std::int64_t>(rounded));
-  return Counted(block);
+  // On a large page, so that the system can back the block with them when
+  // asked to (platform/MemoryAdvice.h).
+  const std::size_t bytes = AlignedBytes(size);
+  void* block = nullptr;
+  if (posix_memalign(&block, kLargePage, bytes) != 0) return nullptr;
+  AdviseLargeBlock(block, static_cast<std::int64_t>(bytes));
+  return CountedAligned(block, static_cast<std::int64_t>(bytes));
 }
 
 void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept {
@@ -58,9 +106,21 @@ void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept
   return Counted(std::calloc(static_cast<std::size_t>(count), static_cast<std::size_t>(elementSize)));
 }
 
+void* ResizeBlock(void* block, std::int64_t size) noexcept {
+  if (InjectedFailure() || size <= 0) return nullptr;
+  if (static_cast<std::uint64_t>(size) > SIZE_MAX) return nullptr;
+  const std::int64_t before = block != nullptr ? CountedBytes(block) : 0;
+  void* resized = std::realloc(block, static_cast<std::size_t>(size));
+  if (resized == nullptr) return nullptr;
+  ForgetAligned(block);
+  t_allocatedBytes -= before;
+  return Counted(resized);
+}
+
 void ReleaseBlock(void* block) noexcept {
   if (block == nullptr) return;
-  t_allocatedBytes -= BlockBytes(block);
+  t_allocatedBytes -= CountedBytes(block);
+  ForgetAligned(block);
   std::free(block);
 }
 

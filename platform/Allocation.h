@@ -20,6 +20,14 @@ void* AllocateBlock(std::int64_t size) noexcept;
 // does not fit in 63 bits.
 void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept;
 
+// Makes `block` (from AllocateBlock) `size` bytes long, keeping its contents
+// up to the shorter length, and returns it, perhaps moved; the added bytes are
+// undefined. Null when `size` is 0 or less or the memory cannot be had: the
+// block is then unchanged and still owned by the caller. A large block grows
+// where it lies or is moved by the system without a second copy existing at
+// once, so a file image is never held twice.
+void* ResizeBlock(void* block, std::int64_t size) noexcept;
+
 // Gives a block back. Releasing null does nothing.
 void ReleaseBlock(void* block) noexcept;
 

@@ -96,12 +96,3 @@ bool CFile::Close() noexcept {
 }
 
 }  // namespace tamrovi
-
-namespace tamrovi {
-
-void DiscardPartialFile(const char* path) noexcept {
-  struct stat status {};
-  if (path != nullptr && ::stat(path, &status) == 0 && S_ISREG(status.st_mode)) ::unlink(path);
-}
-
-}  // namespace tamrovi

@@ -49,11 +49,3 @@ class CFile {
 };
 
 }  // namespace tamrovi
-
-namespace tamrovi {
-
-// Removes the regular file at `path` (a narrow path), as after a failed write.
-// Anything else there, such as a device, is left alone.
-void DiscardPartialFile(const char* path) noexcept;
-
-}  // namespace tamrovi

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "platform/Allocation.h"
 
@@ -30,33 +31,52 @@ namespace {
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Reads one code point at text[i]; advances i. Returns false on an unpaired
-// surrogate.
+// A byte that is not part of well-formed UTF-8 travels in UTF-16 as the lone
+// surrogate U+DC80 to U+DCFF: its value plus 0xDC00.
+constexpr char32_t kEscapeBase = 0xDC00;
+bool IsEscapedByte(char32_t unit) { return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF; }
+
+// Reads one code point, or one escaped byte, at text[i]; advances i. Returns
+// false on any other unpaired surrogate.
 bool NextCodePoint(const char16_t* text, std::size_t& i, char32_t& codePoint) {
   const char32_t unit = text[i++];
-  if (IsLowSurrogate(unit)) return false;
+  if (IsLowSurrogate(unit)) {
+    codePoint = unit;
+    return IsEscapedByte(unit);
+  }
   if (!IsHighSurrogate(unit)) {
     codePoint = unit;
     return true;
   }
   const char32_t low = text[i];
-  if (!IsLowSurrogate(low)) return false;
+  if (!IsLowSurrogate(low)) return false;  // lone high surrogates are never escapes
   ++i;
   codePoint = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
   return true;
 }
 
 std::size_t Utf8Length(char32_t codePoint) {
-  if (codePoint < 0x80) return 1;
+  if (codePoint < 0x80 || IsEscapedByte(codePoint)) return 1;
   if (codePoint < 0x800) return 2;
   if (codePoint < 0x10000) return 3;
   return 4;
 }
 
+char16_t* AppendUtf16(char16_t* out, char32_t codePoint) {
+  if (codePoint >= 0x10000) {
+    codePoint -= 0x10000;
+    *out++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+  } else {
+    *out++ = static_cast<char16_t>(codePoint);
+  }
+  return out;
+}
+
 char* AppendUtf8(char* out, char32_t codePoint) {
   const std::size_t length = Utf8Length(codePoint);
   if (length == 1) {
-    *out++ = static_cast<char>(codePoint);
+    *out++ = static_cast<char>(codePoint & 0xFF);  // an escaped byte is itself
     return out;
   }
   static constexpr unsigned char kLeadMarks[5] = {0, 0, 0xC0, 0xE0, 0xF0};
@@ -68,9 +88,9 @@ char* AppendUtf8(char* out, char32_t codePoint) {
   return out + length;
 }
 
-// Decodes one UTF-8 sequence at text[i]; advances i. Refuses overlong forms,
-// surrogates and values above U+10FFFF, as UTF-8 itself does.
-bool NextUtf8CodePoint(const unsigned char* text, std::size_t& i, char32_t& codePoint) {
+}  // namespace
+
+bool DecodeUtf8(const unsigned char* text, std::size_t& i, char32_t& codePoint) noexcept {
   const unsigned char lead = text[i++];
   std::size_t continuation;
   char32_t minimum;
@@ -93,6 +113,34 @@ bool NextUtf8CodePoint(const unsigned char* text, std::size_t& i, char32_t& code
     ++i;
   }
   return codePoint >= minimum && codePoint <= 0x10FFFF && !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
+}
+
+namespace {
+
+// The code point at text[i], or the escape of its first byte when no
+// well-formed sequence starts there; advances i.
+char32_t NextNarrowCodePoint(const unsigned char* text, std::size_t& i) {
+  const std::size_t start = i;
+  char32_t codePoint = 0;
+  if (DecodeUtf8(text, i, codePoint)) return codePoint;
+  i = start + 1;
+  return kEscapeBase + text[start];
+}
+
+// True when `narrow` turns back into exactly `wide`: escaped bytes that
+// would together read as a character are refused, so that two different
+// UTF-16 paths never name one file.
+bool ConvertsBackTo(const char* narrow, const char16_t* wide) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(narrow);
+  std::size_t j = 0;
+  for (std::size_t i = 0; bytes[i] != 0;) {
+    char16_t units[2];
+    const std::size_t count = AppendUtf16(units, NextNarrowCodePoint(bytes, i)) - units;
+    for (std::size_t k = 0; k < count; ++k) {
+      if (wide[j++] != units[k]) return false;
+    }
+  }
+  return wide[j] == 0;
 }
 
 }  // namespace
@@ -137,38 +185,26 @@ CNarrowText WideToNarrow(const char16_t* text) noexcept {
   char* out = static_cast<char*>(AllocateBlock(static_cast<std::int64_t>(bytes) + 1));
   if (out == nullptr) return {};
   EncodeUtf8(text, out);
-  return CNarrowText(out);
+  CNarrowText narrow(out);
+  return ConvertsBackTo(out, text) ? std::move(narrow) : CNarrowText();
 }
 
 CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
   std::size_t bytes = 0;
   if (text == nullptr || !MeasureUtf8(text, bytes) || bytes + 1 > kCapacity) return;
   EncodeUtf8(text, m_text);
-  m_converted = true;
+  m_converted = ConvertsBackTo(m_text, text);
 }
 
 CWideText NarrowToWide(const char* text) noexcept {
   if (text == nullptr) return {};
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   std::size_t units = 0;
-  char32_t codePoint = 0;
-  for (std::size_t i = 0; bytes[i] != 0;) {
-    if (!NextUtf8CodePoint(bytes, i, codePoint)) return {};
-    units += codePoint >= 0x10000 ? 2 : 1;
-  }
+  for (std::size_t i = 0; bytes[i] != 0;) units += NextNarrowCodePoint(bytes, i) >= 0x10000 ? 2 : 1;
   auto* out = static_cast<char16_t*>(AllocateBlock(static_cast<std::int64_t>((units + 1) * sizeof(char16_t))));
   if (out == nullptr) return {};
   char16_t* cursor = out;
-  for (std::size_t i = 0; bytes[i] != 0;) {
-    NextUtf8CodePoint(bytes, i, codePoint);
-    if (codePoint >= 0x10000) {
-      codePoint -= 0x10000;
-      *cursor++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
-      *cursor++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
-    } else {
-      *cursor++ = static_cast<char16_t>(codePoint);
-    }
-  }
+  for (std::size_t i = 0; bytes[i] != 0;) cursor = AppendUtf16(cursor, NextNarrowCodePoint(bytes, i));
   *cursor = 0;
   return CWideText(out);
 }

@@ -1,9 +1,14 @@
 // Conversion of paths between UTF-16 and the narrow encoding.
 //
 // The narrow encoding here is UTF-8, so every path survives the round trip
-// wide -> narrow -> wide unchanged. Text that is not well formed (an unpaired
-// surrogate, a malformed UTF-8 sequence) does not convert; callers treat such
-// a path as one that cannot be opened.
+// wide -> narrow -> wide unchanged. The system names files by bytes, which
+// need not be UTF-8: a byte that is not part of a well-formed sequence
+// travels in UTF-16 as a lone surrogate from U+DC80 to U+DCFF (the byte's
+// value plus 0xDC00) and turns back into the byte, so every name the system
+// can hold survives narrow -> wide -> narrow too. Other unpaired surrogates,
+// and escapes whose bytes would together read as a character (the file would
+// have a second UTF-16 name), do not convert; callers treat such a path as
+// one that cannot be opened.
 #pragma once
 
 #include <climits>
@@ -36,6 +41,11 @@ using CWideText = COwnedText<char16_t>;
 
 // Length in code units, without the terminator. Null has length 0.
 std::size_t WideLength(const char16_t* text) noexcept;
+
+// Decodes one well-formed UTF-8 sequence at text[i] (zero-terminated) into
+// `codePoint` and advances i; false for anything UTF-8 refuses (overlong
+// forms, surrogates, values above U+10FFFF, stray or missing bytes).
+bool DecodeUtf8(const unsigned char* text, std::size_t& i, char32_t& codePoint) noexcept;
 
 // UTF-16 to UTF-8. Null in, empty out.
 CNarrowText WideToNarrow(const char16_t* text) noexcept;

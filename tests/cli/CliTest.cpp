@@ -78,7 +78,7 @@ TEST_F(CliTest, RefusedInputsGiveOneLineAndNoOutput) {
 TEST_F(CliTest, AnOutputThatCannotBeCreatedIsAnError) {
   const bmptest::ProcessResult run = Cli({In(), dir.File("no/such/out.bmp"), "0"});
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.err, dir.File("no/such/out.bmp") + ": cannot create or write the output file\n");
+  EXPECT_EQ(run.err, dir.File("no/such/out.bmp") + ": cannot write the output file (No such file or directory)\n");
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {

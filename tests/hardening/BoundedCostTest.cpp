@@ -114,6 +114,16 @@ TEST(BoundedCostTest, AHundredByteFileClaimingTheLargestPictureLoadsWithinThePic
   }
 }
 
+// Pixels near the end: the file image grows to whole rows where it lies.
+TEST(BoundedCostTest, AFileWhosePixelsStartNearItsEndIsHeldOnce) {
+  TempDir dir;
+  BmpFile file = Make8(4, kMaxRows, Bytes(4 * kMaxRows, 1));
+  file.gap = Bytes(16 * kMiB, 0), file.pixels.resize(4);
+  WriteFile(dir.File("in.bmp"), file.Build());
+  const Cost load = Measure([&] { EXPECT_EQ(CBmpImage().LoadBmp(dir.File("in.bmp").c_str()), 1); });
+  EXPECT_LE(load.peakBytes, 17 * kMiB);
+}
+
 // Every variant loads into one of two layouts, colour rows or the byte plane,
 // and everything after the load sees only the layout: one file of each.
 TEST(BoundedCostTest, EveryOperationOnTheLargestPictureCostsNoMoreThanThePicture) {

@@ -2,8 +2,8 @@
 // export call, then of the analysis operations, is made to fail in turn,
 // until a call runs with none failing. Nothing may crash or leak, the export
 // still returns 999, and whatever is written is whole: the filtered picture,
-// the picture as loaded (a filter that cannot have its work table leaves the
-// picture alone) or the headers of an empty picture.
+// or the headers of an empty picture that mark a failed call (a filter that
+// cannot have its work rows leaves the picture alone, which is no result).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -75,8 +75,6 @@ class FaultInjectionTest : public ::testing::Test {
 TEST_F(FaultInjectionTest, EveryFailedAllocationOfAnExportGivesAWholeOutput) {
   for (const Input& input : Inputs()) {
     WriteFile(dir.File("in.bmp"), input.bytes);
-    Export(0, 0);
-    const Bytes unfiltered = ReadFile(dir.File("out.bmp"));
     for (std::int32_t code = 0; code <= 8; ++code) {
       Export(code, 0);
       const Bytes filtered = ReadFile(dir.File("out.bmp"));
@@ -85,7 +83,7 @@ TEST_F(FaultInjectionTest, EveryFailedAllocationOfAnExportGivesAWholeOutput) {
         SCOPED_TRACE(::testing::Message() << input.what << ", code " << code << ", allocation " << n << " fails");
         const std::int64_t asked = Export(code, n);
         const Bytes written = ReadFile(dir.File("out.bmp"));
-        EXPECT_TRUE(written == filtered || written == unfiltered || written == HeadersOnly())
+        EXPECT_TRUE(written == filtered || written == HeadersOnly())
             << Check24BitFile(written) << " (" << written.size() << " bytes)";
         if (asked < n) break;  // the call made fewer allocations: none failed
       }

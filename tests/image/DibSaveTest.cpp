@@ -59,11 +59,9 @@ TEST_F(DibSaveTest, NothingIsLeftWhereNoWholeFileCouldBeWritten) {
   EXPECT_EQ(image.SaveDib(Out().c_str()), 0) << "an empty object";
   EXPECT_FALSE(bmptest::FileExists(Out()));
   ASSERT_EQ(Load(bmptest::Make8(4, 4, Bytes(16, 1))), 1);
-  const std::string notText = dir.File("bad\xFF.bmp");
-  for (const char* path : {static_cast<const char*>(nullptr), dir.Path().c_str(), notText.c_str()}) {
+  for (const char* path : {static_cast<const char*>(nullptr), dir.Path().c_str()}) {
     EXPECT_EQ(image.SaveDib(path), 0) << (path ? path : "null");
   }
-  EXPECT_FALSE(bmptest::FileExists(notText));
   if (bmptest::FileExists("/dev/full")) {
     EXPECT_EQ(image.SaveDib("/dev/full"), 0) << "a write error is a failure, not a success";
     EXPECT_TRUE(bmptest::FileExists("/dev/full")) << "only regular files are removed after a failed write";

@@ -29,15 +29,21 @@ TEST(TextConversionTest, NarrowIsUtf8) {
   EXPECT_EQ(std::string(narrow.Get()), "\xC3\xA9\xF0\x9F\x98\x80");
 }
 
+TEST(TextConversionTest, NamesThatAreNotUtf8SurviveAsLoneSurrogates) {
+  for (const char* text : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "caf\xE9.bmp"}) {
+    EXPECT_EQ(std::string(WideToNarrow(NarrowToWide(text).Get()).Get()), text);
+  }
+  EXPECT_EQ(std::u16string(NarrowToWide("caf\xE9").Get()), u"caf\xDCE9");
+}
+
 TEST(TextConversionTest, MalformedTextDoesNotConvert) {
   const char16_t loneHigh[] = {u'a', 0xD800, u'b', 0};
-  const char16_t loneLow[] = {0xDC00, 0};
+  const char16_t loneLow[] = {0xDC00, 0};  // below the escapes of bytes
   const char16_t highAtEnd[] = {u'a', 0xDBFF, 0};
-  for (const char16_t* text : {loneHigh, loneLow, highAtEnd}) EXPECT_FALSE(WideToNarrow(text));
-
-  for (const char* text : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "ab\x80"}) {
-    SCOPED_TRACE(text);
-    EXPECT_FALSE(NarrowToWide(text)) << "truncated, overlong, surrogate, too large or stray bytes";
+  const char16_t escapesOfACharacter[] = {0xDCC3, 0xDCA9, 0};  // the bytes of U+00E9: a second name for it
+  for (const char16_t* text : {loneHigh, loneLow, highAtEnd, escapesOfACharacter}) {
+    EXPECT_FALSE(WideToNarrow(text));
+    EXPECT_EQ(CNarrowPath(text).Get(), nullptr);
   }
   EXPECT_FALSE(WideToNarrow(nullptr));
   EXPECT_FALSE(NarrowToWide(nullptr));

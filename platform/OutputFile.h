@@ -1,0 +1,84 @@
+// The one way the library and the tool write a file.
+//
+// A file is never written in place: its bytes go into a new temporary file in
+// the final file's folder, named so that a user recognises it (".NAME." and
+// a random suffix), and Commit renames that over the final path in one step.
+// Until then the final path keeps exactly what it had, or stays absent; a
+// failure, or an object that goes away uncommitted, removes the temporary
+// file. A process killed outright can leave at most the temporary file beside
+// the output, never a partial file under the output's name, and writers racing
+// for one path leave exactly one of their files, whole.
+//
+// A symbolic link at the final path is kept and its target replaced; a file
+// that is replaced keeps its permission bits. A file the user may not write is
+// refused, as opening it for writing would be.
+//
+// Outputs that are not regular files (a character device such as /dev/stdout
+// or /dev/null, a FIFO) cannot be renamed over: they are written directly and
+// never removed. A FIFO that no process reads is refused at once (the system's
+// "No such device or address"), never waited on. So is a file that has no
+// name to rename over, reached through a link such as /proc/self/fd/N to a
+// deleted or memory file: it is emptied and written in place.
+//
+// Paths are narrow: the bytes the system names files by (UTF-8 by convention).
+#pragma once
+
+#include <climits>
+#include <cstdint>
+
+namespace tamrovi {
+
+class COutputFile {
+ public:
+  COutputFile() = default;
+  COutputFile(const COutputFile&) = delete;
+  COutputFile& operator=(const COutputFile&) = delete;
+  ~COutputFile();  // an uncommitted file is discarded
+
+  // Prepares to replace `path` (null fails). False on failure; LastError()
+  // then holds the system's error number.
+  bool Open(const char* path) noexcept;
+
+  // Appends all `count` bytes; false when they could not all be written.
+  bool Write(const void* bytes, std::int64_t count) noexcept;
+
+  // Puts the written file at the final path. False when that failed; the
+  // temporary file is then gone and the final path keeps what it had.
+  bool Commit() noexcept;
+
+  // Removes the temporary file without touching the final path.
+  void Discard() noexcept;
+
+  int LastError() const noexcept { return m_lastError; }
+
+  // Room for a path with its terminator: the longest the system opens.
+  static constexpr std::int64_t kPathCapacity = PATH_MAX;
+
+ private:
+  friend struct COutputFileRegistry;
+
+  bool OpenTemporary(const char* finalPath) noexcept;
+  bool OpenInPlace(const char* path, bool emptying) noexcept;
+  bool Fail(int error) noexcept;
+
+  std::intptr_t m_handle = -1;  // the open file, or -1
+  bool m_direct = false;        // a device or FIFO, written in place
+  int m_lastError = 0;
+  COutputFile* m_pNextLive = nullptr;  // the uncommitted temporary files of the process
+  COutputFile* m_pPreviousLive = nullptr;
+  char m_finalPath[kPathCapacity] = {};
+  char m_temporaryPath[kPathCapacity] = {};
+};
+
+// For a program's own signal handling, never called by the library itself:
+// removes every temporary file of the process, refuses new ones and ends the
+// process with `status` at once. Safe to call from any thread but a writing
+// one that holds no lock, such as a thread that waits for signals.
+[[noreturn]] void DiscardOutputsAndExit(int status) noexcept;
+
+// Testing aid, per thread: from now on this thread's writes put at most
+// `bytes` more bytes, as on a disk that fills; the write that would go beyond
+// fails with "No space left on device". A negative count lifts the limit.
+void LimitWrittenBytes(std::int64_t bytes) noexcept;
+
+}  // namespace tamrovi

@@ -1,0 +1,258 @@
+// The output file on POSIX systems: a temporary file made with O_EXCL beside
+// the final one, renamed over it.
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/OutputFile.h"
+
+namespace tamrovi {
+namespace {
+
+constexpr int kMaxLinkHops = 40;  // as many as the system itself follows
+constexpr std::size_t kMaxNameBytes = 255;
+constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t kSuffixLength = 6;
+
+thread_local std::int64_t t_writableBytes = -1;
+
+// Bytes that may still be written under the testing limit: all of `count`
+// when there is none.
+std::int64_t WritableOf(std::int64_t count) noexcept {
+  if (t_writableBytes < 0) return count;
+  const std::int64_t allowed = count < t_writableBytes ? count : t_writableBytes;
+  t_writableBytes -= allowed;
+  return allowed;
+}
+
+// Copies `length` bytes of `text` after `used` bytes of `out`; false when
+// the result and its terminator would not fit.
+bool AppendText(char* out, std::size_t& used, const char* text, std::size_t length) noexcept {
+  if (used + length + 1 > static_cast<std::size_t>(COutputFile::kPathCapacity)) return false;
+  std::memcpy(out + used, text, length);
+  used += length;
+  out[used] = 0;
+  return true;
+}
+
+// Follows symbolic links at the end of `path` into `target`: the file the
+// writing must replace. Returns 0 or the system's error number.
+int ResolveFinalLinks(const char* path, char* target) noexcept {
+  std::size_t used = 0;
+  if (!AppendText(target, used, path, std::strlen(path))) return ENAMETOOLONG;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat status {};
+    if (::lstat(target, &status) != 0) return errno == ENOENT ? 0 : errno;  // a new file, or a dangling link's
+    if (!S_ISLNK(status.st_mode)) return 0;
+    char link[COutputFile::kPathCapacity];
+    const ssize_t length = ::readlink(target, link, sizeof link - 1);
+    if (length < 0) return errno;
+    // A relative link is relative to the folder that holds it.
+    const char* slash = std::strrchr(target, '/');
+    used = link[0] == '/' || slash == nullptr ? 0 : static_cast<std::size_t>(slash - target + 1);
+    if (!AppendText(target, used, link, static_cast<std::size_t>(length))) return ENAMETOOLONG;
+  }
+  return ELOOP;
+}
+
+// A suffix no other writer is likely to pick, from the clock, the thread's
+// address space and a count; O_EXCL settles the rare clash.
+void RandomSuffix(char* out) noexcept {
+  static std::atomic<std::uint64_t> counter{0};
+  timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  std::uint64_t state = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
+                        (static_cast<std::uint64_t>(::getpid()) << 40) ^ reinterpret_cast<std::uintptr_t>(&now) ^
+                        (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+  for (std::size_t i = 0; i < kSuffixLength; ++i) {
+    state ^= state >> 31, state *= 0xBF58476D1CE4E5B9ull, state ^= state >> 29;  // splitmix64's mixing
+    out[i] = kSuffixLetters[state % (sizeof kSuffixLetters - 1)];
+  }
+  out[kSuffixLength] = 0;
+}
+
+// "DIR/.NAME.xxxxxx" beside `target`; the name is shortened when the whole
+// would be longer than a file name may be.
+bool TemporaryName(const char* target, char* out) noexcept {
+  const char* slash = std::strrchr(target, '/');
+  const char* name = slash == nullptr ? target : slash + 1;
+  std::size_t nameLength = std::strlen(name);
+  const std::size_t room = kMaxNameBytes - 2 - kSuffixLength;
+  if (nameLength > room) nameLength = room;
+  char suffix[kSuffixLength + 1];
+  RandomSuffix(suffix);
+  std::size_t used = 0;
+  return AppendText(out, used, target, static_cast<std::size_t>(name - target)) && AppendText(out, used, ".", 1) &&
+         AppendText(out, used, name, nameLength) && AppendText(out, used, ".", 1) &&
+         AppendText(out, used, suffix, kSuffixLength);
+}
+
+// The replacement keeps what can be kept of the file it replaces.
+void TakeOverAttributes(int descriptor, const struct stat& replaced) noexcept {
+  ::fchmod(descriptor, replaced.st_mode & 07777);
+  if (replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) {
+    [[maybe_unused]] const int ignored = ::fchown(descriptor, replaced.st_uid, replaced.st_gid);  // root only
+  }
+}
+
+}  // namespace
+
+// The temporary files not yet committed or removed, so that a program ending
+// on a signal can remove them. Files are created and renamed with the lock
+// held: none can appear, or vanish into its final name, unseen.
+struct COutputFileRegistry {
+  static std::mutex& Lock() noexcept {
+    static std::mutex lock;
+    return lock;
+  }
+  static COutputFile*& First() noexcept {
+    static COutputFile* first = nullptr;
+    return first;
+  }
+  static void Add(COutputFile& file) noexcept {
+    file.m_pNextLive = First();
+    if (First() != nullptr) First()->m_pPreviousLive = &file;
+    First() = &file;
+  }
+  static void Remove(COutputFile& file) noexcept {
+    if (file.m_pPreviousLive != nullptr) file.m_pPreviousLive->m_pNextLive = file.m_pNextLive;
+    else if (First() == &file) First() = file.m_pNextLive;
+    if (file.m_pNextLive != nullptr) file.m_pNextLive->m_pPreviousLive = file.m_pPreviousLive;
+    file.m_pNextLive = file.m_pPreviousLive = nullptr;
+  }
+  static void UnlinkAll() noexcept {
+    for (COutputFile* file = First(); file != nullptr; file = file->m_pNextLive) ::unlink(file->m_temporaryPath);
+  }
+};
+
+COutputFile::~COutputFile() { Discard(); }
+
+bool COutputFile::Fail(int error) noexcept {
+  m_lastError = error;
+  Discard();
+  return false;
+}
+
+bool COutputFile::Open(const char* path) noexcept {
+  Discard();
+  m_lastError = 0;
+  if (path == nullptr || path[0] == 0) return Fail(ENOENT);
+  struct stat status {};
+  const bool exists = ::stat(path, &status) == 0;
+  if (exists && S_ISDIR(status.st_mode)) return Fail(EISDIR);
+  if (exists && !S_ISREG(status.st_mode)) return OpenInPlace(path, false);
+  const int error = ResolveFinalLinks(path, m_finalPath);
+  if (error != 0) return Fail(error);
+  // A link whose text names no file, or another one (/proc/self/fd/N for a
+  // deleted or memory file), leaves nothing to rename over.
+  struct stat named {};
+  if (exists && (::lstat(m_finalPath, &named) != 0 || named.st_ino != status.st_ino || named.st_dev != status.st_dev)) {
+    return OpenInPlace(path, true);
+  }
+  return OpenTemporary(m_finalPath);
+}
+
+bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
+  // Non-blocking: a FIFO nobody reads refuses at once instead of waiting.
+  const int descriptor = ::open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (emptying ? O_TRUNC : 0));
+  if (descriptor < 0) return Fail(errno);
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  m_handle = descriptor;
+  m_direct = true;
+  return true;
+}
+
+bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
+  struct stat replaced {};
+  const bool replacing = ::stat(finalPath, &replaced) == 0;
+  if (replacing && ::access(finalPath, W_OK) != 0) return Fail(errno);
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  int descriptor = -1;
+  int error = ENAMETOOLONG;
+  while (TemporaryName(finalPath, m_temporaryPath)) {
+    descriptor = ::open(m_temporaryPath, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    error = errno;
+    if (descriptor >= 0 || error != EEXIST) break;
+  }
+  if (descriptor < 0) {
+    m_temporaryPath[0] = 0;  // not ours: nothing to remove
+    m_lastError = error;
+    return false;
+  }
+  if (replacing) TakeOverAttributes(descriptor, replaced);
+  m_handle = descriptor;
+  COutputFileRegistry::Add(*this);
+  return true;
+}
+
+bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
+  if (m_handle < 0 || count < 0) {
+    m_lastError = m_handle < 0 ? EBADF : EINVAL;
+    return false;
+  }
+  const auto* cursor = static_cast<const unsigned char*>(bytes);
+  const std::int64_t writable = WritableOf(count);
+  std::int64_t total = 0;
+  while (total < writable) {
+    const ssize_t put = ::write(static_cast<int>(m_handle), cursor + total, static_cast<std::size_t>(writable - total));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      m_lastError = put < 0 ? errno : EIO;
+      return false;
+    }
+    total += put;
+  }
+  if (writable < count) m_lastError = ENOSPC;
+  return writable == count;
+}
+
+bool COutputFile::Commit() noexcept {
+  if (m_handle < 0) {
+    m_lastError = EBADF;
+    return false;
+  }
+  const int closed = ::close(static_cast<int>(m_handle));
+  m_handle = -1;
+  if (closed != 0) return Fail(errno);
+  if (m_direct) {
+    m_direct = false;
+    return true;
+  }
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  const bool renamed = ::rename(m_temporaryPath, m_finalPath) == 0;
+  if (!renamed) {
+    m_lastError = errno;
+    ::unlink(m_temporaryPath);
+  }
+  COutputFileRegistry::Remove(*this);
+  m_temporaryPath[0] = 0;
+  return renamed;
+}
+
+void COutputFile::Discard() noexcept {
+  if (m_handle >= 0) ::close(static_cast<int>(m_handle));
+  m_handle = -1;
+  m_direct = false;
+  if (m_temporaryPath[0] == 0) return;
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  ::unlink(m_temporaryPath);
+  COutputFileRegistry::Remove(*this);
+  m_temporaryPath[0] = 0;
+}
+
+void DiscardOutputsAndExit(int status) noexcept {
+  // The lock is never given back: no writer can create or rename a file
+  // after this point, and the process ends holding it.
+  COutputFileRegistry::Lock().lock();
+  COutputFileRegistry::UnlinkAll();
+  ::_exit(status);
+}
+
+void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
+
+}  // namespace tamrovi
