@@ -73,13 +73,10 @@ void ForgetAligned(const void* block) noexcept {
   }
 }
 
-// A large page is worth its clearing when the block fills at least half of
-// it; a block that would fill less of its last one keeps that part in small
-// pages rather than hold memory it never uses.
+// Whole large pages: the small pages of a part-filled last one would cost a
+// fault each, far more than clearing the rest of a large page.
 std::size_t AlignedBytes(std::int64_t size) noexcept {
-  const auto bytes = static_cast<std::size_t>(size);
-  const std::size_t rounded = (bytes + kLargePage - 1) & ~(kLargePage - 1);
-  return rounded - bytes <= kLargePage / 2 ? rounded : bytes;
+  return (static_cast<std::size_t>(size) + kLargePage - 1) & ~(kLargePage - 1);
 }
 
 }  // namespace
