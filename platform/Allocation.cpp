@@ -41,7 +41,7 @@ void* Counted(void* block) noexcept {
 // allocator reports for it also holds the slack it kept to align it, memory
 // never touched. The few such blocks a thread holds are noted here.
 struct AlignedBlock {
-  void* block;
+  std::uintptr_t address;  // 0: free
   std::int64_t bytes;
 };
 constexpr int kNotedAlignedBlocks = 16;
@@ -50,8 +50,8 @@ thread_local AlignedBlock t_alignedBlocks[kNotedAlignedBlocks];
 void* CountedAligned(void* block, std::int64_t bytes) noexcept {
   if (block == nullptr) return nullptr;
   for (AlignedBlock& noted : t_alignedBlocks) {
-    if (noted.block != nullptr) continue;
-    noted = {block, bytes};
+    if (noted.address != 0) continue;
+    noted = {reinterpret_cast<std::uintptr_t>(block), bytes};
     CountBytes(bytes);
     return block;
   }
@@ -61,15 +61,15 @@ void* CountedAligned(void* block, std::int64_t bytes) noexcept {
 // The bytes a live `block` is counted as.
 std::int64_t CountedBytes(void* block) noexcept {
   for (const AlignedBlock& noted : t_alignedBlocks) {
-    if (noted.block == block) return noted.bytes;
+    if (noted.address == reinterpret_cast<std::uintptr_t>(block)) return noted.bytes;
   }
   return BlockBytes(block);
 }
 
-// Forgets the note of a block given back (only its address is compared).
-void ForgetAligned(const void* block) noexcept {
+// Forgets the note of the block given back at `address`.
+void ForgetAligned(std::uintptr_t address) noexcept {
   for (AlignedBlock& noted : t_alignedBlocks) {
-    if (noted.block == block) noted.block = nullptr;
+    if (address != 0 && noted.address == address) noted.address = 0;
   }
 }
 
@@ -107,9 +107,10 @@ void* ResizeBlock(void* block, std::int64_t size) noexcept {
   if (InjectedFailure() || size <= 0) return nullptr;
   if (static_cast<std::uint64_t>(size) > SIZE_MAX) return nullptr;
   const std::int64_t before = block != nullptr ? CountedBytes(block) : 0;
+  const auto address = reinterpret_cast<std::uintptr_t>(block);
   void* resized = std::realloc(block, static_cast<std::size_t>(size));
   if (resized == nullptr) return nullptr;
-  ForgetAligned(block);
+  ForgetAligned(address);
   t_allocatedBytes -= before;
   return Counted(resized);
 }
@@ -117,7 +118,7 @@ void* ResizeBlock(void* block, std::int64_t size) noexcept {
 void ReleaseBlock(void* block) noexcept {
   if (block == nullptr) return;
   t_allocatedBytes -= CountedBytes(block);
-  ForgetAligned(block);
+  ForgetAligned(reinterpret_cast<std::uintptr_t>(block));
   std::free(block);
 }
 
