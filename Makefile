@@ -1,5 +1,6 @@
 # The project's commands. CMake does the building; this file names the jobs.
-#   make demo       build, then run every filter on the built-in picture (demo-out/)
+#   make demo       build the tool and the library only, then run every filter on the
+#                   built-in picture (demo-out/, with a labelled contact sheet)
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
 #   make bench      benchmarks (Google Benchmark); BENCH_FILTER=regex picks some
@@ -17,15 +18,19 @@ JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
 
-.PHONY: all build demo test sanitize fuzz fuzz-tools fuzz-seeds valgrind bench bench-tools install clean
+.PHONY: all configure build demo test sanitize fuzz fuzz-tools fuzz-seeds valgrind bench bench-tools install clean
 
 all: build
 
-build:
+configure:
 	cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-demo: build
+# The demo needs no test: it builds the two targets it runs.
+demo: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target bmpfilters tamrovibmpfilters
 	./$(BUILD_DIR)/bmpfilters demo demo-out
 
 test: build

@@ -1,13 +1,16 @@
 #include "cli/AnalysisCommands.h"
 
+#include <cerrno>
 #include <charconv>
 #include <iostream>
+#include <sstream>
 
 #include "analysis/GaussianSmooth.h"
 #include "analysis/GrayHistogram.h"
 #include "cli/Commands.h"
 #include "cli/HistogramPlot.h"
 #include "cli/Messages.h"
+#include "cli/Operands.h"
 #include "image/BmpImage.h"
 
 namespace tamrovi::cli {
@@ -35,15 +38,13 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath) {
       return kExitFailed;
     }
   }
+  // A plot on standard output is all that goes there.
+  if (IsStandardStream(plotPath)) return kExitOk;
   std::string table = "level,count\n";
   for (int level = 0; level < kGrayLevels; ++level) {
     table += std::to_string(level) + ',' + std::to_string(counts[level]) + '\n';
   }
-  std::cout << table << std::flush;
-  if (!std::cout) {
-    std::cerr << "bmpfilters: cannot write the histogram to standard output\n";
-    return kExitFailed;
-  }
+  std::cout << table;
   return kExitOk;
 }
 
@@ -51,8 +52,10 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
                      bool keepFormat) {
   const std::optional<double> sigma = ParseSigma(sigmaText);
   if (!sigma) {
-    std::cerr << "bmpfilters: bad sigma '" << Printable(sigmaText) << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")\n";
-    return kExitUsage;
+    std::ostringstream reason;
+    reason << "bad sigma '" << Printable(sigmaText) << "' (give a number from " << kMinSigma << " to " << kMaxSigma
+           << ")";
+    return UsageError(reason.str());
   }
   CBmpImage image;
   std::string error;
@@ -62,7 +65,7 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
   }
   // The sigma and the picture are good, so only memory can be missing.
   if (!GaussianSmooth(image, *sigma)) {
-    std::cerr << Printable(input) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
+    std::cerr << Printable(InputName(input)) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
   std::string note;

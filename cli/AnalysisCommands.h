@@ -13,7 +13,8 @@ std::optional<double> ParseSigma(const std::string& text);
 // bmpfilters histogram INPUT [--plot OUT.bmp]: prints "level,count" and then
 // one line "L,C" for each gray level L from 0 to 255; with a plot path, also
 // draws the histogram there as a 24-bit bar chart (written before anything is
-// printed, so a failed plot prints nothing).
+// printed, so a failed plot prints nothing). A plot path of "-" puts the
+// chart on standard output, and then the counts are not printed.
 int RunHistogramCommand(const std::string& input, const std::string& plotPath);
 
 // bmpfilters smooth INPUT OUTPUT SIGMA: the picture smoothed with a Gaussian

@@ -62,6 +62,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.list = true;
     } else if (name == "--keep-format") {
       line.keepFormat = true;
+    } else if (name == "--force") {
+      line.force = true;
     } else if (name == "--plot") {
       if (!takeValue() || value.empty()) line.error = "--plot needs a file name";
       else line.plotPath = value;
@@ -73,6 +75,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (!line.error.empty()) break;
   }
   return line;
+}
+
+std::string AsciiLowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
 }
 
 }  // namespace tamrovi::cli

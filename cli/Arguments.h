@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tamrovi::cli {
@@ -13,11 +14,16 @@ struct CommandLine {
   bool version = false;
   bool list = false;
   bool keepFormat = false;
+  bool force = false;    // write an output whose name says another format
   std::string plotPath;  // histogram --plot
   int jobs = 0;          // batch --jobs; 0 = one per core
   std::string error;     // non-empty when the line could not be understood
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The text with its ASCII letters in lower case, for names compared without
+// regard to case.
+std::string AsciiLowerCase(std::string_view text);
 
 }  // namespace tamrovi::cli

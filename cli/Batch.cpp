@@ -13,6 +13,7 @@
 #endif
 
 #include "cli/Commands.h"
+#include "cli/FilterChoice.h"
 #include "cli/Messages.h"
 
 namespace tamrovi::cli {
@@ -86,11 +87,9 @@ void KeepFreedMemoryForTheNextFile() {
 }  // namespace
 
 int RunBatch(const BatchRequest& request) {
-  const std::optional<std::int32_t> code = ParseFilterCode(request.filter);
-  if (!code) {
-    std::cerr << UnknownFilterMessage(request.filter) << '\n';
-    return kExitUsage;
-  }
+  std::int32_t code = 0;
+  std::string filterError;
+  if (!ChooseFilter(request.filter, code, filterError)) return UsageError(filterError);
   std::error_code failure;
   std::filesystem::create_directories(request.outputDirectory, failure);
   if (failure) {
@@ -108,7 +107,9 @@ int RunBatch(const BatchRequest& request) {
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < total; i = next++) {
-      if (errors[i].empty()) FilterFile(request.inputs[i], outputs[i], *code, request.keepFormat, notes[i], errors[i]);
+      if (errors[i].empty()) {
+        FilterFile(request.inputs[i], outputs[i], code, request.keepFormat, notes[i], errors[i]);
+      }
       progress.Advance();
     }
   };

@@ -1,9 +1,11 @@
 #include "cli/Commands.h"
 
-#include <charconv>
+#include <cerrno>
 #include <iostream>
 
+#include "cli/FilterChoice.h"
 #include "cli/Messages.h"
+#include "cli/Operands.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 #include "image/PictureColours.h"
@@ -14,8 +16,13 @@ namespace {
 
 std::string RefusalMessage(const std::string& path, const CBmpImage& image) {
   std::string message = Printable(path) + ": " + DescribeLoadError(image.m_loadError);
-  if (image.m_loadError == BmpLoadError::kCannotOpen || image.m_loadError == BmpLoadError::kReadFailed) {
-    message += SystemReason(image.m_loadSystemError);
+  const int systemError = image.m_loadSystemError;
+  if (image.m_loadError == BmpLoadError::kNotRegularFile && systemError != EISDIR) {
+    // A pipe or a device could feed bytes without end: only standard input is
+    // read as a stream, and read whole.
+    message += " (a pipe or device: give - to read standard input)";
+  } else {
+    message += SystemReason(systemError);
   }
   return message;
 }
@@ -25,26 +32,24 @@ std::string RefusalMessage(const std::string& path, const CBmpImage& image) {
 // with a table of its own colours. With more colours than a table holds it is
 // written 24-bit, and `note` says so.
 int SaveWithColourTable(const CBmpImage& image, const std::string& output, std::string& note) {
-  if (CPictureRows(image).IsGray()) return image.SaveDib(output.c_str());
+  const std::string path = WritablePath(output);
+  if (CPictureRows(image).IsGray()) return image.SaveDib(path.c_str());
   CPictureColours colours;
-  if (colours.Collect(CPictureRows(image))) return image.SaveBmp8(output.c_str(), colours);
-  const int written = image.SaveBmp24(output.c_str());
-  if (written) note = output + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  if (colours.Collect(CPictureRows(image))) return image.SaveBmp8(path.c_str(), colours);
+  const int written = image.SaveBmp24(path.c_str());
+  if (written) note = Printable(OutputName(output)) + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
   return written;
 }
 
 }  // namespace
 
-std::optional<std::int32_t> ParseFilterCode(const std::string& text) {
-  std::int32_t code = 0;
-  const char* end = text.data() + text.size();
-  const auto [last, status] = std::from_chars(text.data(), end, code);
-  if (!text.empty() && status == std::errc() && last == end) return code;
-  if (const FilterDescriptor* filter = FindFilterByName(text)) return filter->code;
-  return std::nullopt;
+int UsageError(const std::string& message) {
+  std::cerr << "bmpfilters: " << message << "\ntry 'bmpfilters --help'\n";
+  return kExitUsage;
 }
 
 bool LoadInput(CBmpImage& image, const std::string& input, std::string& error) {
+  if (IsStandardStream(input)) return LoadStandardInput(image, error);
   if (image.LoadBmp(input.c_str())) return true;
   error = RefusalMessage(input, image);
   return false;
@@ -53,17 +58,15 @@ bool LoadInput(CBmpImage& image, const std::string& input, std::string& error) {
 bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
                 std::string& error) {
   const bool keepColourTable = keepFormat && image.m_fileBitCount <= 8;
-  const int written = keepColourTable ? SaveWithColourTable(image, output, note) : image.SaveBmp24(output.c_str());
+  const int written =
+      keepColourTable ? SaveWithColourTable(image, output, note) : image.SaveBmp24(WritablePath(output).c_str());
   if (written) return true;
   error = OutputFailureMessage(output, image.m_saveSystemError);
   return false;
 }
 
-std::string UnknownFilterMessage(const std::string& filter) {
-  return "bmpfilters: unknown filter '" + Printable(filter) + "' (see bmpfilters --list)";
-}
-
 std::string OutputFailureMessage(const std::string& output, int systemError) {
+  if (IsStandardStream(output)) return "standard output: cannot write" + SystemReason(systemError);
   return Printable(output) + ": cannot write the output file" + SystemReason(systemError);
 }
 
@@ -72,7 +75,7 @@ bool FilterFile(const std::string& input, const std::string& output, std::int32_
   CBmpImage image;
   if (!LoadInput(image, input, error)) return false;
   if (!ApplyFilterCode(image, code)) {
-    error = Printable(input) + ": out of memory (the filter could not run; nothing was written)";
+    error = Printable(InputName(input)) + ": out of memory (the filter could not run; nothing was written)";
     return false;
   }
   return SaveOutput(image, output, keepFormat, note, error);
@@ -80,13 +83,10 @@ bool FilterFile(const std::string& input, const std::string& output, std::int32_
 
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
                      bool keepFormat) {
-  const std::optional<std::int32_t> code = ParseFilterCode(filter);
-  if (!code) {
-    std::cerr << UnknownFilterMessage(filter) << '\n';
-    return kExitUsage;
-  }
+  std::int32_t code = 0;
   std::string note, error;
-  const bool written = FilterFile(input, output, *code, keepFormat, note, error);
+  if (!ChooseFilter(filter, code, error)) return UsageError(error);
+  const bool written = FilterFile(input, output, code, keepFormat, note, error);
   if (!note.empty()) std::cerr << note << '\n';
   if (!written) {
     std::cerr << error << '\n';
@@ -99,7 +99,7 @@ int RunListCommand() {
   for (const FilterDescriptor& filter : FilterTable()) {
     std::cout << filter.code << '\t' << filter.name << '\t' << filter.summary << '\n';
   }
-  std::cout << "any other code writes the picture as read\n";
+  std::cout << "the tool refuses other codes; the library writes the picture as read\n";
   return kExitOk;
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace tamrovi {
@@ -16,29 +15,27 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // a file was refused or could not be written
 inline constexpr int kExitUsage = 2;
 
-// A filter code from its number (any 32-bit integer) or its name.
-std::optional<std::int32_t> ParseFilterCode(const std::string& text);
+// Prints "bmpfilters: MESSAGE" and where to read the usage; returns kExitUsage.
+int UsageError(const std::string& message);
 
-// Loads `input` into `image`. On refusal returns false with a one-line reason
-// in `error`.
+// Loads `input` ("-": standard input) into `image`. On refusal returns false
+// with a one-line reason in `error`.
 bool LoadInput(CBmpImage& image, const std::string& input, std::string& error);
 
-// Writes a loaded picture to `output` as a 24-bit BMP, exactly as BMPFilters
-// writes. With `keepFormat` a picture read from a colour-table file (1, 2, 4
-// or 8 bits, run-length coded or not) is written as an uncompressed 8-bit
-// file showing the same pixels: a gray-byte picture as its own file image
-// (header and colour table as read), any other with a colour table of its own
-// colours; one with more than 256 colours is written 24-bit, and `note` gets
-// a line saying so. On failure returns false with a one-line reason in
-// `error`.
+// Writes a loaded picture to `output` ("-": standard output) as a 24-bit BMP,
+// exactly as BMPFilters writes. With `keepFormat` a picture read from a
+// colour-table file (1, 2, 4 or 8 bits, run-length coded or not) is written
+// as an uncompressed 8-bit file showing the same pixels: a gray-byte picture
+// as its own file image (header and colour table as read), any other with a
+// colour table of its own colours; one with more than 256 colours is written
+// 24-bit, and `note` gets a line saying so. On failure returns false with a
+// one-line reason in `error`.
 bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
                 std::string& error);
 
-// The line for a filter that is neither a code nor a name.
-std::string UnknownFilterMessage(const std::string& filter);
-
-// "OUTPUT: cannot write the output file (the system's reason)": the line for
-// an output that could not be written.
+// "OUTPUT: cannot write the output file (the system's reason)", or for "-"
+// "standard output: cannot write (the system's reason)": the line for an
+// output that could not be written.
 std::string OutputFailureMessage(const std::string& output, int systemError);
 
 // Loads `input`, applies filter `code` and writes `output` exactly as one

@@ -1,14 +1,18 @@
 #include "cli/Demo.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <span>
 #include <system_error>
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/LabelText.h"
 #include "cli/Messages.h"
+#include "cli/Operands.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 #include "image/PictureRows.h"
@@ -19,6 +23,13 @@ namespace {
 constexpr std::int32_t kPictureWidth = 240;
 constexpr std::int32_t kPictureHeight = 180;
 constexpr std::int32_t kSheetGap = 8;
+constexpr std::int32_t kLabelScale = 2;
+constexpr std::uint8_t kSheetBackground = 96;
+constexpr std::uint8_t kLabelBgr[3] = {255, 255, 255};
+// Room for the column labels above the tiles and the row labels left of them.
+constexpr std::int32_t kColumnLabelsHeight = kGlyphHeight * kLabelScale + kSheetGap;
+constexpr std::int32_t kRowLabelsWidth = 6 * kGlyphAdvance * kLabelScale + kSheetGap;  // "24-bit"
+constexpr const char* kRowLabels[] = {"24-bit", "8-bit"};
 
 void SetPixel(RgbPicture& picture, std::int32_t x, std::int32_t y, int blue, int green, int red) {
   if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) return;
@@ -84,6 +95,24 @@ void Paste(RgbPicture& sheet, const CBmpImage& image, std::int32_t left, std::in
   }
 }
 
+std::int32_t TileLeft(std::int32_t column) { return kRowLabelsWidth + kSheetGap + column * (kPictureWidth + kSheetGap); }
+
+std::int32_t TileTop(std::int32_t row) { return kColumnLabelsHeight + kSheetGap + row * (kPictureHeight + kSheetGap); }
+
+// Each column is named by its filter's code and name, each row by the kind
+// of storage its source picture has.
+void DrawSheetLabels(RgbPicture& sheet, std::span<const FilterDescriptor> filters) {
+  for (std::size_t column = 0; column < filters.size(); ++column) {
+    const std::string label = std::to_string(filters[column].code) + " " + filters[column].name;
+    const std::int32_t centred = (kPictureWidth - LabelWidth(label, kLabelScale)) / 2;
+    DrawLabel(sheet, TileLeft(static_cast<std::int32_t>(column)) + centred, kSheetGap, label, kLabelScale, kLabelBgr);
+  }
+  const std::int32_t middle = (kPictureHeight - kGlyphHeight * kLabelScale) / 2;
+  for (std::int32_t row = 0; row < 2; ++row) {
+    DrawLabel(sheet, kSheetGap, TileTop(row) + middle, kRowLabels[row], kLabelScale, kLabelBgr);
+  }
+}
+
 }  // namespace
 
 RgbPicture DrawDemoPicture() {
@@ -114,8 +143,8 @@ int RunDemo(const std::string& directory) {
 
   const auto filters = FilterTable();
   const auto columns = static_cast<std::int32_t>(filters.size());
-  RgbPicture sheet(columns * (kPictureWidth + kSheetGap) + kSheetGap, 2 * (kPictureHeight + kSheetGap) + kSheetGap,
-                   96);
+  RgbPicture sheet(TileLeft(columns), TileTop(2), kSheetBackground);
+  DrawSheetLabels(sheet, filters);
   for (std::int32_t source = 0; source < 2; ++source) {
     const std::string stem = directory + (source == 0 ? "/24bit-" : "/8bit-");
     for (std::int32_t column = 0; column < columns; ++column) {
@@ -129,8 +158,7 @@ int RunDemo(const std::string& directory) {
       std::cout << "wrote " << Printable(output) << '\n';
       CBmpImage result;
       if (result.LoadBmp(output.c_str())) {
-        Paste(sheet, result, kSheetGap + column * (kPictureWidth + kSheetGap),
-              kSheetGap + source * (kPictureHeight + kSheetGap));
+        Paste(sheet, result, TileLeft(column), TileTop(source));
       }
     }
   }
@@ -139,7 +167,7 @@ int RunDemo(const std::string& directory) {
     std::cerr << OutputFailureMessage(sheetPath, failure) << '\n';
     return kExitFailed;
   }
-  std::cout << "wrote " << Printable(sheetPath) << " (columns: filter codes 0 to 7; rows: 24-bit, 8-bit)\n";
+  std::cout << "wrote " << Printable(sheetPath) << " (columns: filter codes 0 to 7, labelled; rows: 24-bit, 8-bit)\n";
   return kExitOk;
 }
 

@@ -1,6 +1,6 @@
 #include "cli/PictureWriter.h"
 
-
+#include "cli/Operands.h"
 #include "image/BmpHeaders.h"
 #include "image/Gray3.h"
 #include "platform/OutputFile.h"
@@ -10,7 +10,7 @@ namespace {
 
 int WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   COutputFile out;
-  const bool written = out.Open(path.c_str()) &&
+  const bool written = out.Open(WritablePath(path).c_str()) &&
                        out.Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) && out.Commit();
   return written ? 0 : out.LastError();
 }

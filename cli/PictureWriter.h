@@ -25,9 +25,9 @@ struct RgbPicture {
   std::vector<std::uint8_t> bgr;
 };
 
-// Writes `picture` as a bottom-up 24-bit BMP, replacing the file at `path`
-// whole or not at all (COutputFile). Returns 0, or the system's error number
-// when the file could not be written.
+// Writes `picture` as a bottom-up 24-bit BMP to `path` ("-": standard
+// output), replacing a file there whole or not at all (COutputFile). Returns
+// 0, or the system's error number when it could not be written.
 int WritePicture24(const std::string& path, const RgbPicture& picture);
 
 // Writes the gray level of every pixel as an 8-bit BMP with a gray palette

@@ -1,5 +1,8 @@
 // bmpfilters: the library's filters from the command line.
+#include <cerrno>
+#include <cstdio>
 #include <iostream>
+#include <span>
 #include <string>
 
 #include "cli/AnalysisCommands.h"
@@ -8,22 +11,40 @@
 #include "cli/Commands.h"
 #include "cli/Demo.h"
 #include "cli/Interruption.h"
+#include "cli/Operands.h"
 #include "module/ModuleVersion.h"
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: bmpfilters [--keep-format] INPUT OUTPUT FILTER\n"
-    "       bmpfilters batch [--jobs N] [--keep-format] FILTER OUTDIR INPUT...\n"
-    "       bmpfilters histogram INPUT [--plot OUT.bmp]\n"
-    "       bmpfilters smooth [--keep-format] INPUT OUTPUT SIGMA\n"
-    "       bmpfilters demo [DIR]\n"
-    "       bmpfilters --list | --help | --version\n"
+using namespace tamrovi::cli;
+
+// The options each form takes; any other option given with it is an error.
+enum : unsigned { kTakesKeepFormat = 1, kTakesJobs = 2, kTakesPlot = 4, kTakesForce = 8 };
+
+struct Form {
+  const char* command;  // the first operand, "" for the filter form
+  const char* syntax;   // what follows the command, as the usage shows it
+  std::size_t fewestOperands;
+  std::size_t mostOperands;  // after the command
+  unsigned options;
+};
+
+constexpr std::size_t kNoMost = static_cast<std::size_t>(-1);
+constexpr Form kForms[] = {
+    {"", "[--keep-format] [--force] INPUT OUTPUT FILTER", 3, 3, kTakesKeepFormat | kTakesForce},
+    {"batch", "[--jobs N] [--keep-format] FILTER OUTDIR INPUT...", 3, kNoMost, kTakesJobs | kTakesKeepFormat},
+    {"histogram", "[--force] INPUT [--plot OUT.bmp]", 1, 1, kTakesPlot | kTakesForce},
+    {"smooth", "[--keep-format] [--force] INPUT OUTPUT SIGMA", 3, 3, kTakesKeepFormat | kTakesForce},
+    {"demo", "[DIR]", 0, 1, 0},
+};
+
+constexpr char kDescription[] =
     "\n"
     "Reads the BMP file INPUT, applies FILTER and writes OUTPUT as a 24-bit BMP,\n"
     "exactly as one BMPFilters call does. FILTER is a code or a name:\n"
-    "  none 0, outline 1, roberts 2, laplace 3, whiten-dark 4 (and 6), flip 5, window 7;\n"
-    "any other code writes the picture as read.\n"
+    "  none 0, outline 1, roberts 2, laplace 3, whiten-dark 4 (and 6), flip 5, window 7.\n"
+    "A file named - is standard input as INPUT, standard output as OUTPUT or plot.\n"
+    "Pictures of up to 1600 rows and 32768 columns are read; larger ones are refused.\n"
     "\n"
     "  batch FILTER OUTDIR INPUT...\n"
     "                 filter many files, one output each in OUTDIR under the input's\n"
@@ -31,62 +52,132 @@ constexpr char kUsage[] =
     "  histogram INPUT\n"
     "                 print how many pixels have each gray level, as CSV: a line\n"
     "                 \"level,count\", then \"L,C\" for L from 0 to 255; --plot OUT.bmp\n"
-    "                 also draws them as a bar chart\n"
+    "                 also draws them as a bar chart (--plot - prints the chart alone)\n"
     "  smooth INPUT OUTPUT SIGMA\n"
     "                 blur with a Gaussian of standard deviation SIGMA pixels\n"
     "                 (from 1e-150 to 100000)\n"
+    "  demo [DIR]     draw the built-in picture into DIR (default demo-out), run\n"
+    "                 every filter on its 24-bit and 8-bit forms, and make a labelled\n"
+    "                 contact sheet\n"
     "  --keep-format  write a picture from a colour-table file as 8-bit (24-bit, with\n"
     "                 a note, when the result has more than 256 colours)\n"
-    "  demo [DIR]     draw the built-in picture into DIR (default demo-out), run\n"
-    "                 every filter on its 24-bit and 8-bit forms, and make a contact sheet\n"
+    "  --force        write BMP even to a name that says another format (out.png)\n"
     "  --list         list the filter codes\n"
     "  --help         show this text\n"
     "  --version      show the version\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be written, 2 usage error.\n";
 
-int UsageError(const std::string& message) {
-  std::cerr << "bmpfilters: " << message << '\n' << kUsage;
-  return tamrovi::cli::kExitUsage;
+std::string UsageLine(const Form& form) {
+  return std::string("bmpfilters ") + form.command + (form.command[0] != '\0' ? " " : "") + form.syntax;
 }
 
-}  // namespace
+void PrintHelp() {
+  const char* lead = "usage: ";
+  for (const Form& form : kForms) {
+    std::cout << lead << UsageLine(form) << '\n';
+    lead = "       ";
+  }
+  std::cout << lead << "bmpfilters --list | --help | --version\n" << kDescription;
+}
 
-int main(int argc, char** argv) {
-  using namespace tamrovi::cli;
-  const CommandLine line = ParseCommandLine(argc, argv);
+const Form& FormOf(const std::vector<std::string>& operands) {
+  // A file named like a command is given as ./histogram or ./demo.
+  for (const Form& form : std::span(kForms).subspan(1)) {
+    if (!operands.empty() && operands[0] == form.command) return form;
+  }
+  return kForms[0];
+}
+
+// The first option given that `form` does not take, or null.
+const char* OptionNotTaken(const CommandLine& line, const Form& form) {
+  if (line.keepFormat && (form.options & kTakesKeepFormat) == 0) return "--keep-format";
+  if (line.jobs != 0 && (form.options & kTakesJobs) == 0) return "--jobs";
+  if (!line.plotPath.empty() && (form.options & kTakesPlot) == 0) return "--plot";
+  if (line.force && (form.options & kTakesForce) == 0) return "--force";
+  return nullptr;
+}
+
+// The reason the operands and options cannot make `form`, or "".
+std::string MisuseOf(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
+  if (operands.size() < form.fewestOperands || operands.size() > form.mostOperands) {
+    return "expected " + UsageLine(form);
+  }
+  const std::string name = form.command[0] != '\0' ? form.command : "INPUT OUTPUT FILTER";
+  if (const char* option = OptionNotTaken(line, form)) return std::string(option) + " does not go with " + name;
+  return "";
+}
+
+// A folder operand, or an input of batch, cannot be a stream.
+std::string StreamMisuse(const Form& form, std::span<const std::string> operands) {
+  const std::string command = form.command;
+  if (command == "demo" && !operands.empty() && IsStandardStream(operands[0])) {
+    return "demo writes many files into a folder: - (standard output) cannot hold them";
+  }
+  if (command != "batch") return "";
+  if (IsStandardStream(operands[1])) return "batch writes many files into a folder: - (standard output) cannot hold them";
+  for (const std::string& input : operands.subspan(2)) {
+    if (IsStandardStream(input)) return "batch names each output after its input: - (standard input) has no name";
+  }
+  return "";
+}
+
+int RunForm(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
+  const std::string command = form.command;
+  if (command == "batch") {
+    BatchRequest request{operands[0], operands[1], {operands.begin() + 2, operands.end()}, line.jobs,
+                         line.keepFormat};
+    return RunBatch(request);
+  }
+  if (command == "histogram") return RunHistogramCommand(operands[0], line.plotPath);
+  if (command == "smooth") return RunSmoothCommand(operands[0], operands[1], operands[2], line.keepFormat);
+  if (command == "demo") return RunDemo(operands.empty() ? "demo-out" : operands[0]);
+  return RunFilterCommand(operands[0], operands[1], operands[2], line.keepFormat);
+}
+
+// The output operands of a form, whose names must say BMP unless forced.
+std::vector<std::string> NamedOutputs(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
+  const std::string command = form.command;
+  if (command.empty() || command == "smooth") return {operands[1]};
+  if (command == "histogram" && !line.plotPath.empty()) return {line.plotPath};
+  return {};
+}
+
+int Run(const CommandLine& line) {
   if (!line.error.empty()) return UsageError(line.error);
   if (line.help) {
-    std::cout << kUsage;
+    PrintHelp();
     return kExitOk;
   }
   if (line.version) {
-    std::cout << "bmpfilters " << tamrovi::module::kDottedVersion << " (" << tamrovi::module::kFileDescription
-              << ", file version " << tamrovi::module::kFileVersion << ")\n";
+    std::cout << "bmpfilters " << tamrovi::module::kDottedVersion << " (the TamroviBMPFilters library, file version "
+              << tamrovi::module::kFileVersion << ")\n";
     return kExitOk;
   }
   if (line.list) return RunListCommand();
   EndCleanlyOnInterruption();
 
-  const auto& operands = line.operands;
-  if (!operands.empty() && operands[0] == "demo" && operands.size() <= 2) {
-    return RunDemo(operands.size() == 2 ? operands[1] : "demo-out");
+  const Form& form = FormOf(line.operands);
+  const std::span<const std::string> operands = std::span(line.operands).subspan(form.command[0] != '\0' ? 1 : 0);
+  std::string misuse = MisuseOf(line, form, operands);
+  if (misuse.empty()) misuse = StreamMisuse(form, operands);
+  if (!misuse.empty()) return UsageError(misuse);
+  if (!line.force) {
+    for (const std::string& output : NamedOutputs(line, form, operands)) {
+      if (const auto refusal = ForeignFormatRefusal(output)) return UsageError(*refusal);
+    }
   }
-  if (!operands.empty() && operands[0] == "batch" && operands.size() >= 4) {
-    BatchRequest request{operands[1], operands[2], {operands.begin() + 3, operands.end()}, line.jobs, line.keepFormat};
-    return RunBatch(request);
-  }
-  // A file named like a command is given as ./histogram or ./smooth.
-  if (!operands.empty() && operands[0] == "histogram") {
-    if (operands.size() != 2) return UsageError("expected histogram INPUT [--plot OUT.bmp]");
-    if (line.keepFormat) return UsageError("--keep-format does not go with histogram");
-    return RunHistogramCommand(operands[1], line.plotPath);
-  }
-  if (!line.plotPath.empty()) return UsageError("--plot goes with histogram only");
-  if (!operands.empty() && operands[0] == "smooth") {
-    if (operands.size() != 4) return UsageError("expected smooth INPUT OUTPUT SIGMA");
-    return RunSmoothCommand(operands[1], operands[2], operands[3], line.keepFormat);
-  }
-  if (operands.size() != 3) return UsageError("expected INPUT OUTPUT FILTER");
-  return RunFilterCommand(operands[0], operands[1], operands[2], line.keepFormat);
+  return RunForm(line, form, operands);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = Run(ParseCommandLine(argc, argv));
+  // Whatever went to standard output (a list, a table, a picture) must have
+  // arrived: a full disk or a closed pipe is a failure like any other.
+  errno = 0;
+  if (std::cout.flush() && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  if (status == kExitOk) std::cerr << OutputFailureMessage("-", errno) << '\n';
+  return status == kExitOk ? kExitFailed : status;
 }

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """One BMPFilters call from Python, through ctypes.
 
-    python3 filter_bmp.py [--library PATH] INPUT OUTPUT FILTER-CODE
+    python3 filter_bmp.py [--library PATH] INPUT OUTPUT FILTER
+
+FILTER is a code or a name, as bmpfilters takes it: none 0, outline 1,
+roberts 2, laplace 3, whiten-dark 4, flip 5, window 7 (bmpfilters --list).
 
 The library takes zero-terminated UTF-16 paths. ctypes.c_wchar is 32 bits
 wide on Linux, so c_wchar_p would pass UTF-32: the paths are encoded to
@@ -11,12 +14,16 @@ happens; success shows only in the output file, so its size is reported too
 """
 import argparse
 import ctypes
+import difflib
 import os
 import sys
 
 DONE = 999  # what every BMPFilters call returns
 HEADERS_ONLY = 54  # the size of an output written for a missing or refused input
-INT32_MIN, INT32_MAX = -(2**31), 2**31 - 1
+# The names bmpfilters --list prints; code 6 is whiten-dark again.
+FILTER_CODES = {"none": 0, "outline": 1, "roberts": 2, "laplace": 3,
+                "whiten-dark": 4, "flip": 5, "window": 7}
+LISTED_CODES = set(FILTER_CODES.values()) | {6}
 
 
 def load_library(path):
@@ -36,12 +43,18 @@ def utf16_path(path):
 
 
 def filter_code(text):
+    """A listed code, or the code of a filter's name; like bmpfilters, other
+    codes are refused (the library itself would write the picture as read)."""
+    if text in FILTER_CODES:
+        return FILTER_CODES[text]
     try:
         code = int(text, 10)
     except ValueError:
-        raise argparse.ArgumentTypeError(f"'{text}' is not a whole number") from None
-    if not INT32_MIN <= code <= INT32_MAX:
-        raise argparse.ArgumentTypeError(f"{code} does not fit in 32 bits")
+        near = difflib.get_close_matches(text.lower(), FILTER_CODES, n=2, cutoff=0.5)
+        hint = f"did you mean {' or '.join(near)}?" if near else f"the filters are {', '.join(FILTER_CODES)}"
+        raise argparse.ArgumentTypeError(f"unknown filter '{text}' ({hint})") from None
+    if code not in LISTED_CODES:
+        raise argparse.ArgumentTypeError(f"no filter has code {code} (the codes are 0 to 7)")
     return code
 
 
@@ -51,7 +64,7 @@ def main():
                         help="the shared library to load (default: found by the dynamic loader)")
     parser.add_argument("input", metavar="INPUT")
     parser.add_argument("output", metavar="OUTPUT")
-    parser.add_argument("code", type=filter_code, metavar="FILTER-CODE")
+    parser.add_argument("code", type=filter_code, metavar="FILTER")
     args = parser.parse_args()
 
     try:

@@ -58,6 +58,11 @@ class CBmpImage {
   // that running out of memory midway leaves it empty.
   int LoadBmp(const char* path) noexcept;
 
+  // Reads a BMP file already in memory, `length` bytes at `bytes` (standard
+  // input read whole, for one), exactly as LoadBmp reads a file of those
+  // bytes. The bytes are copied; the caller keeps them.
+  int LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length) noexcept;
+
   // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte
   // header; an empty object gives the headers alone. Returns 1 when the whole
   // file was written, 0 when it could not be created or written; the file at

@@ -52,6 +52,23 @@ struct ColourDecoding {
   bmp::BitFieldLayout fields;
 };
 
+// Checks the 14-byte file header, of which `headerBytes` arrived, against a
+// file of `fileLength` bytes; keeps the file's length and pixel offset.
+BmpLoadError CheckFileHeader(const std::uint8_t* fileHeader, std::int64_t headerBytes, std::int64_t fileLength,
+                             FileImage& image) {
+  image.fileLength = fileLength;
+  if (fileLength >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
+  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
+    return BmpLoadError::kNoSignature;
+  }
+  if (fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
+  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
+  image.dibSize = fileLength - bmp::kFileHeaderSize;
+  image.pDib = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
+  if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
+  return BmpLoadError::kNone;
+}
+
 BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError) {
   const CWideText widePath = NarrowToWide(path);
   CFile file;
@@ -60,26 +77,25 @@ BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError)
     return systemError == EISDIR || systemError == EINVAL ? BmpLoadError::kNotRegularFile
                                                           : BmpLoadError::kCannotOpen;
   }
-  image.fileLength = file.GetLength();
-  if (image.fileLength < 0) return BmpLoadError::kReadFailed;
-  if (image.fileLength >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
-
+  const std::int64_t fileLength = file.GetLength();
+  if (fileLength < 0) return BmpLoadError::kReadFailed;
   std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
-  const std::int64_t headerBytes = file.Read(fileHeader, bmp::kFileHeaderSize);
-  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
-    return BmpLoadError::kNoSignature;
-  }
-  if (image.fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
-  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
-
-  image.dibSize = image.fileLength - bmp::kFileHeaderSize;
-  image.pDib = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
-  if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
+  const std::int64_t headerBytes = fileLength >= kMaxFileLength ? 0 : file.Read(fileHeader, bmp::kFileHeaderSize);
+  const BmpLoadError error = CheckFileHeader(fileHeader, headerBytes, fileLength, image);
+  if (error != BmpLoadError::kNone) return error;
   if (file.Read(image.pDib, image.dibSize) != image.dibSize) {
     systemError = file.LastError();
     return BmpLoadError::kReadFailed;
   }
   return BmpLoadError::kNone;
+}
+
+BmpLoadError CopyFileImage(const std::uint8_t* bytes, std::int64_t length, FileImage& image) {
+  if (bytes == nullptr || length < 0) length = 0;
+  const std::int64_t headerBytes = length < bmp::kFileHeaderSize ? length : bmp::kFileHeaderSize;
+  const BmpLoadError error = CheckFileHeader(bytes, headerBytes, length, image);
+  if (error == BmpLoadError::kNone) std::memcpy(image.pDib, bytes + bmp::kFileHeaderSize, image.dibSize);
+  return error;
 }
 
 bmp::ColourTableView ColourTableOf(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
@@ -271,46 +287,60 @@ void BuildPalette(CBmpImage& image, const bmp::ColourTableView& table) {
   ReleaseBlock(record);
 }
 
+// Parses the file image read or copied (when `error` says it arrived whole)
+// and, once every field is checked, makes it the object's picture.
+int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error) {
+  bmp::BmpDescription picture;
+  ColourDecoding decoding;
+  if (error == BmpLoadError::kNone) error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.pixelOffset, picture);
+  if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
+  image.m_loadError = error;
+  if (error != BmpLoadError::kNone) return 0;
+
+  // Everything is checked: the old picture goes, the new one comes in.
+  image.Clear();
+  image.m_fileLength = static_cast<std::int32_t>(file.fileLength);
+  image.m_dibSize = static_cast<std::int32_t>(file.dibSize);
+  image.m_pDib = file.pDib;
+  file.pDib = nullptr;
+  image.m_pInfo = image.m_pDib;
+  // 3-byte OS/2 1.x entries cannot be addressed as 4-byte ones.
+  image.m_pColors = picture.colourEntrySize == 4
+                        ? reinterpret_cast<bmp::RgbQuad*>(image.m_pDib + picture.colourTableOffset)
+                        : nullptr;
+  image.m_nColors = picture.nColors;
+  image.m_pBits = image.m_pDib + picture.pixelOffset;
+  image.m_pixelOffset = static_cast<std::int32_t>(picture.pixelOffset + bmp::kFileHeaderSize);
+  image.m_is24Bit = HeldOnBytePlane(image.m_pDib, picture) ? 0 : 1;
+  image.m_fileBitCount = picture.bitCount;
+  image.m_width = picture.width;
+  image.m_height = picture.height;
+  image.m_isTopDown = picture.topDown ? 1 : 0;
+  BuildPalette(image, ColourTableOf(image.m_pDib, picture));
+
+  const bool filled = image.m_is24Bit ? FillColourRows(image, picture, decoding) : FillBytePlaneRows(image);
+  if (!filled) {
+    image.Clear();
+    image.m_loadError = BmpLoadError::kOutOfMemory;
+    return 0;
+  }
+  return 1;
+}
+
 }  // namespace
 
 int CBmpImage::LoadBmp(const char* path) noexcept {
   m_loadSystemError = 0;
   FileImage file;
-  bmp::BmpDescription picture;
-  ColourDecoding decoding;
-  BmpLoadError error = ReadFileImage(path, file, m_loadSystemError);
-  if (error == BmpLoadError::kNone) error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.pixelOffset, picture);
-  if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
-  m_loadError = error;
-  if (error != BmpLoadError::kNone) return 0;
+  const BmpLoadError error = ReadFileImage(path, file, m_loadSystemError);
+  return AdoptFileImage(*this, file, error);
+}
 
-  // Everything is checked: the old picture goes, the new one comes in.
-  Clear();
-  m_fileLength = static_cast<std::int32_t>(file.fileLength);
-  m_dibSize = static_cast<std::int32_t>(file.dibSize);
-  m_pDib = file.pDib;
-  file.pDib = nullptr;
-  m_pInfo = m_pDib;
-  // 3-byte OS/2 1.x entries cannot be addressed as 4-byte ones.
-  m_pColors = picture.colourEntrySize == 4 ? reinterpret_cast<bmp::RgbQuad*>(m_pDib + picture.colourTableOffset)
-                                           : nullptr;
-  m_nColors = picture.nColors;
-  m_pBits = m_pDib + picture.pixelOffset;
-  m_pixelOffset = static_cast<std::int32_t>(picture.pixelOffset + bmp::kFileHeaderSize);
-  m_is24Bit = HeldOnBytePlane(m_pDib, picture) ? 0 : 1;
-  m_fileBitCount = picture.bitCount;
-  m_width = picture.width;
-  m_height = picture.height;
-  m_isTopDown = picture.topDown ? 1 : 0;
-  BuildPalette(*this, ColourTableOf(m_pDib, picture));
-
-  const bool filled = m_is24Bit ? FillColourRows(*this, picture, decoding) : FillBytePlaneRows(*this);
-  if (!filled) {
-    Clear();
-    m_loadError = BmpLoadError::kOutOfMemory;
-    return 0;
-  }
-  return 1;
+int CBmpImage::LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length) noexcept {
+  m_loadSystemError = 0;
+  FileImage file;
+  const BmpLoadError error = CopyFileImage(bytes, length, file);
+  return AdoptFileImage(*this, file, error);
 }
 
 }  // namespace tamrovi

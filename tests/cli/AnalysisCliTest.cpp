@@ -14,8 +14,8 @@ namespace {
 
 using bmptest::Bytes;
 
-bmptest::ProcessResult Cli(const std::vector<std::string>& arguments) {
-  return bmptest::RunProcess(TAMROVI_CLI_PATH, arguments);
+bmptest::ProcessResult Cli(const std::vector<std::string>& arguments, const std::string& input = "/dev/null") {
+  return bmptest::RunProcess(TAMROVI_CLI_PATH, arguments, input);
 }
 
 class AnalysisCliTest : public ::testing::Test {
@@ -56,6 +56,12 @@ TEST_F(AnalysisCliTest, HistogramPrintsEveryLevelAndPlotsOneBarPerLevel) {
   EXPECT_TRUE(isBar(7, baseline - 33));
   EXPECT_FALSE(isBar(7, baseline - 34));
   EXPECT_FALSE(isBar(8, baseline - 1));
+
+  // From standard input, and with the plot on standard output as all it holds.
+  EXPECT_EQ(Cli({"histogram", "-"}, input).out, csv);
+  const bmptest::ProcessResult piped = Cli({"histogram", "-", "--plot", "-"}, input);
+  EXPECT_EQ(piped.exitStatus, 0) << piped.err;
+  EXPECT_EQ(Bytes(piped.out.begin(), piped.out.end()), bmptest::ReadFile(dir.File("plot.bmp")));
 }
 
 TEST_F(AnalysisCliTest, SmoothWritesWhatTheLibraryWritesAndKeepFormatKeepsEightBit) {
@@ -76,6 +82,9 @@ TEST_F(AnalysisCliTest, SmoothWritesWhatTheLibraryWritesAndKeepFormatKeepsEightB
       const std::string expected = dir.File("expected.bmp");
       keepFormat && input == &gray ? image.SaveDib(expected.c_str()) : image.SaveBmp24(expected.c_str());
       EXPECT_EQ(bmptest::ReadFile(Out()), bmptest::ReadFile(expected));
+      arguments[1] = arguments[2] = "-";
+      const std::string piped = Cli(arguments, dir.File("in.bmp")).out;
+      EXPECT_EQ(Bytes(piped.begin(), piped.end()), bmptest::ReadFile(expected)) << "through - and -";
     }
   }
   // The filter form: an 8-bit file written through untouched comes back as itself.
@@ -150,7 +159,8 @@ TEST_F(AnalysisCliTest, BadSigmasAndMisshapenCommandsAreUsageErrors) {
   for (const char* sigma : {"0", "-1", "-0.5", "nan", "inf", "abc", "1x", "", " 1", "0x10", "1e6", "1e-200"}) {
     const bmptest::ProcessResult run = Cli({"smooth", input, Out(), sigma});
     EXPECT_EQ(run.exitStatus, 2) << sigma;
-    EXPECT_EQ(run.err, "bmpfilters: bad sigma '" + std::string(sigma) + "' (give a number from 1e-150 to 100000)\n");
+    EXPECT_EQ(run.err, "bmpfilters: bad sigma '" + std::string(sigma) +
+                           "' (give a number from 1e-150 to 100000)\ntry 'bmpfilters --help'\n");
   }
   const std::vector<std::string> cases[] = {
       {"histogram"},           {"histogram", input, Out()},         {"histogram", input, "--keep-format"},
@@ -161,6 +171,7 @@ TEST_F(AnalysisCliTest, BadSigmasAndMisshapenCommandsAreUsageErrors) {
     const bmptest::ProcessResult run = Cli(arguments);
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_EQ(run.err.rfind("bmpfilters: ", 0), 0u);
+    EXPECT_EQ(run.err.substr(run.err.find('\n')), "\ntry 'bmpfilters --help'\n") << "one line, then where to look";
     EXPECT_EQ(run.out, "");
   }
   EXPECT_FALSE(bmptest::FileExists(Out()));

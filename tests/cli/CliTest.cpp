@@ -12,8 +12,13 @@ namespace {
 
 using bmptest::Bytes;
 
-bmptest::ProcessResult Cli(const std::vector<std::string>& arguments) {
-  return bmptest::RunProcess(TAMROVI_CLI_PATH, arguments);
+bmptest::ProcessResult Cli(const std::vector<std::string>& arguments, const std::string& input = "/dev/null") {
+  return bmptest::RunProcess(TAMROVI_CLI_PATH, arguments, input);
+}
+
+// The tool run by a shell, for what a redirection sets up.
+bmptest::ProcessResult Shell(const std::string& command) {
+  return bmptest::RunProcess("/bin/sh", {"-c", std::string(TAMROVI_CLI_PATH) + " " + command});
 }
 
 class CliTest : public ::testing::Test {
@@ -30,25 +35,30 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, WritesWhatTheExportWrites) {
+  // "-" reads standard input (here the input file) and writes standard
+  // output, the same bytes as the file form. OUT stands for out.bmp.
   struct Case {
     std::vector<std::string> arguments;
     std::int32_t code;
+    std::string written = "out.bmp";  // "-": standard output
   } const cases[] = {
-      {{"IN", "OUT", "5"}, 5},          {{"IN", "OUT", "flip"}, 5},     {{"IN", "OUT", "-1"}, -1},
-      {{"IN", "OUT", "none"}, 0},       {{"IN", "OUT", "7"}, 7},        {{"IN", "OUT", "outline"}, 1},
-      {{"--", "IN", "OUT", "3"}, 3},    {{"IN", "OUT", "2147483647"}, 2147483647},
+      {{"IN", "OUT", "5"}, 5},       {{"IN", "OUT", "flip"}, 5},   {{"IN", "OUT", "6"}, 6},
+      {{"IN", "OUT", "none"}, 0},    {{"IN", "OUT", "7"}, 7},      {{"IN", "OUT", "outline"}, 1},
+      {{"--", "IN", "OUT", "3"}, 3}, {{"-", "OUT", "laplace"}, 3}, {{"IN", "-", "roberts"}, 2, "-"},
+      {{"-", "-", "laplace"}, 3, "-"}, {{"IN", "out.PNG", "1", "--force"}, 1, "out.PNG"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = c.arguments;
     for (std::string& argument : arguments) {
       if (argument == "IN") argument = In();
-      if (argument == "OUT") argument = Out();
+      if (argument == "OUT" || argument == "out.PNG") argument = dir.File(argument == "OUT" ? "out.bmp" : argument);
     }
-    SCOPED_TRACE(arguments.back());
-    const bmptest::ProcessResult run = Cli(arguments);
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    const bmptest::ProcessResult run = Cli(arguments, In());
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(bmptest::ReadFile(Out()), bmptest::FilterThroughCore(dir, picture, c.code));
+    const Bytes written = c.written == "-" ? Bytes(run.out.begin(), run.out.end()) : bmptest::ReadFile(dir.File(c.written));
+    EXPECT_EQ(written, bmptest::FilterThroughCore(dir, picture, c.code));
   }
 }
 
@@ -57,41 +67,95 @@ TEST_F(CliTest, RefusedInputsGiveOneLineAndNoOutput) {
   bmptest::BmpFile tall = bmptest::Make24(1, 1, {0, 0, 0});
   tall.height = 2000;
   bmptest::WriteFile(dir.File("tall.bmp"), tall.Build());
+  ::mkfifo(dir.File("fifo").c_str(), 0600);
   struct Case {
     std::string input;
     std::string message;
+    std::string standardInput = "/dev/null";
   } const cases[] = {
       {dir.File("text.bmp"), dir.File("text.bmp") + ": not a BMP file (no BM signature)\n"},
       {dir.File("tall.bmp"), dir.File("tall.bmp") + ": picture too tall (more than 1600 rows)\n"},
       {dir.File("gone.bmp"), dir.File("gone.bmp") + ": cannot open the file (No such file or directory)\n"},
-      {dir.Path(), dir.Path() + ": not a regular file\n"},
+      {dir.Path(), dir.Path() + ": not a regular file (Is a directory)\n"},
+      {dir.File("fifo"), dir.File("fifo") + ": not a regular file (a pipe or device: give - to read standard input)\n"},
+      {"-", "standard input: not a BMP file (no BM signature)\n", dir.File("text.bmp")},
+      {"-", "standard input: picture too tall (more than 1600 rows)\n", dir.File("tall.bmp")},
+      {"-", "standard input: not a BMP file (no BM signature)\n"},
+      {"-", "standard input: not a BMP file (no BM signature)\n", "/dev/zero"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
-    const bmptest::ProcessResult run = Cli({c.input, Out(), "1"});
+    const bmptest::ProcessResult run = Cli({c.input, Out(), "1"}, c.standardInput);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, c.message);
     EXPECT_FALSE(bmptest::FileExists(Out())) << "nothing is written for a refused input";
   }
 }
 
-TEST_F(CliTest, AnOutputThatCannotBeCreatedIsAnError) {
-  const bmptest::ProcessResult run = Cli({In(), dir.File("no/such/out.bmp"), "0"});
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.err, dir.File("no/such/out.bmp") + ": cannot write the output file (No such file or directory)\n");
+TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
+  ::mkdir(dir.File("batch").c_str(), 0700);
+  ::mkdir(dir.File("batch/in.bmp").c_str(), 0700);  // where batch would write in.bmp's output
+  const std::string cannot = ": cannot write the output file (";
+  const std::string full = "standard output: cannot write (No space left on device)\n";
+  struct Case {
+    std::string command;
+    std::string message;
+  } const cases[] = {
+      {In() + " " + dir.File("no/such/out.bmp") + " 0", dir.File("no/such/out.bmp") + cannot + "No such file or directory)\n"},
+      {In() + " " + dir.Path() + " 0", dir.Path() + cannot + "Is a directory)\n"},
+      {In() + " /dev/full 0", "/dev/full" + cannot + "No space left on device)\n"},
+      {"batch flip " + dir.File("batch") + " " + In(), dir.File("batch/in.bmp") + cannot + "Is a directory)\n"},
+      {In() + " - 0 >/dev/full", full},
+      {"--list >/dev/full", full},
+      {"histogram " + In() + " >/dev/full", full},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    const bmptest::ProcessResult run = Shell(c.command);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, c.message);
+  }
 }
 
-TEST_F(CliTest, UsageErrorsExitWithTwo) {
-  const std::vector<std::string> cases[] = {
-      {}, {In()}, {In(), Out()}, {In(), Out(), "1", "extra"}, {In(), Out(), "sharpen"},
-      {In(), Out(), "1x"}, {"--frobnicate", In(), Out(), "1"}, {In(), Out(), "99999999999"},
+TEST_F(CliTest, UsageErrorsSayWhatWasExpectedInOneLine) {
+  const std::string filterForm = "expected bmpfilters [--keep-format] [--force] INPUT OUTPUT FILTER";
+  const std::string batchForm = "expected bmpfilters batch [--jobs N] [--keep-format] FILTER OUTDIR INPUT...";
+  const std::string codes = " (the codes are 0 to 7; see bmpfilters --list)";
+  const std::string names = " (the filters are none, outline, roberts, laplace, whiten-dark, flip and window)";
+  const std::string png = dir.File("out.png");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  } const cases[] = {
+      {{}, filterForm},
+      {{In()}, filterForm},
+      {{In(), Out()}, filterForm},
+      {{In(), Out(), "1", "extra"}, filterForm},
+      {{In(), Out(), "sharpen"}, "unknown filter 'sharpen'" + names},
+      {{In(), Out(), "Flip"}, "unknown filter 'Flip' (did you mean flip?)"},
+      {{In(), Out(), "whiten"}, "unknown filter 'whiten' (did you mean whiten-dark?)"},
+      {{In(), Out(), "1x"}, "unknown filter '1x'" + names},
+      {{"--frobnicate", In(), Out(), "1"}, "unknown option --frobnicate"},
+      {{In(), Out(), "99999999999"}, "no filter has code 99999999999" + codes},
+      {{In(), Out(), "55"}, "no filter has code 55" + codes},
+      {{In(), Out(), "-1"}, "no filter has code -1" + codes},
+      {{In(), png, "1"}, png + ": the name says PNG, but bmpfilters writes BMP only (write " + dir.File("out") +
+                              ".bmp and convert it, e.g. convert " + dir.File("out") + ".bmp " + png + "; or give --force)"},
+      {{"--jobs", "2", In(), Out(), "1"}, "--jobs does not go with INPUT OUTPUT FILTER"},
+      {{"batch", "flip"}, batchForm},
+      {{"batch", "flip", "outdir"}, batchForm},
+      {{"batch", "flip", "-", In()}, "batch writes many files into a folder: - (standard output) cannot hold them"},
+      {{"batch", "flip", dir.File("o"), "-"}, "batch names each output after its input: - (standard input) has no name"},
+      {{"batch", "--force", "flip", dir.File("o"), In()}, "--force does not go with batch"},
+      {{"demo", "a", "b"}, "expected bmpfilters demo [DIR]"},
+      {{"demo", "--keep-format"}, "--keep-format does not go with demo"},
   };
-  for (const auto& arguments : cases) {
-    SCOPED_TRACE(::testing::PrintToString(arguments));
-    const bmptest::ProcessResult run = Cli(arguments);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const bmptest::ProcessResult run = Cli(c.arguments);
     EXPECT_EQ(run.exitStatus, 2);
-    EXPECT_NE(run.err.find("bmpfilters: "), std::string::npos);
-    EXPECT_FALSE(bmptest::FileExists(Out()));
+    EXPECT_EQ(run.err, "bmpfilters: " + c.message + "\ntry 'bmpfilters --help'\n");
+    EXPECT_FALSE(bmptest::FileExists(Out()) || bmptest::FileExists(png));
   }
 }
 
@@ -99,10 +163,13 @@ TEST_F(CliTest, InformationOptionsAnswerAndExitWithZero) {
   const bmptest::ProcessResult help = Cli({"--help"});
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_EQ(help.out.rfind("usage: bmpfilters", 0), 0u);
+  for (const char* words : {"bmpfilters batch", "up to 1600 rows and 32768 columns", "A file named - is"}) {
+    EXPECT_NE(help.out.find(words), std::string::npos) << words;
+  }
 
   const bmptest::ProcessResult version = Cli({In(), "--version"});
   EXPECT_EQ(version.exitStatus, 0);
-  EXPECT_EQ(version.out, "bmpfilters 1.0.0.1 (TamroviBMPFilters DLL, file version 1, 0, 0, 1)\n");
+  EXPECT_EQ(version.out, "bmpfilters 1.0.0.1 (the TamroviBMPFilters library, file version 1, 0, 0, 1)\n");
 
   const bmptest::ProcessResult list = Cli({"--list"});
   EXPECT_EQ(list.exitStatus, 0);
@@ -133,6 +200,22 @@ TEST_F(CliTest, DemoWritesEveryFilterAndAContactSheet) {
   ASSERT_EQ(picture8.LoadBmp((demo + "/picture-8bit.bmp").c_str()), 1);
   EXPECT_TRUE(tamrovi::CPictureRows(picture8).IsGray());
   EXPECT_EQ(picture8.m_nColors, 256);
+
+  // White lettering on the gray margins: above each column of 240-pixel tiles
+  // (its filter) and left of each row of 180-pixel tiles (its storage kind).
+  tamrovi::CBmpImage sheet;
+  ASSERT_EQ(sheet.LoadBmp((demo + "/contact-sheet.bmp").c_str()), 1);
+  auto hasLettering = [&](std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+    for (std::int32_t y = top; y < top + height; ++y) {
+      for (std::int32_t x = left; x < left + width; ++x) {
+        const std::uint8_t* pixel = sheet.m_rgbRows[y] + 3 * x;
+        if (pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255) return true;
+      }
+    }
+    return false;
+  };
+  for (std::int32_t column = 0; column < 8; ++column) EXPECT_TRUE(hasLettering(88 + 248 * column, 0, 240, 30));
+  for (std::int32_t row = 0; row < 2; ++row) EXPECT_TRUE(hasLettering(0, 30 + 188 * row, 88, 180));
 }
 
 }  // namespace

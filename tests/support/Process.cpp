@@ -22,7 +22,8 @@ std::string ReadAll(std::FILE* file) {
 
 }  // namespace
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments) {
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& inputPath) {
   ProcessResult result;
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
@@ -35,7 +36,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 0, inputPath.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, fileno(out), 1);
   posix_spawn_file_actions_adddup2(&actions, fileno(err), 2);
   pid_t child = 0;

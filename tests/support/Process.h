@@ -12,8 +12,9 @@ struct ProcessResult {
   std::string err;
 };
 
-// Runs `program` with `arguments` (no shell), standard input empty, and
-// waits for it.
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments);
+// Runs `program` with `arguments` (no shell), standard input read from
+// `inputPath` (empty by default), and waits for it.
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& inputPath = "/dev/null");
 
 }  // namespace bmptest

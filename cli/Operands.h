@@ -1,0 +1,33 @@
+// What an operand names: a file, or with "-" standard input or output.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tamrovi {
+class CBmpImage;
+}
+
+namespace tamrovi::cli {
+
+// "-" as an input reads standard input; as an output, writes standard output.
+bool IsStandardStream(const std::string& operand);
+
+// The path an output operand is written through: standard output for "-",
+// reached by the path of its descriptor, so that every output goes through
+// one writer; any other operand is its own path.
+std::string WritablePath(const std::string& output);
+
+// How messages name an operand: its path, or "standard input" / "standard output".
+std::string InputName(const std::string& input);
+std::string OutputName(const std::string& output);
+
+// Reads all of standard input and loads it as LoadBmp loads a file of the
+// same bytes. On refusal returns false with a one-line reason in `error`.
+bool LoadStandardInput(CBmpImage& image, std::string& error);
+
+// When the output's name ends in the extension of another picture format
+// (out.png, out.jpg, ...), the reason to refuse it: the tool writes BMP only.
+std::optional<std::string> ForeignFormatRefusal(const std::string& output);
+
+}  // namespace tamrovi::cli
