@@ -8,6 +8,10 @@
 #   make fuzz-seeds rewrite the fuzz target's seed corpus (fuzz/corpus) from the test helpers
 #   make valgrind   the tests under valgrind's memcheck
 #   make install    build, then install into PREFIX (default /usr/local; DESTDIR is honoured)
+#   make windows    cross-build the Windows DLL and tool with MinGW-w64 (build-windows/)
+#   make test-windows  ... and run the suites and the DLL's host program under Wine
+#   make cross ARCH=armhf|aarch64|s390x   cross-build for Linux on that processor (build-ARCH/)
+#   make test-cross ARCH=...              ... and run the suites under qemu-user
 #   make clean
 # WERROR=1 turns compiler warnings into errors (CI sets it).
 
@@ -18,7 +22,8 @@ JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
 
-.PHONY: all configure build demo test sanitize fuzz fuzz-tools fuzz-seeds valgrind bench bench-tools install clean
+.PHONY: all configure build demo test sanitize fuzz fuzz-tools fuzz-seeds valgrind bench bench-tools install clean \
+	windows test-windows cross test-cross
 
 all: build
 
@@ -88,8 +93,30 @@ bench-tools:
 	cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTAMROVI_BUILD_TESTS=OFF -DTAMROVI_BUILD_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 
+# Other systems and processors, each from a toolchain file in cmake/. Their
+# suites run one process each under Wine or qemu-user; CTest runs two at once.
+WINDOWS_DIR  ?= build-windows
+ARCH         ?= armhf
+CROSS_DIR    ?= build-$(ARCH)
+
+windows:
+	cmake -S . -B $(WINDOWS_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/MinGW-w64-x86_64.cmake $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_DIR) -j $(JOBS)
+
+test-windows: build windows
+	ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS)
+
+cross:
+	cmake -S . -B $(CROSS_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/Linux-$(ARCH).cmake $(CMAKE_FLAGS)
+	cmake --build $(CROSS_DIR) -j $(JOBS)
+
+test-cross: cross
+	ctest --test-dir $(CROSS_DIR) --output-on-failure -j $(JOBS)
+
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(VALGRIND_DIR) demo-out
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(VALGRIND_DIR) $(WINDOWS_DIR) build-armhf build-aarch64 build-s390x demo-out

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <new>
 #include <vector>
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "cli/Arguments.h"
 #include "cli/Messages.h"
@@ -26,6 +30,9 @@ constexpr std::size_t kLongestInput = INT32_MAX;
 // that. Returns the system's error number, 0 when the stream was read.
 int ReadStandardInputBytes(std::vector<std::uint8_t>& bytes) {
   constexpr std::size_t kFirstRead = 64 * 1024;
+#if defined(_WIN32)
+  ::_setmode(::_fileno(stdin), _O_BINARY);  // text mode would turn CR LF into LF and stop at Ctrl+Z
+#endif
   std::size_t held = 0;
   while (held < kLongestInput) {
     // Each read fills as much again as has arrived: few reads, no size guessed.

@@ -6,16 +6,25 @@
 #ifndef TAMROVIBMPFILTERS_H
 #define TAMROVIBMPFILTERS_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(__cplusplus)
 extern "C" {
+#endif
+
+/* A UTF-16 code unit. On Windows it is wchar_t, so that wide literals and
+ * the system's own wide strings pass straight in: BMPFilters(L"in.bmp", ...). */
+#if defined(_WIN32)
+typedef wchar_t TamroviChar16;
+#elif defined(__cplusplus)
 typedef char16_t TamroviChar16;
 #else
 typedef uint_least16_t TamroviChar16;
 #endif
 
-#if defined(TAMROVI_BUILDING_LIBRARY)
+/* On Windows the module-definition file names the one export instead. */
+#if defined(TAMROVI_BUILDING_LIBRARY) && !defined(_WIN32)
 #define TAMROVI_API __attribute__((visibility("default")))
 #else
 #define TAMROVI_API

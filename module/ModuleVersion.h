@@ -1,23 +1,40 @@
 // The module's identity: the version record and string table it carries.
+//
+// The resource compiler reads this file too (for the Windows module's
+// resources), so the values are macros first and typed constants after.
 #pragma once
 
+#define TAMROVI_MODULE_FILE_NAME "TAMROVIBMPFILTERS.dll"
+#define TAMROVI_VERSION_LANGUAGE_BLOCK "040904B0"
+#define TAMROVI_VERSION_NUMBERS 1, 0, 0, 1
+#define TAMROVI_FILE_VERSION "1, 0, 0, 1"
+#define TAMROVI_PRODUCT_VERSION "1, 0, 0, 1"
+#define TAMROVI_FILE_DESCRIPTION "TamroviBMPFilters DLL"
+#define TAMROVI_INTERNAL_NAME "TamroviBMPFilters"
+#define TAMROVI_ORIGINAL_FILENAME "TamroviBMPFilters.DLL"
+#define TAMROVI_PRODUCT_NAME "TamroviBMPFilters Dynamic Link Library"
+#define TAMROVI_SOCKETS_INIT_FAILED_ID 101
+#define TAMROVI_SOCKETS_INIT_FAILED "Windows sockets initialization failed."
+
+#ifndef RC_INVOKED
 namespace tamrovi::module {
 
-inline constexpr char kModuleFileName[] = "TAMROVIBMPFILTERS.dll";
-inline constexpr char kVersionLanguageBlock[] = "040904B0";
-inline constexpr char kFileVersion[] = "1, 0, 0, 1";
-inline constexpr char kProductVersion[] = "1, 0, 0, 1";
-inline constexpr char kFileDescription[] = "TamroviBMPFilters DLL";
-inline constexpr char kInternalName[] = "TamroviBMPFilters";
-inline constexpr char kOriginalFilename[] = "TamroviBMPFilters.DLL";
-inline constexpr char kProductName[] = "TamroviBMPFilters Dynamic Link Library";
+inline constexpr char kModuleFileName[] = TAMROVI_MODULE_FILE_NAME;
+inline constexpr char kVersionLanguageBlock[] = TAMROVI_VERSION_LANGUAGE_BLOCK;
+inline constexpr char kFileVersion[] = TAMROVI_FILE_VERSION;
+inline constexpr char kProductVersion[] = TAMROVI_PRODUCT_VERSION;
+inline constexpr char kFileDescription[] = TAMROVI_FILE_DESCRIPTION;
+inline constexpr char kInternalName[] = TAMROVI_INTERNAL_NAME;
+inline constexpr char kOriginalFilename[] = TAMROVI_ORIGINAL_FILENAME;
+inline constexpr char kProductName[] = TAMROVI_PRODUCT_NAME;
 inline constexpr char kTypeLibraryName[] = "TamroviBMPFilters";
 
 // The file version as dotted numbers, the shared library's version here.
 inline constexpr char kDottedVersion[] = "1.0.0.1";
 
 // The string table's one entry; nothing uses it.
-inline constexpr int kSocketsInitFailedId = 101;
-inline constexpr char kSocketsInitFailed[] = "Windows sockets initialization failed.";
+inline constexpr int kSocketsInitFailedId = TAMROVI_SOCKETS_INIT_FAILED_ID;
+inline constexpr char kSocketsInitFailed[] = TAMROVI_SOCKETS_INIT_FAILED;
 
 }  // namespace tamrovi::module
+#endif

@@ -25,7 +25,13 @@ bool InjectedFailure() noexcept {
 // The allocator knows each block's size, so releasing needs no size from the
 // caller and the block needs no header of ours in front of it (a header
 // would hide small underruns from the address sanitizer).
-std::int64_t BlockBytes(void* block) noexcept { return static_cast<std::int64_t>(malloc_usable_size(block)); }
+std::int64_t BlockBytes(void* block) noexcept {
+#if defined(_WIN32)
+  return static_cast<std::int64_t>(_msize(block));
+#else
+  return static_cast<std::int64_t>(malloc_usable_size(block));
+#endif
+}
 
 void CountBytes(std::int64_t bytes) noexcept {
   t_allocatedBytes += bytes;
@@ -47,7 +53,7 @@ struct AlignedBlock {
 constexpr int kNotedAlignedBlocks = 16;
 thread_local AlignedBlock t_alignedBlocks[kNotedAlignedBlocks];
 
-void* CountedAligned(void* block, std::int64_t bytes) noexcept {
+[[maybe_unused]] void* CountedAligned(void* block, std::int64_t bytes) noexcept {
   if (block == nullptr) return nullptr;
   for (AlignedBlock& noted : t_alignedBlocks) {
     if (noted.address != 0) continue;
@@ -75,7 +81,7 @@ void ForgetAligned(std::uintptr_t address) noexcept {
 
 // Whole large pages: the small pages of a part-filled last one would cost a
 // fault each, far more than clearing the rest of a large page.
-std::size_t AlignedBytes(std::int64_t size) noexcept {
+[[maybe_unused]] std::size_t AlignedBytes(std::int64_t size) noexcept {
   return (static_cast<std::size_t>(size) + kLargePage - 1) & ~(kLargePage - 1);
 }
 
@@ -87,11 +93,17 @@ void* AllocateBlock(std::int64_t size) noexcept {
   if (size < static_cast<std::int64_t>(kLargePage)) return Counted(std::malloc(static_cast<std::size_t>(size)));
   // On a large page, so that the system can back the block with them when
   // asked to (platform/MemoryAdvice.h).
+#if defined(_WIN32)
+  // Aligned blocks there need a release of their own; large pages are not
+  // asked for.
+  return Counted(std::malloc(static_cast<std::size_t>(size)));
+#else
   const std::size_t bytes = AlignedBytes(size);
   void* block = nullptr;
   if (posix_memalign(&block, kLargePage, bytes) != 0) return nullptr;
   AdviseLargeBlock(block, static_cast<std::int64_t>(bytes));
   return CountedAligned(block, static_cast<std::int64_t>(bytes));
+#endif
 }
 
 void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept {

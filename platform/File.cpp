@@ -43,16 +43,16 @@ bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
 
 std::int64_t CFile::GetLength() const noexcept {
   struct stat status {};
-  if (m_descriptor < 0 || ::fstat(m_descriptor, &status) != 0) return -1;
+  if (!IsOpen() || ::fstat(Descriptor(), &status) != 0) return -1;
   return static_cast<std::int64_t>(status.st_size);
 }
 
 std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
-  if (m_descriptor < 0 || count <= 0) return 0;
+  if (!IsOpen() || count <= 0) return 0;
   auto* cursor = static_cast<unsigned char*>(buffer);
   std::int64_t total = 0;
   while (total < count) {
-    const ssize_t got = ::read(m_descriptor, cursor + total, static_cast<std::size_t>(count - total));
+    const ssize_t got = ::read(Descriptor(), cursor + total, static_cast<std::size_t>(count - total));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       if (got < 0) m_lastError = errno;
@@ -64,11 +64,11 @@ std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
 }
 
 bool CFile::Write(const void* buffer, std::int64_t count) noexcept {
-  if (m_descriptor < 0 || count < 0) return false;
+  if (!IsOpen() || count < 0) return false;
   const auto* cursor = static_cast<const unsigned char*>(buffer);
   std::int64_t total = 0;
   while (total < count) {
-    const ssize_t put = ::write(m_descriptor, cursor + total, static_cast<std::size_t>(count - total));
+    const ssize_t put = ::write(Descriptor(), cursor + total, static_cast<std::size_t>(count - total));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
       m_lastError = put < 0 ? errno : EIO;
@@ -80,17 +80,17 @@ bool CFile::Write(const void* buffer, std::int64_t count) noexcept {
 }
 
 std::int64_t CFile::Seek(std::int64_t offset, SeekOrigin origin) noexcept {
-  if (m_descriptor < 0) return -1;
-  const off_t position = ::lseek(m_descriptor, static_cast<off_t>(offset),
+  if (!IsOpen()) return -1;
+  const off_t position = ::lseek(Descriptor(), static_cast<off_t>(offset),
                                  origin == SeekOrigin::kBegin ? SEEK_SET : SEEK_CUR);
   if (position < 0) m_lastError = errno;
   return static_cast<std::int64_t>(position);
 }
 
 bool CFile::Close() noexcept {
-  if (m_descriptor < 0) return true;
-  const int result = ::close(m_descriptor);
-  m_descriptor = -1;
+  if (!IsOpen()) return true;
+  const int result = ::close(Descriptor());
+  m_descriptor = kNoFile;
   if (result != 0) m_lastError = errno;
   return result == 0;
 }

@@ -1,8 +1,10 @@
 // The file object: a file opened by a UTF-16 path, read, written and sought
-// through the operating system, closed when the object goes away.
+// through the operating system, closed when the object goes away. POSIX
+// systems have File.cpp, Windows FileWindows.cpp.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 namespace tamrovi {
 
@@ -22,9 +24,9 @@ class CFile {
 
   // Opens `path` (null fails). Read-only opens refuse anything but a regular
   // file, so a FIFO or device can never block or feed endless data. Returns
-  // false on failure; LastError() then holds the system's error number.
+  // false on failure; LastError() then holds the error as an errno value.
   bool Open(const char16_t* path, unsigned flags) noexcept;
-  bool IsOpen() const noexcept { return m_descriptor >= 0; }
+  bool IsOpen() const noexcept { return m_descriptor != kNoFile; }
 
   // Length in bytes, or -1 when it cannot be had.
   std::int64_t GetLength() const noexcept;
@@ -44,8 +46,20 @@ class CFile {
   int LastError() const noexcept { return m_lastError; }
 
  private:
-  int m_descriptor = -1;
+  // A file descriptor on POSIX systems, a handle on Windows.
+  static constexpr std::intptr_t kNoFile = -1;
+  std::intptr_t m_descriptor = kNoFile;
+  int Descriptor() const noexcept { return static_cast<int>(m_descriptor); }
   int m_lastError = 0;
 };
 
 }  // namespace tamrovi
+
+#if defined(_WIN32)
+namespace tamrovi {
+
+// A Windows error code (GetLastError) as the errno value of the same failure.
+int ErrnoOfSystemError(unsigned long error) noexcept;
+
+}  // namespace tamrovi
+#endif

@@ -1,6 +1,8 @@
 #include "platform/MemoryAdvice.h"
 
+#if !defined(_WIN32)
 #include <sys/mman.h>
+#endif
 
 namespace tamrovi {
 namespace {

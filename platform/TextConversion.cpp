@@ -209,4 +209,21 @@ CWideText NarrowToWide(const char* text) noexcept {
   return CWideText(out);
 }
 
+CWidePath::CWidePath(const char* text) noexcept {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  std::size_t units = 0;
+  if (text == nullptr) return;
+  for (std::size_t i = 0; bytes[i] != 0;) units += NextNarrowCodePoint(bytes, i) >= 0x10000 ? 2 : 1;
+  if (units + 1 > kPathCapacity) return;
+  char16_t* cursor = m_text;
+  for (std::size_t i = 0; bytes[i] != 0;) cursor = AppendUtf16(cursor, NextNarrowCodePoint(bytes, i));
+  *cursor = 0;
+  m_converted = true;
+}
+
+bool IsWellFormedUtf16(const char16_t* text) noexcept {
+  std::size_t bytes = 0;
+  return MeasureUtf8(text, bytes);
+}
+
 }  // namespace tamrovi

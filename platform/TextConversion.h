@@ -53,14 +53,26 @@ CNarrowText WideToNarrow(const char16_t* text) noexcept;
 // UTF-8 to UTF-16. Null in, empty out.
 CWideText NarrowToWide(const char* text) noexcept;
 
+// True when `text` (not null) has no unpaired surrogate.
+bool IsWellFormedUtf16(const char16_t* text) noexcept;
+
+// The longest narrow path converted without allocating, terminator included.
+// Linux's own limit (PATH_MAX). Windows counts its limit in UTF-16 units and
+// long-path-aware systems go past MAX_PATH, so the same 4096 bytes serve there.
+#if defined(_WIN32)
+inline constexpr std::size_t kPathCapacity = 4096;
+#else
+inline constexpr std::size_t kPathCapacity = PATH_MAX;
+#endif
+
 // A UTF-16 path converted to UTF-8 in storage of its own, with no allocation:
 // a call that has run out of memory can still name the file it must write.
 // A path the system could not open anyway, being longer than it takes
-// (PATH_MAX bytes with the terminator), converts to null, as does text that
-// is not well formed and a null path.
+// (kPathCapacity bytes with the terminator), converts to null, as does text
+// that is not well formed and a null path.
 class CNarrowPath {
  public:
-  static constexpr std::size_t kCapacity = PATH_MAX;
+  static constexpr std::size_t kCapacity = kPathCapacity;
 
   explicit CNarrowPath(const char16_t* text) noexcept;
   CNarrowPath(const CNarrowPath&) = delete;
@@ -70,6 +82,23 @@ class CNarrowPath {
 
  private:
   char m_text[kCapacity];
+  bool m_converted = false;
+};
+
+// The way back: a UTF-8 path of at most kPathCapacity bytes as UTF-16, with
+// no allocation, for systems whose file calls take wide paths. Null for a
+// null, longer or malformed path.
+class CWidePath {
+ public:
+  explicit CWidePath(const char* text) noexcept;
+  CWidePath(const CWidePath&) = delete;
+  CWidePath& operator=(const CWidePath&) = delete;
+
+  const char16_t* Get() const noexcept { return m_converted ? m_text : nullptr; }
+
+ private:
+  // UTF-8 never takes fewer bytes than UTF-16 takes units.
+  char16_t m_text[kPathCapacity];
   bool m_converted = false;
 };
 

@@ -1,7 +1,7 @@
 // The bmpfilters tool as a user runs it: exit statuses, messages, files.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "image/BmpImage.h"
 #include "image/PictureRows.h"
@@ -229,7 +229,7 @@ TEST_F(CliTest, BatchWritesOneOutputPerInputAndNamesEachFailure) {
     bmptest::WriteFile(inputs.back(), bmptest::Make24(7, 3 + i, bmptest::RandomBytes(21 * (3 + i), i)).Build());
   }
   bmptest::WriteFile(dir.File("broken.bmp"), Bytes{'B', 'M', 1});
-  ::mkdir(dir.File("other").c_str(), 0700);
+  std::filesystem::create_directory(dir.File("other"));
   bmptest::WriteFile(dir.File("other/pic0.bmp"), picture);
 
   for (const char* jobs : {"1", "2", "5"}) {

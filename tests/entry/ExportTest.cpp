@@ -1,7 +1,11 @@
 // The export end to end, through the real shared library.
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <set>
 #include <sstream>
@@ -18,6 +22,16 @@ using ExportFunction = std::int32_t (*)(const char16_t*, const char16_t*, std::i
 
 class ExportTest : public ::testing::Test {
  protected:
+#if defined(_WIN32)
+  static void SetUpTestSuite() {
+    s_library = ::LoadLibraryA(TAMROVI_LIBRARY_PATH);
+    ASSERT_NE(s_library, nullptr) << "error " << ::GetLastError();
+    s_export = reinterpret_cast<ExportFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(s_library), "BMPFilters")));
+    ASSERT_NE(s_export, nullptr);
+  }
+  static void TearDownTestSuite() { ::FreeLibrary(static_cast<HMODULE>(s_library)); }
+#else
   static void SetUpTestSuite() {
     s_library = dlopen(TAMROVI_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(s_library, nullptr) << dlerror();
@@ -25,6 +39,7 @@ class ExportTest : public ::testing::Test {
     ASSERT_NE(s_export, nullptr);
   }
   static void TearDownTestSuite() { dlclose(s_library); }
+#endif
 
   static std::u16string Wide(const std::string& utf8) {
     // Test paths are ASCII but for the one test that spells its own.
@@ -46,6 +61,9 @@ class ExportTest : public ::testing::Test {
 const Bytes kHeadersOnly = bmptest::Make24(0, 0, {}).Build();
 
 TEST_F(ExportTest, ExportsExactlyOneSymbol) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the Windows module's export table is checked by its host program and objdump";
+#endif
   const bmptest::ProcessResult nm = bmptest::RunProcess("/usr/bin/nm", {"-D", "--defined-only", TAMROVI_LIBRARY_PATH});
   ASSERT_EQ(nm.exitStatus, 0) << nm.err;
   std::set<std::string> symbols;

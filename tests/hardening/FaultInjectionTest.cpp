@@ -49,8 +49,6 @@ std::vector<Input> Inputs() {
   };
 }
 
-std::u16string Wide(const std::string& path) { return std::u16string(path.begin(), path.end()); }
-
 class FaultInjectionTest : public ::testing::Test {
  protected:
   // One export call with the `failAt`-th allocation failing (0: none), on a
@@ -68,8 +66,8 @@ class FaultInjectionTest : public ::testing::Test {
   }
 
   TempDir dir;
-  const std::u16string in = Wide(dir.File("in.bmp"));
-  const std::u16string out = Wide(dir.File("out.bmp"));
+  const std::basic_string<TamroviChar16> in = ExportPath(dir.File("in.bmp"));
+  const std::basic_string<TamroviChar16> out = ExportPath(dir.File("out.bmp"));
 };
 
 TEST_F(FaultInjectionTest, EveryFailedAllocationOfAnExportGivesAWholeOutput) {

@@ -41,8 +41,6 @@ std::vector<HostileFile> AllFiles() {
   return files;
 }
 
-std::u16string Wide(const std::string& path) { return std::u16string(path.begin(), path.end()); }
-
 bool IsOneLine(const std::string& text) {
   return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
 }
@@ -53,12 +51,12 @@ TEST(HostileFileTest, TheCorpusIsThere) {
 
 TEST(HostileFileTest, TheExportWritesAWholePictureOrTheHeadersAlone) {
   TempDir dir;
-  const std::u16string out = Wide(dir.File("out.bmp"));
+  const auto out = ExportPath(dir.File("out.bmp"));
   for (const HostileFile& file : AllFiles()) {
     for (std::int32_t code = 0; code <= 8; ++code) {
       SCOPED_TRACE(::testing::Message() << file.name << ", code " << code);
       std::filesystem::remove(dir.File("out.bmp"));
-      EXPECT_EQ(BMPFilters(Wide(file.path).c_str(), out.c_str(), code), 999);
+      EXPECT_EQ(BMPFilters(ExportPath(file.path).c_str(), out.c_str(), code), 999);
       EXPECT_EQ(Check24BitFile(ReadFile(dir.File("out.bmp"))), "");
     }
   }
@@ -75,7 +73,7 @@ TEST(HostileFileTest, TheToolWritesWhatTheExportWritesOrRefusesInOneLine) {
     code = (code + 1) % 8;  // the tool refuses codes the table does not list
     SCOPED_TRACE(::testing::Message() << file.name << ", code " << code);
     std::filesystem::remove(dir.File("export.bmp"));
-    BMPFilters(Wide(file.path).c_str(), Wide(dir.File("export.bmp")).c_str(), code);
+    BMPFilters(ExportPath(file.path).c_str(), ExportPath(dir.File("export.bmp")).c_str(), code);
     const Bytes exported = ReadFile(dir.File("export.bmp"));
 
     std::filesystem::remove(out);

@@ -2,7 +2,7 @@
 
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace bmptest {
 
@@ -259,19 +259,29 @@ Bytes GrayToBgr(const Bytes& gray) {
   return bgr;
 }
 
+// Test paths are UTF-8; on Windows the narrow stream and stat calls would
+// read them in the system's code page instead.
+std::filesystem::path Native(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
 Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(Native(path), std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool FileExists(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0;
+  std::error_code ignored;
+  try {
+    return std::filesystem::exists(Native(path), ignored);
+  } catch (const std::filesystem::filesystem_error&) {
+    return false;  // a name that is not UTF-8 names no file where names are UTF-16
+  }
 }
 
 }  // namespace bmptest

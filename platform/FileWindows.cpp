@@ -1,0 +1,130 @@
+// The file object on Windows: files are opened by their UTF-16 paths through
+// the wide-character API, so every path the system can name opens as named.
+// Errors are reported as errno values, the same numbers as on POSIX systems.
+#include "platform/File.h"
+
+#include <cerrno>
+#include <windows.h>
+
+#include "platform/TextConversion.h"
+
+namespace tamrovi {
+
+int ErrnoOfSystemError(unsigned long error) noexcept {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME: return ENOENT;
+    case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return EACCES;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_NOT_ENOUGH_MEMORY: case ERROR_OUTOFMEMORY: return ENOMEM;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    default: return EIO;
+  }
+}
+
+namespace {
+
+int ErrnoOf(DWORD error) { return ErrnoOfSystemError(error); }
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Largest single read or write: the system's calls count bytes in 32 bits.
+constexpr std::int64_t kLargestTransfer = 1 << 30;
+
+}  // namespace
+
+CFile::~CFile() { Close(); }
+
+bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
+  Close();
+  m_lastError = 0;
+  // A path that is not well-formed UTF-16 has no narrow form either: it is
+  // refused here as it is wherever paths travel as UTF-8.
+  if (path == nullptr || !IsWellFormedUtf16(path)) {
+    m_lastError = path == nullptr ? ENOENT : EILSEQ;
+    return false;
+  }
+  const bool writing = (flags & kModeWrite) != 0;
+  const DWORD disposition = (flags & kModeCreate) != 0 ? CREATE_ALWAYS : OPEN_EXISTING;
+  const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path), writing ? GENERIC_WRITE : GENERIC_READ,
+                                      FILE_SHARE_READ | (writing ? 0 : FILE_SHARE_WRITE | FILE_SHARE_DELETE), nullptr,
+                                      disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    m_lastError = ErrnoOf(::GetLastError());
+    return false;
+  }
+  // Read-only opens take regular files alone, so a pipe or device can never
+  // block or feed endless data; a folder opens only to be refused here.
+  if (!writing) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool isFolder = ::GetFileInformationByHandle(handle, &information) &&
+                          (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isFolder || ::GetFileType(handle) != FILE_TYPE_DISK) {
+      m_lastError = isFolder ? EISDIR : EINVAL;
+      ::CloseHandle(handle);
+      return false;
+    }
+  }
+  m_descriptor = reinterpret_cast<std::intptr_t>(handle);
+  return true;
+}
+
+std::int64_t CFile::GetLength() const noexcept {
+  LARGE_INTEGER size{};
+  if (!IsOpen() || !::GetFileSizeEx(AsHandle(m_descriptor), &size)) return -1;
+  return size.QuadPart;
+}
+
+std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
+  if (!IsOpen() || count <= 0) return 0;
+  auto* cursor = static_cast<unsigned char*>(buffer);
+  std::int64_t total = 0;
+  while (total < count) {
+    const std::int64_t asked = count - total < kLargestTransfer ? count - total : kLargestTransfer;
+    DWORD got = 0;
+    if (!::ReadFile(AsHandle(m_descriptor), cursor + total, static_cast<DWORD>(asked), &got, nullptr)) {
+      m_lastError = ErrnoOf(::GetLastError());
+      break;
+    }
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+bool CFile::Write(const void* buffer, std::int64_t count) noexcept {
+  if (!IsOpen() || count < 0) return false;
+  const auto* cursor = static_cast<const unsigned char*>(buffer);
+  std::int64_t total = 0;
+  while (total < count) {
+    const std::int64_t asked = count - total < kLargestTransfer ? count - total : kLargestTransfer;
+    DWORD put = 0;
+    if (!::WriteFile(AsHandle(m_descriptor), cursor + total, static_cast<DWORD>(asked), &put, nullptr) || put == 0) {
+      m_lastError = ErrnoOf(::GetLastError());
+      return false;
+    }
+    total += put;
+  }
+  return true;
+}
+
+std::int64_t CFile::Seek(std::int64_t offset, SeekOrigin origin) noexcept {
+  if (!IsOpen()) return -1;
+  LARGE_INTEGER distance{}, position{};
+  distance.QuadPart = offset;
+  if (!::SetFilePointerEx(AsHandle(m_descriptor), distance, &position,
+                          origin == SeekOrigin::kBegin ? FILE_BEGIN : FILE_CURRENT)) {
+    m_lastError = ErrnoOf(::GetLastError());
+    return -1;
+  }
+  return position.QuadPart;
+}
+
+bool CFile::Close() noexcept {
+  if (!IsOpen()) return true;
+  const bool closed = ::CloseHandle(AsHandle(m_descriptor)) != 0;
+  m_descriptor = kNoFile;
+  if (!closed) m_lastError = ErrnoOf(::GetLastError());
+  return closed;
+}
+
+}  // namespace tamrovi

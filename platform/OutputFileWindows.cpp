@@ -1,0 +1,214 @@
+// The output file on Windows: a temporary file made with CREATE_NEW beside
+// the final one, moved over it with MoveFileExW (MOVEFILE_REPLACE_EXISTING |
+// MOVEFILE_WRITE_THROUGH), which replaces the final file in one step.
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <windows.h>
+
+#include "platform/File.h"
+#include "platform/OutputFile.h"
+#include "platform/TextConversion.h"
+
+namespace tamrovi {
+namespace {
+
+constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // names ignore case here
+constexpr std::size_t kSuffixLength = 6;
+
+thread_local std::int64_t t_writableBytes = -1;
+
+std::int64_t WritableOf(std::int64_t count) noexcept {
+  if (t_writableBytes < 0) return count;
+  const std::int64_t allowed = count < t_writableBytes ? count : t_writableBytes;
+  t_writableBytes -= allowed;
+  return allowed;
+}
+
+const wchar_t* AsWide(const CWidePath& path) { return reinterpret_cast<const wchar_t*>(path.Get()); }
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+int LastErrno() { return ErrnoOfSystemError(::GetLastError()); }
+
+// "DIR\.NAME.xxxxxx" beside `target`, in `out` of kPathCapacity bytes.
+bool TemporaryName(const char* target, char* out) noexcept {
+  const char* name = target;
+  for (const char* c = target; *c != 0; ++c) {
+    if (*c == '/' || *c == '\\' || *c == ':') name = c + 1;
+  }
+  static std::atomic<std::uint64_t> counter{0};
+  std::uint64_t state = ::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 32) ^
+                        (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull) ^ reinterpret_cast<std::uintptr_t>(&state);
+  char suffix[kSuffixLength + 1];
+  for (std::size_t i = 0; i < kSuffixLength; ++i) {
+    state ^= state >> 31, state *= 0xBF58476D1CE4E5B9ull, state ^= state >> 29;  // splitmix64's mixing
+    suffix[i] = kSuffixLetters[state % (sizeof kSuffixLetters - 1)];
+  }
+  suffix[kSuffixLength] = 0;
+  const std::size_t folder = static_cast<std::size_t>(name - target);
+  const std::size_t length = std::strlen(target) + 2 + kSuffixLength;
+  if (length + 1 > static_cast<std::size_t>(COutputFile::kPathCapacity)) return false;
+  std::memcpy(out, target, folder);
+  out[folder] = '.';
+  std::strcpy(out + folder + 1, name);
+  std::strcat(out, ".");
+  std::strcat(out, suffix);
+  return true;
+}
+
+}  // namespace
+
+// The temporary files not yet committed or removed, as on POSIX systems.
+struct COutputFileRegistry {
+  static std::mutex& Lock() noexcept {
+    static std::mutex lock;
+    return lock;
+  }
+  static COutputFile*& First() noexcept {
+    static COutputFile* first = nullptr;
+    return first;
+  }
+  static void Add(COutputFile& file) noexcept {
+    file.m_pNextLive = First();
+    if (First() != nullptr) First()->m_pPreviousLive = &file;
+    First() = &file;
+  }
+  static void Remove(COutputFile& file) noexcept {
+    if (file.m_pPreviousLive != nullptr) file.m_pPreviousLive->m_pNextLive = file.m_pNextLive;
+    else if (First() == &file) First() = file.m_pNextLive;
+    if (file.m_pNextLive != nullptr) file.m_pNextLive->m_pPreviousLive = file.m_pPreviousLive;
+    file.m_pNextLive = file.m_pPreviousLive = nullptr;
+  }
+  static void DeleteAll() noexcept {
+    for (COutputFile* file = First(); file != nullptr; file = file->m_pNextLive) {
+      ::DeleteFileW(AsWide(CWidePath(file->m_temporaryPath)));
+    }
+  }
+};
+
+COutputFile::~COutputFile() { Discard(); }
+
+bool COutputFile::Fail(int error) noexcept {
+  m_lastError = error;
+  Discard();
+  return false;
+}
+
+bool COutputFile::Open(const char* path) noexcept {
+  Discard();
+  m_lastError = 0;
+  if (path == nullptr || path[0] == 0) return Fail(ENOENT);
+  const CWidePath widePath(path);
+  if (widePath.Get() == nullptr || std::strlen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) {
+    return Fail(ENAMETOOLONG);
+  }
+  const DWORD attributes = ::GetFileAttributesW(AsWide(widePath));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(EISDIR);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+    return OpenInPlace(path, false);
+  }
+  // A file the user may not write is refused, as opening it for writing would be.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return Fail(EACCES);
+  std::strcpy(m_finalPath, path);
+  return OpenTemporary(m_finalPath);
+}
+
+bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
+  const HANDLE handle = ::CreateFileW(AsWide(CWidePath(path)), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      emptying ? TRUNCATE_EXISTING : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Fail(LastErrno());
+  m_handle = reinterpret_cast<std::intptr_t>(handle);
+  m_direct = true;
+  return true;
+}
+
+bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  int error = ENAMETOOLONG;
+  while (TemporaryName(finalPath, m_temporaryPath)) {
+    handle = ::CreateFileW(AsWide(CWidePath(m_temporaryPath)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD systemError = ::GetLastError();
+    error = ErrnoOfSystemError(systemError);
+    if (handle != INVALID_HANDLE_VALUE || systemError != ERROR_FILE_EXISTS) break;
+  }
+  if (handle == INVALID_HANDLE_VALUE) {
+    m_temporaryPath[0] = 0;  // not ours: nothing to remove
+    m_lastError = error;
+    return false;
+  }
+  m_handle = reinterpret_cast<std::intptr_t>(handle);
+  COutputFileRegistry::Add(*this);
+  return true;
+}
+
+bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
+  if (m_handle == -1 || count < 0) {
+    m_lastError = m_handle == -1 ? EBADF : EINVAL;
+    return false;
+  }
+  const auto* cursor = static_cast<const unsigned char*>(bytes);
+  const std::int64_t writable = WritableOf(count);
+  std::int64_t total = 0;
+  while (total < writable) {
+    const std::int64_t asked = writable - total < (1 << 30) ? writable - total : (1 << 30);
+    DWORD put = 0;
+    if (!::WriteFile(AsHandle(m_handle), cursor + total, static_cast<DWORD>(asked), &put, nullptr) || put == 0) {
+      m_lastError = LastErrno();
+      return false;
+    }
+    total += put;
+  }
+  if (writable < count) m_lastError = ENOSPC;
+  return writable == count;
+}
+
+bool COutputFile::Commit() noexcept {
+  if (m_handle == -1) {
+    m_lastError = EBADF;
+    return false;
+  }
+  const bool closed = ::CloseHandle(AsHandle(m_handle)) != 0;
+  m_handle = -1;
+  if (!closed) return Fail(LastErrno());
+  if (m_direct) {
+    m_direct = false;
+    return true;
+  }
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  const CWidePath temporary(m_temporaryPath);
+  const bool moved = ::MoveFileExW(AsWide(temporary), AsWide(CWidePath(m_finalPath)),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!moved) {
+    m_lastError = LastErrno();
+    ::DeleteFileW(AsWide(temporary));
+  }
+  COutputFileRegistry::Remove(*this);
+  m_temporaryPath[0] = 0;
+  return moved;
+}
+
+void COutputFile::Discard() noexcept {
+  if (m_handle != -1) ::CloseHandle(AsHandle(m_handle));
+  m_handle = -1;
+  m_direct = false;
+  if (m_temporaryPath[0] == 0) return;
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  ::DeleteFileW(AsWide(CWidePath(m_temporaryPath)));
+  COutputFileRegistry::Remove(*this);
+  m_temporaryPath[0] = 0;
+}
+
+void DiscardOutputsAndExit(int status) noexcept {
+  // The lock is never given back: no writer can create or move a file after
+  // this point, and the process ends holding it.
+  COutputFileRegistry::Lock().lock();
+  COutputFileRegistry::DeleteAll();
+  std::_Exit(status);
+}
+
+void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
+
+}  // namespace tamrovi
