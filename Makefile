@@ -70,8 +70,14 @@ fuzz-seeds: build
 	mkdir -p fuzz/corpus
 	./$(BUILD_DIR)/tests/make_seed_corpus fuzz/corpus
 
-valgrind: build
-	nice bash tests/valgrind.sh $(BUILD_DIR)
+# Memcheck follows the suites into the tool, which it can only check when the
+# tool is linked dynamically: a build of its own.
+VALGRIND_DIR ?= build-valgrind
+
+valgrind:
+	cmake -S . -B $(VALGRIND_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTAMROVI_STATIC_TOOL=OFF $(CMAKE_FLAGS)
+	cmake --build $(VALGRIND_DIR) -j $(JOBS)
+	nice bash tests/valgrind.sh $(VALGRIND_DIR)
 
 BENCH_DIR    ?= build-bench
 BENCH_FILTER ?= .
@@ -113,4 +119,4 @@ install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) build-armhf build-aarch64 build-s390x demo-out
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(VALGRIND_DIR) $(WINDOWS_DIR) build-armhf build-aarch64 build-s390x demo-out

@@ -7,6 +7,7 @@
 #   bench/batch.sh [FILES] [RUNS] [FILTER]     FILTER defaults to laplace
 #   JOBS=N bench/batch.sh                      the job count set against 1
 #   COMPARE_DIR=/dev/shm bench/batch.sh        where the files are written
+#   BMPFILTERS=path bench/batch.sh             another build of the tool, for a before and after
 set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/.."
@@ -18,10 +19,12 @@ filter=${3:-laplace}
 jobs=${JOBS:-$(nproc)}
 bench_dir=${BENCH_DIR:-build-bench}
 make -s bench-tools BENCH_DIR="$bench_dir" >/dev/null
+tool=$(realpath "${BMPFILTERS:-$bench_dir/bmpfilters}")
 
 work=$(mktemp -d "${COMPARE_DIR:-${TMPDIR:-/tmp}}/bmpfilters-batch.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 "$root/$bench_dir/bench/make_bench_picture" picture.bmp 640 480
 mkdir inputs
 for ((i = 0; i < files; i++)); do cp picture.bmp "inputs/picture-$i.bmp"; done
@@ -32,7 +35,7 @@ time_batch() {
   local start end
   rm -rf out
   start=$EPOCHREALTIME
-  "$root/$bench_dir/bmpfilters" batch --jobs "$1" "$filter" out "${inputs[@]}" >/dev/null
+  "$tool" batch --jobs "$1" "$filter" out "${inputs[@]}" >/dev/null
   end=$EPOCHREALTIME
   awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }'
 }
@@ -54,4 +57,4 @@ printf '%-8s %10s %12s\n' 1 "$one" "$(rate "$one")"
 printf '%-8s %10s %12s\n' "$jobs" "$many" "$(rate "$many")"
 echo "throughput with $jobs jobs: $(awk -v a="$one" -v b="$many" 'BEGIN { printf "%.2f", a / b }') x that with 1"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //');" \
-  "files in $(df -T . | awk 'NR == 2 { print $2 }')"
+  "files in $(df -T . | awk 'NR == 2 { print $2 }'); load before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg)"

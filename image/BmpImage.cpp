@@ -24,7 +24,8 @@ CBmpImage::CBmpImage() noexcept
       m_loadError(BmpLoadError::kNone),
       m_loadSystemError(0),
       m_filterOutOfMemory(0),
-      m_saveSystemError(0) {}
+      m_saveSystemError(0),
+      m_pRowBlock(nullptr) {}
 
 CBmpImage::~CBmpImage() { Clear(); }
 
@@ -40,9 +41,9 @@ int CBmpImage::FinishSave(COutputFile& out, bool written) const noexcept {
 
 void CBmpImage::Clear() noexcept {
   ReleaseBlock(m_pDib);
+  ReleaseBlock(m_pRowBlock);
+  m_pRowBlock = nullptr;
   for (std::int32_t i = 0; i < kMaxRows; ++i) {
-    ReleaseBlock(m_rgbRows[i]);
-    ReleaseBlock(m_grayRows[i]);
     m_rgbRows[i] = nullptr;
     m_grayRows[i] = nullptr;
   }

@@ -16,10 +16,13 @@
 // (image/PictureRows.h), which hides the layout, the storage order and the
 // row padding.
 //
-// The object owns m_pDib, every non-null row and the palette; m_pBits,
-// m_pColors and m_pInfo point into m_pDib. An object is either empty (width
-// and height 0, no rows, no buffer) or holds a whole picture: every row of its
-// layout is present. A failed load never leaves anything in between.
+// The object owns m_pDib, the rows and the palette; m_pBits, m_pColors and
+// m_pInfo point into m_pDib, and so do the colour rows of an uncompressed
+// 24-bit file that holds every row: a picture read needs no second copy, and
+// changing those rows changes the file image. An object is either empty
+// (width and height 0, no rows, no buffer) or holds a whole picture: every
+// row of its layout is present. A failed load never leaves anything in
+// between.
 #pragma once
 
 #include <cstdint>
@@ -77,7 +80,9 @@ class CBmpImage {
   // header, so an 8-bit picture stays 8-bit with its colour table and its
   // byte plane as it now is. The header keeps the loaded file's pixel offset:
   // a larger info header or a gap before the pixels comes back whole. The
-  // colour rows of a 24-bit picture are not part of the file image; their
+  // colour rows of an uncompressed 24-bit file that holds them all are part
+  // of the file image, so their changes are written too; colour rows decoded
+  // from any other variant, or completed with zeros, are not, and their
   // changes are written by SaveBmp24 only. Returns 1 when the whole file was
   // written; 0 for an empty object (no file is created) or when the file
   // could not be created or written, as SaveBmp24 fails.
@@ -136,6 +141,10 @@ class CBmpImage {
   // picture as it was: a picture written now would pass for a filtered one.
   std::int32_t m_filterOutOfMemory;
   mutable int m_saveSystemError;  // the system's error number when the last save failed
+
+  // Where the rows live: the rows of an uncompressed 24-bit file that holds
+  // them all are its own, inside m_pDib; every other row table is one block.
+  std::uint8_t* m_pRowBlock;
 
  private:
   // Commits `out` when everything was `written`, else discards it and keeps

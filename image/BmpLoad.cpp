@@ -21,7 +21,6 @@
 #include "image/RleDecode.h"
 #include "platform/Allocation.h"
 #include "platform/File.h"
-#include "platform/MemoryAdvice.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -67,7 +66,6 @@ BmpLoadError CheckFileHeader(const std::uint8_t* fileHeader, std::int64_t header
   image.dibSize = fileLength - bmp::kFileHeaderSize;
   image.pDib = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
   if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
-  AdviseLargeBlock(image.pDib, image.dibSize);
   return BmpLoadError::kNone;
 }
 
@@ -163,22 +161,45 @@ void CopyStoredRow(const CBmpImage& image, std::int64_t stride, std::int64_t row
   std::memset(destination + copied, 0, static_cast<std::size_t>(rowBytes - copied));
 }
 
+// Rows that are not the file image's own share one block: one allocation
+// (on large pages when it is large), not one a row.
+std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
+  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(rowBytes * image.m_height));
+  return image.m_pRowBlock;
+}
+
 bool FillBytePlaneRows(CBmpImage& image) {
   const std::int64_t stride = bmp::RowStride(image.m_width, 8);
+  std::uint8_t* block = AllocateRowBlock(image, image.m_width);
+  if (block == nullptr) return false;
   for (std::int32_t row = 0; row < image.m_height; ++row) {
-    image.m_grayRows[row] = static_cast<std::uint8_t*>(AllocateBlock(image.m_width));
-    if (image.m_grayRows[row] == nullptr) return false;
+    image.m_grayRows[row] = block + std::int64_t{row} * image.m_width;
     CopyStoredRow(image, stride, image.m_width, row, image.m_grayRows[row]);
   }
   return true;
 }
 
 bool AllocateColourRows(CBmpImage& image) {
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    image.m_rgbRows[row] = static_cast<std::uint8_t*>(AllocateBlock(3 * std::int64_t{image.m_width}));
-    if (image.m_rgbRows[row] == nullptr) return false;
-  }
+  const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
+  std::uint8_t* block = AllocateRowBlock(image, rowBytes);
+  if (block == nullptr) return false;
+  for (std::int32_t row = 0; row < image.m_height; ++row) image.m_rgbRows[row] = block + row * rowBytes;
   return true;
+}
+
+// A 24-bit file that holds every row needs no copy of them: its rows are the
+// picture's, where they lie in the file image.
+bool UsesFileRows(const CBmpImage& image, const bmp::BmpDescription& picture) {
+  const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
+  return picture.format == bmp::PixelFormat::kBgr24 && picture.pixelOffset + stride * image.m_height <= image.m_dibSize;
+}
+
+void PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
+  const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
+  for (std::int32_t storedRow = 0; storedRow < image.m_height; ++storedRow) {
+    const std::int32_t row = image.m_isTopDown ? storedRow : image.m_height - 1 - storedRow;
+    image.m_rgbRows[row] = image.m_pBits + storedRow * stride;
+  }
 }
 
 // Run-length data need not set every pixel: those it leaves take the colour
@@ -239,6 +260,10 @@ bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture
 }
 
 bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const ColourDecoding& decoding) {
+  if (UsesFileRows(image, picture)) {
+    PointAtFileRows(image, picture);
+    return true;
+  }
   if (!AllocateColourRows(image)) return false;
   if (picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4) {
     DecodeRunLengthRows(image, picture, decoding);

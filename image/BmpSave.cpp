@@ -87,6 +87,23 @@ bool WriteColourPixels(CChunkWriter& writer, const CPictureRows& picture) {
   return writer.Flush();
 }
 
+// The pixel array as it is to be written, when the file image already holds
+// it: the colour rows are the file's own, stored bottom-up at the stride
+// written, with padding of zeros. Null otherwise.
+const std::uint8_t* WrittenPixelArray(const CBmpImage& image) {
+  if (!image.m_is24Bit || image.m_pBits == nullptr) return nullptr;
+  const std::int64_t stride = bmp::RowStride(image.m_width, 24);
+  const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
+  for (std::int32_t stored = 0; stored < image.m_height; ++stored) {
+    const std::uint8_t* row = image.m_pBits + stored * stride;
+    if (image.m_rgbRows[image.m_height - 1 - stored] != row) return nullptr;
+    for (std::int64_t k = rowBytes; k < stride; ++k) {
+      if (row[k] != 0) return nullptr;
+    }
+  }
+  return image.m_pBits;
+}
+
 bool WriteIndexedPixels(CChunkWriter& writer, const CPictureRows& picture, const CPictureColours& colours) {
   const std::size_t padding = static_cast<std::size_t>(bmp::RowStride(picture.Width(), 8) - picture.Width());
   constexpr std::int32_t kIndexPiece = 4096;
@@ -121,7 +138,14 @@ int CBmpImage::SaveBmp24(const char* path) const noexcept {
   return FinishSave(out, WriteBmpFile(out, path, [this](CChunkWriter& writer) {
     std::uint8_t headers[bmp::kHeadersSize];
     bmp::BuildHeaders(m_width, m_height, 24, 0, headers);
-    return writer.Append(headers, sizeof headers) && WriteColourPixels(writer, CPictureRows(*this));
+    if (!writer.Append(headers, sizeof headers)) return false;
+    // A picture whose file image holds its pixels as written goes out from
+    // there in one piece, copied nowhere first.
+    if (const std::uint8_t* pixels = WrittenPixelArray(*this)) {
+      const auto bytes = static_cast<std::size_t>(bmp::RowStride(m_width, 24)) * static_cast<std::size_t>(m_height);
+      return writer.Append(pixels, bytes) && writer.Flush();
+    }
+    return WriteColourPixels(writer, CPictureRows(*this));
   }));
 }
 

@@ -10,7 +10,9 @@
 namespace tamrovi {
 
 // Returns a block of `size` bytes, or null when `size` is 0 or less or the
-// memory cannot be had. The block's contents are undefined.
+// memory cannot be had. The block's contents are undefined. A block of a
+// large page (2 MiB) or more starts on one and is given whole large pages,
+// and the system is asked to back it with them (platform/MemoryAdvice.h).
 void* AllocateBlock(std::int64_t size) noexcept;
 
 // Returns a block of `count` elements of `elementSize` bytes each, zero-filled,

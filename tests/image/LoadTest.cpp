@@ -121,6 +121,15 @@ TEST_F(LoadTest, WhatAShortFileDoesNotHoldReadsAsZero) {
   EXPECT_GE(image.m_dibSize, image.m_pBits - image.m_pDib + 3 * 8) << "the byte plane is whole in memory";
 }
 
+TEST_F(LoadTest, AWhole24BitFileLendsItsRowsAndAShortOneGetsOneBlock) {
+  BmpFile colour = bmptest::Make24(5, 3, bmptest::RandomBytes(45, 4));
+  ASSERT_EQ(Load(colour), 1);
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(image.m_rgbRows[row], image.m_pBits + (2 - row) * 16) << row;
+  colour.pixels.resize(20);
+  ASSERT_EQ(Load(colour), 1);
+  EXPECT_EQ(image.m_rgbRows[1], image.m_rgbRows[0] + 15) << "rows side by side";
+}
+
 TEST_F(LoadTest, RowLimitHoldsInBothStorageOrders) {
   struct Case {
     std::int32_t height;

@@ -47,6 +47,9 @@ TEST_F(SaveTest, WidthFiveRowsArePaddedToSixteenBytes) {
   EXPECT_EQ(bmp::ReadU32(written.data() + 2), 54u + 16 * 2);
   EXPECT_EQ(written[54 + 15], 0) << "padding byte";
   EXPECT_EQ(written[54 + 16], 0x42);
+  BmpFile dirty = bmptest::Make24(5, 2, Bytes(30, 0x42));
+  dirty.pixels[15] = dirty.pixels[31] = 0xEE;
+  EXPECT_EQ(RoundTrip(dirty.Build()), written) << "the file's own padding is not written";
 }
 
 TEST_F(SaveTest, BytePlanePicturesAreWrittenThroughTheirColourTable) {
