@@ -16,6 +16,7 @@
 #include "cli/Messages.h"
 #include "image/BmpFormat.h"
 #include "image/BmpImage.h"
+#include "platform/OutputFile.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -45,11 +46,6 @@ int ReadStandardInputBytes(std::vector<std::uint8_t>& bytes) {
   return std::ferror(stdin) ? (errno != 0 ? errno : EIO) : 0;
 }
 
-// Opening this reaches whatever standard output is: a pipe, a terminal, a
-// device or a file (which is written from its start). Unlike /dev/stdout, it
-// is no link a failed write could remove.
-constexpr char kStandardOutputPath[] = "/proc/self/fd/1";
-
 const char* const kOtherFormats[][2] = {
     {".png", "PNG"},   {".jpg", "JPEG"}, {".jpeg", "JPEG"}, {".gif", "GIF"},  {".tif", "TIFF"},
     {".tiff", "TIFF"}, {".webp", "WebP"}, {".ppm", "PPM"},  {".pgm", "PGM"},   {".pnm", "PNM"},
@@ -61,7 +57,7 @@ const char* const kOtherFormats[][2] = {
 bool IsStandardStream(const std::string& operand) { return operand == "-"; }
 
 std::string WritablePath(const std::string& output) {
-  return IsStandardStream(output) ? kStandardOutputPath : output;
+  return IsStandardStream(output) ? COutputFile::kStandardOutput : output;
 }
 
 std::string InputName(const std::string& input) { return IsStandardStream(input) ? "standard input" : input; }

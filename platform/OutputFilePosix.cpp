@@ -2,6 +2,7 @@
 // the final one, renamed over it.
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -9,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/OutputFile.h"
+#include "platform/OutputFileShared.h"
 
 namespace tamrovi {
 namespace {
@@ -18,17 +19,6 @@ constexpr int kMaxLinkHops = 40;  // as many as the system itself follows
 constexpr std::size_t kMaxNameBytes = 255;
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr std::size_t kSuffixLength = 6;
-
-thread_local std::int64_t t_writableBytes = -1;
-
-// Bytes that may still be written under the testing limit: all of `count`
-// when there is none.
-std::int64_t WritableOf(std::int64_t count) noexcept {
-  if (t_writableBytes < 0) return count;
-  const std::int64_t allowed = count < t_writableBytes ? count : t_writableBytes;
-  t_writableBytes -= allowed;
-  return allowed;
-}
 
 // Copies `length` bytes of `text` after `used` bytes of `out`; false when
 // the result and its terminator would not fit.
@@ -102,41 +92,7 @@ void TakeOverAttributes(int descriptor, const struct stat& replaced) noexcept {
 
 }  // namespace
 
-// The temporary files not yet committed or removed, so that a program ending
-// on a signal can remove them. Files are created and renamed with the lock
-// held: none can appear, or vanish into its final name, unseen.
-struct COutputFileRegistry {
-  static std::mutex& Lock() noexcept {
-    static std::mutex lock;
-    return lock;
-  }
-  static COutputFile*& First() noexcept {
-    static COutputFile* first = nullptr;
-    return first;
-  }
-  static void Add(COutputFile& file) noexcept {
-    file.m_pNextLive = First();
-    if (First() != nullptr) First()->m_pPreviousLive = &file;
-    First() = &file;
-  }
-  static void Remove(COutputFile& file) noexcept {
-    if (file.m_pPreviousLive != nullptr) file.m_pPreviousLive->m_pNextLive = file.m_pNextLive;
-    else if (First() == &file) First() = file.m_pNextLive;
-    if (file.m_pNextLive != nullptr) file.m_pNextLive->m_pPreviousLive = file.m_pPreviousLive;
-    file.m_pNextLive = file.m_pPreviousLive = nullptr;
-  }
-  static void UnlinkAll() noexcept {
-    for (COutputFile* file = First(); file != nullptr; file = file->m_pNextLive) ::unlink(file->m_temporaryPath);
-  }
-};
-
-COutputFile::~COutputFile() { Discard(); }
-
-bool COutputFile::Fail(int error) noexcept {
-  m_lastError = error;
-  Discard();
-  return false;
-}
+const char* const COutputFile::kStandardOutput = "/proc/self/fd/1";
 
 bool COutputFile::Open(const char* path) noexcept {
   Discard();
@@ -211,48 +167,18 @@ bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
   return writable == count;
 }
 
-bool COutputFile::Commit() noexcept {
-  if (m_handle < 0) {
-    m_lastError = EBADF;
-    return false;
-  }
-  const int closed = ::close(static_cast<int>(m_handle));
-  m_handle = -1;
-  if (closed != 0) return Fail(errno);
-  if (m_direct) {
-    m_direct = false;
-    return true;
-  }
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
-  const bool renamed = ::rename(m_temporaryPath, m_finalPath) == 0;
-  if (!renamed) {
-    m_lastError = errno;
-    ::unlink(m_temporaryPath);
-  }
-  COutputFileRegistry::Remove(*this);
-  m_temporaryPath[0] = 0;
-  return renamed;
+namespace output_os {
+
+int CloseOutput(std::intptr_t handle) noexcept { return ::close(static_cast<int>(handle)) == 0 ? 0 : errno; }
+
+int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
+  return ::rename(temporaryPath, finalPath) == 0 ? 0 : errno;
 }
 
-void COutputFile::Discard() noexcept {
-  if (m_handle >= 0) ::close(static_cast<int>(m_handle));
-  m_handle = -1;
-  m_direct = false;
-  if (m_temporaryPath[0] == 0) return;
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
-  ::unlink(m_temporaryPath);
-  COutputFileRegistry::Remove(*this);
-  m_temporaryPath[0] = 0;
-}
+void RemoveTemporary(const char* path) noexcept { ::unlink(path); }
 
-void DiscardOutputsAndExit(int status) noexcept {
-  // The lock is never given back: no writer can create or rename a file
-  // after this point, and the process ends holding it.
-  COutputFileRegistry::Lock().lock();
-  COutputFileRegistry::UnlinkAll();
-  ::_exit(status);
-}
+void ExitAtOnce(int status) noexcept { ::_exit(status); }
 
-void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
+}  // namespace output_os
 
 }  // namespace tamrovi

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "platform/File.h"
-#include "platform/OutputFile.h"
+#include "platform/OutputFileShared.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -17,15 +17,6 @@ namespace {
 
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // names ignore case here
 constexpr std::size_t kSuffixLength = 6;
-
-thread_local std::int64_t t_writableBytes = -1;
-
-std::int64_t WritableOf(std::int64_t count) noexcept {
-  if (t_writableBytes < 0) return count;
-  const std::int64_t allowed = count < t_writableBytes ? count : t_writableBytes;
-  t_writableBytes -= allowed;
-  return allowed;
-}
 
 const wchar_t* AsWide(const CWidePath& path) { return reinterpret_cast<const wchar_t*>(path.Get()); }
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -59,46 +50,13 @@ bool TemporaryName(const char* target, char* out) noexcept {
 
 }  // namespace
 
-// The temporary files not yet committed or removed, as on POSIX systems.
-struct COutputFileRegistry {
-  static std::mutex& Lock() noexcept {
-    static std::mutex lock;
-    return lock;
-  }
-  static COutputFile*& First() noexcept {
-    static COutputFile* first = nullptr;
-    return first;
-  }
-  static void Add(COutputFile& file) noexcept {
-    file.m_pNextLive = First();
-    if (First() != nullptr) First()->m_pPreviousLive = &file;
-    First() = &file;
-  }
-  static void Remove(COutputFile& file) noexcept {
-    if (file.m_pPreviousLive != nullptr) file.m_pPreviousLive->m_pNextLive = file.m_pNextLive;
-    else if (First() == &file) First() = file.m_pNextLive;
-    if (file.m_pNextLive != nullptr) file.m_pNextLive->m_pPreviousLive = file.m_pPreviousLive;
-    file.m_pNextLive = file.m_pPreviousLive = nullptr;
-  }
-  static void DeleteAll() noexcept {
-    for (COutputFile* file = First(); file != nullptr; file = file->m_pNextLive) {
-      ::DeleteFileW(AsWide(CWidePath(file->m_temporaryPath)));
-    }
-  }
-};
-
-COutputFile::~COutputFile() { Discard(); }
-
-bool COutputFile::Fail(int error) noexcept {
-  m_lastError = error;
-  Discard();
-  return false;
-}
+const char* const COutputFile::kStandardOutput = "<stdout>";
 
 bool COutputFile::Open(const char* path) noexcept {
   Discard();
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
+  if (std::strcmp(path, kStandardOutput) == 0) return OpenStandardOutput();
   const CWidePath widePath(path);
   if (widePath.Get() == nullptr || std::strlen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) {
     return Fail(ENAMETOOLONG);
@@ -118,6 +76,22 @@ bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
   const HANDLE handle = ::CreateFileW(AsWide(CWidePath(path)), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       emptying ? TRUNCATE_EXISTING : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return Fail(LastErrno());
+  m_handle = reinterpret_cast<std::intptr_t>(handle);
+  m_direct = true;
+  return true;
+}
+
+// A handle of our own to standard output, so that Commit and Discard close it
+// and never the process's.
+bool COutputFile::OpenStandardOutput() noexcept {
+  const HANDLE standardOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (standardOutput == INVALID_HANDLE_VALUE) return Fail(LastErrno());
+  if (standardOutput == nullptr) return Fail(EBADF);  // the process has no standard output
+  HANDLE handle = nullptr;
+  if (!::DuplicateHandle(::GetCurrentProcess(), standardOutput, ::GetCurrentProcess(), &handle, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    return Fail(LastErrno());
+  }
   m_handle = reinterpret_cast<std::intptr_t>(handle);
   m_direct = true;
   return true;
@@ -165,50 +139,20 @@ bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
   return writable == count;
 }
 
-bool COutputFile::Commit() noexcept {
-  if (m_handle == -1) {
-    m_lastError = EBADF;
-    return false;
-  }
-  const bool closed = ::CloseHandle(AsHandle(m_handle)) != 0;
-  m_handle = -1;
-  if (!closed) return Fail(LastErrno());
-  if (m_direct) {
-    m_direct = false;
-    return true;
-  }
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
-  const CWidePath temporary(m_temporaryPath);
-  const bool moved = ::MoveFileExW(AsWide(temporary), AsWide(CWidePath(m_finalPath)),
+namespace output_os {
+
+int CloseOutput(std::intptr_t handle) noexcept { return ::CloseHandle(AsHandle(handle)) ? 0 : LastErrno(); }
+
+int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
+  const bool moved = ::MoveFileExW(AsWide(CWidePath(temporaryPath)), AsWide(CWidePath(finalPath)),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!moved) {
-    m_lastError = LastErrno();
-    ::DeleteFileW(AsWide(temporary));
-  }
-  COutputFileRegistry::Remove(*this);
-  m_temporaryPath[0] = 0;
-  return moved;
+  return moved ? 0 : LastErrno();
 }
 
-void COutputFile::Discard() noexcept {
-  if (m_handle != -1) ::CloseHandle(AsHandle(m_handle));
-  m_handle = -1;
-  m_direct = false;
-  if (m_temporaryPath[0] == 0) return;
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
-  ::DeleteFileW(AsWide(CWidePath(m_temporaryPath)));
-  COutputFileRegistry::Remove(*this);
-  m_temporaryPath[0] = 0;
-}
+void RemoveTemporary(const char* path) noexcept { ::DeleteFileW(AsWide(CWidePath(path))); }
 
-void DiscardOutputsAndExit(int status) noexcept {
-  // The lock is never given back: no writer can create or move a file after
-  // this point, and the process ends holding it.
-  COutputFileRegistry::Lock().lock();
-  COutputFileRegistry::DeleteAll();
-  std::_Exit(status);
-}
+void ExitAtOnce(int status) noexcept { std::_Exit(status); }
 
-void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
+}  // namespace output_os
 
 }  // namespace tamrovi

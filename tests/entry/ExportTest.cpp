@@ -11,8 +11,11 @@
 #include <sstream>
 #include <thread>
 
+#include "image/BmpImage.h"
+
 #include "support/BmpBuilder.h"
 #include "support/Process.h"
+#include "support/StackThread.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -155,6 +158,28 @@ TEST_F(ExportTest, ConcurrentCallsKeepToThemselves) {
   }
   for (std::thread& thread : threads) thread.join();
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(bmptest::ReadFile(dir.File("out" + std::to_string(t) + ".bmp")), pictures[t]);
+}
+
+// On a host's 64 KiB thread (128 KiB on 64-bit ARM Linux, its least) every code
+// writes what it writes on the main thread, at the row and the width limits.
+// The native durability suite also measures the stack one call uses.
+TEST_F(ExportTest, EveryCodeRunsOnASmallHostThread) {
+  const std::int32_t rows = tamrovi::kMaxRows, wide = tamrovi::kMaxWidth;
+  const Bytes pictures[] = {bmptest::Make24(3, rows, bmptest::RandomBytes(9 * rows, 7)).Build(),
+                            bmptest::Make24(wide, 2, bmptest::RandomBytes(6 * wide, 8)).Build(),
+                            bmptest::Make8(wide, 3, bmptest::RandomBytes(3 * wide, 9)).Build()};
+  for (const Bytes& picture : pictures) {
+    const std::u16string in = Wide(dir.File("in.bmp")), out = Wide(dir.File("small.bmp"));
+    for (std::int32_t code = 0; code <= 8; ++code) {
+      SCOPED_TRACE(code);
+      const Bytes expected = Call(picture, code);
+      std::int32_t result = 0;
+      ASSERT_TRUE(bmptest::RunOnThreadWithStack(bmptest::kHostThreadStack,
+                                                [&] { result = s_export(in.c_str(), out.c_str(), code); }));
+      EXPECT_EQ(result, 999);
+      EXPECT_EQ(bmptest::ReadFile(dir.File("small.bmp")), expected);
+    }
+  }
 }
 
 }  // namespace

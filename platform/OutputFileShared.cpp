@@ -1,0 +1,100 @@
+#include "platform/OutputFileShared.h"
+
+#include <cerrno>
+
+namespace tamrovi {
+namespace {
+
+thread_local std::int64_t t_writableBytes = -1;
+
+COutputFile*& First() noexcept {
+  static COutputFile* first = nullptr;
+  return first;
+}
+
+}  // namespace
+
+std::int64_t WritableOf(std::int64_t count) noexcept {
+  if (t_writableBytes < 0) return count;
+  const std::int64_t allowed = count < t_writableBytes ? count : t_writableBytes;
+  t_writableBytes -= allowed;
+  return allowed;
+}
+
+void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
+
+std::mutex& COutputFileRegistry::Lock() noexcept {
+  static std::mutex lock;
+  return lock;
+}
+
+void COutputFileRegistry::Add(COutputFile& file) noexcept {
+  file.m_pNextLive = First();
+  if (First() != nullptr) First()->m_pPreviousLive = &file;
+  First() = &file;
+}
+
+void COutputFileRegistry::Remove(COutputFile& file) noexcept {
+  if (file.m_pPreviousLive != nullptr) file.m_pPreviousLive->m_pNextLive = file.m_pNextLive;
+  else if (First() == &file) First() = file.m_pNextLive;
+  if (file.m_pNextLive != nullptr) file.m_pNextLive->m_pPreviousLive = file.m_pPreviousLive;
+  file.m_pNextLive = file.m_pPreviousLive = nullptr;
+}
+
+void COutputFileRegistry::RemoveAllFiles() noexcept {
+  for (COutputFile* file = First(); file != nullptr; file = file->m_pNextLive) {
+    output_os::RemoveTemporary(file->m_temporaryPath);
+  }
+}
+
+COutputFile::~COutputFile() { Discard(); }
+
+bool COutputFile::Fail(int error) noexcept {
+  m_lastError = error;
+  Discard();
+  return false;
+}
+
+bool COutputFile::Commit() noexcept {
+  if (m_handle == -1) {
+    m_lastError = EBADF;
+    return false;
+  }
+  const int closeError = output_os::CloseOutput(m_handle);
+  m_handle = -1;
+  if (closeError != 0) return Fail(closeError);
+  if (m_direct) {
+    m_direct = false;
+    return true;
+  }
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  const int error = output_os::MoveOver(m_temporaryPath, m_finalPath);
+  if (error != 0) {
+    m_lastError = error;
+    output_os::RemoveTemporary(m_temporaryPath);
+  }
+  COutputFileRegistry::Remove(*this);
+  m_temporaryPath[0] = 0;
+  return error == 0;
+}
+
+void COutputFile::Discard() noexcept {
+  if (m_handle != -1) output_os::CloseOutput(m_handle);
+  m_handle = -1;
+  m_direct = false;
+  if (m_temporaryPath[0] == 0) return;
+  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  output_os::RemoveTemporary(m_temporaryPath);
+  COutputFileRegistry::Remove(*this);
+  m_temporaryPath[0] = 0;
+}
+
+void DiscardOutputsAndExit(int status) noexcept {
+  // The lock is never given back: no writer can create or move a file after
+  // this point, and the process ends holding it.
+  COutputFileRegistry::Lock().lock();
+  COutputFileRegistry::RemoveAllFiles();
+  output_os::ExitAtOnce(status);
+}
+
+}  // namespace tamrovi
