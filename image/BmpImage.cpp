@@ -1,5 +1,7 @@
 #include "image/BmpImage.h"
 
+#include <cstdlib>
+
 #include "platform/Allocation.h"
 #include "platform/OutputFile.h"
 
@@ -28,6 +30,10 @@ CBmpImage::CBmpImage() noexcept
       m_pRowBlock(nullptr) {}
 
 CBmpImage::~CBmpImage() { Clear(); }
+
+void* CBmpImage::operator new(std::size_t bytes) noexcept { return std::malloc(bytes); }
+
+void CBmpImage::operator delete(void* object) noexcept { std::free(object); }
 
 int CBmpImage::FinishSave(COutputFile& out, bool written) const noexcept {
   if (written && out.Commit()) {

@@ -10,21 +10,22 @@
 // - the byte plane (m_is24Bit == 0, 8-bit uncompressed files with an info
 //   header of 40 bytes or more whose colour table is the gray ramp): one gray
 //   level per pixel, kept inside the loaded file image at m_pBits in the
-//   file's own row order and stride, and copied once into m_grayRows[r]
-//   (0 = top), m_width bytes each.
+//   file's own row order and stride; m_grayRows[r] (0 = top) points at each
+//   row's m_width bytes there.
 // Everything outside image/ reaches the pixels through CPictureRows
 // (image/PictureRows.h), which hides the layout, the storage order and the
 // row padding.
 //
 // The object owns m_pDib, the rows and the palette; m_pBits, m_pColors and
-// m_pInfo point into m_pDib, and so do the colour rows of an uncompressed
-// 24-bit file that holds every row: a picture read needs no second copy, and
-// changing those rows changes the file image. An object is either empty
+// m_pInfo point into m_pDib, and so do the byte plane's rows and the colour
+// rows of an uncompressed 24-bit file that holds every row: a picture read
+// needs no second copy, and changing those rows changes the file image. An object is either empty
 // (width and height 0, no rows, no buffer) or holds a whole picture: every
 // row of its layout is present. A failed load never leaves anything in
 // between.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "image/BmpFormat.h"
@@ -51,6 +52,13 @@ class CBmpImage {
   CBmpImage(const CBmpImage&) = delete;
   CBmpImage& operator=(const CBmpImage&) = delete;
   virtual ~CBmpImage();
+
+  // An object made with new comes from the C allocator and goes back to it:
+  // the library loads without the C++ runtime, and the virtual destructor's
+  // deleting form would otherwise call the runtime's operator delete. Null
+  // when memory has run out.
+  static void* operator new(std::size_t bytes) noexcept;
+  static void operator delete(void* object) noexcept;
 
   // Reads the BMP file at `path` (UTF-8, may be null). Returns 1 when the
   // picture's rows were loaded, 0 when the file was refused; the reason is
@@ -118,7 +126,7 @@ class CBmpImage {
   // holds them.
   bmp::RgbQuad* m_pColors;
   std::int32_t m_nColors;      // colour-table entries
-  std::uint8_t* m_grayRows[kMaxRows];  // byte-plane row copies, 0 = top
+  std::uint8_t* m_grayRows[kMaxRows];  // byte-plane rows inside the file image, 0 = top
   std::uint8_t* m_rgbRows[kMaxRows];   // colour rows, 0 = top
   const std::uint8_t* m_pInfo;         // the info header: the start of m_pDib
   std::int32_t m_width;
@@ -142,8 +150,9 @@ class CBmpImage {
   std::int32_t m_filterOutOfMemory;
   mutable int m_saveSystemError;  // the system's error number when the last save failed
 
-  // Where the rows live: the rows of an uncompressed 24-bit file that holds
-  // them all are its own, inside m_pDib; every other row table is one block.
+  // Where the rows live: the byte plane's rows and those of an uncompressed
+  // 24-bit file that holds them all are the file image's own, inside m_pDib;
+  // every other row table is one block.
   std::uint8_t* m_pRowBlock;
 
  private:

@@ -149,18 +149,6 @@ BmpLoadError PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture
   return BmpLoadError::kNone;
 }
 
-// Copies the stored byte-plane row that holds picture row `row` into
-// `destination`; whatever the file does not hold becomes 0.
-void CopyStoredRow(const CBmpImage& image, std::int64_t stride, std::int64_t rowBytes, std::int32_t row,
-                   std::uint8_t* destination) {
-  const std::int32_t storedRow = image.m_isTopDown ? row : image.m_height - 1 - row;
-  const std::int64_t start = (image.m_pBits - image.m_pDib) + storedRow * stride;
-  const std::int64_t held = image.m_dibSize - start;
-  const std::int64_t copied = held <= 0 ? 0 : (held < rowBytes ? held : rowBytes);
-  if (copied > 0) std::memcpy(destination, image.m_pDib + start, static_cast<std::size_t>(copied));
-  std::memset(destination + copied, 0, static_cast<std::size_t>(rowBytes - copied));
-}
-
 // Rows that are not the file image's own share one block: one allocation
 // (on large pages when it is large), not one a row.
 std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
@@ -168,15 +156,11 @@ std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
   return image.m_pRowBlock;
 }
 
-bool FillBytePlaneRows(CBmpImage& image) {
-  const std::int64_t stride = bmp::RowStride(image.m_width, 8);
-  std::uint8_t* block = AllocateRowBlock(image, image.m_width);
-  if (block == nullptr) return false;
-  for (std::int32_t row = 0; row < image.m_height; ++row) {
-    image.m_grayRows[row] = block + std::int64_t{row} * image.m_width;
-    CopyStoredRow(image, stride, image.m_width, row, image.m_grayRows[row]);
-  }
-  return true;
+// The byte plane's rows are the file image's own, which holds every stored
+// row (extended with zeros when the file ends early): a copy of them would
+// hold the picture twice, and nothing reads it that the plane cannot give.
+void PointAtBytePlaneRows(CBmpImage& image) {
+  for (std::int32_t row = 0; row < image.m_height; ++row) image.m_grayRows[row] = image.BytePlaneRow(row);
 }
 
 bool AllocateColourRows(CBmpImage& image) {
@@ -318,7 +302,9 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error) {
   image.m_isTopDown = picture.topDown ? 1 : 0;
   BuildPalette(image, ColourTableOf(image.m_pDib, picture));
 
-  const bool filled = image.m_is24Bit ? FillColourRows(image, picture, decoding) : FillBytePlaneRows(image);
+  bool filled = true;
+  if (image.m_is24Bit) filled = FillColourRows(image, picture, decoding);
+  else PointAtBytePlaneRows(image);
   if (!filled) {
     image.Clear();
     image.m_loadError = BmpLoadError::kOutOfMemory;

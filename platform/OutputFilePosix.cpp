@@ -6,7 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <mutex>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,7 +127,7 @@ bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
   struct stat replaced {};
   const bool replacing = ::stat(finalPath, &replaced) == 0;
   if (replacing && ::access(finalPath, W_OK) != 0) return Fail(errno);
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  const CCreationHold hold;
   int descriptor = -1;
   int error = ENAMETOOLONG;
   while (TemporaryName(finalPath, m_temporaryPath)) {
@@ -178,6 +178,23 @@ int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
 void RemoveTemporary(const char* path) noexcept { ::unlink(path); }
 
 void ExitAtOnce(int status) noexcept { ::_exit(status); }
+
+namespace {
+// The ending waits for the writers that hold creation, not for every writer
+// still to come: a lock that preferred its shared holders could keep it out.
+#if defined(PTHREAD_RWLOCK_WRITER_NONRECURSIVE_INITIALIZER_NP)
+pthread_rwlock_t g_creation = PTHREAD_RWLOCK_WRITER_NONRECURSIVE_INITIALIZER_NP;
+#else
+pthread_rwlock_t g_creation = PTHREAD_RWLOCK_INITIALIZER;
+#endif
+pthread_mutex_t g_list = PTHREAD_MUTEX_INITIALIZER;
+}  // namespace
+
+void HoldCreation() noexcept { ::pthread_rwlock_rdlock(&g_creation); }
+void ReleaseCreation() noexcept { ::pthread_rwlock_unlock(&g_creation); }
+void StopCreation() noexcept { ::pthread_rwlock_wrlock(&g_creation); }
+void LockList() noexcept { ::pthread_mutex_lock(&g_list); }
+void UnlockList() noexcept { ::pthread_mutex_unlock(&g_list); }
 
 }  // namespace output_os
 

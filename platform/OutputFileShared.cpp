@@ -23,25 +23,25 @@ std::int64_t WritableOf(std::int64_t count) noexcept {
 
 void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
 
-std::mutex& COutputFileRegistry::Lock() noexcept {
-  static std::mutex lock;
-  return lock;
-}
-
 void COutputFileRegistry::Add(COutputFile& file) noexcept {
+  output_os::LockList();
   file.m_pNextLive = First();
   if (First() != nullptr) First()->m_pPreviousLive = &file;
   First() = &file;
+  output_os::UnlockList();
 }
 
 void COutputFileRegistry::Remove(COutputFile& file) noexcept {
+  output_os::LockList();
   if (file.m_pPreviousLive != nullptr) file.m_pPreviousLive->m_pNextLive = file.m_pNextLive;
   else if (First() == &file) First() = file.m_pNextLive;
   if (file.m_pNextLive != nullptr) file.m_pNextLive->m_pPreviousLive = file.m_pPreviousLive;
   file.m_pNextLive = file.m_pPreviousLive = nullptr;
+  output_os::UnlockList();
 }
 
 void COutputFileRegistry::RemoveAllFiles() noexcept {
+  output_os::LockList();  // kept: the program ends here
   for (COutputFile* file = First(); file != nullptr; file = file->m_pNextLive) {
     output_os::RemoveTemporary(file->m_temporaryPath);
   }
@@ -67,7 +67,6 @@ bool COutputFile::Commit() noexcept {
     m_direct = false;
     return true;
   }
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
   const int error = output_os::MoveOver(m_temporaryPath, m_finalPath);
   if (error != 0) {
     m_lastError = error;
@@ -83,16 +82,15 @@ void COutputFile::Discard() noexcept {
   m_handle = -1;
   m_direct = false;
   if (m_temporaryPath[0] == 0) return;
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
   output_os::RemoveTemporary(m_temporaryPath);
   COutputFileRegistry::Remove(*this);
   m_temporaryPath[0] = 0;
 }
 
 void DiscardOutputsAndExit(int status) noexcept {
-  // The lock is never given back: no writer can create or move a file after
-  // this point, and the process ends holding it.
-  COutputFileRegistry::Lock().lock();
+  // Creation is never given back: no writer can create a file after this
+  // point, and the process ends holding it.
+  output_os::StopCreation();
   COutputFileRegistry::RemoveAllFiles();
   output_os::ExitAtOnce(status);
 }

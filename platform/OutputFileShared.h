@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
 #include "platform/OutputFile.h"
 
@@ -16,13 +15,12 @@ namespace tamrovi {
 std::int64_t WritableOf(std::int64_t count) noexcept;
 
 // The temporary files not yet committed or removed, so that a program ending
-// on a signal can remove them. Files are created and renamed with the lock
-// held: none can appear, or vanish into its final name, unseen.
+// on a signal can remove them. The list has a lock of its own, held only
+// while the list is relinked or walked.
 struct COutputFileRegistry {
-  static std::mutex& Lock() noexcept;
   static void Add(COutputFile& file) noexcept;
   static void Remove(COutputFile& file) noexcept;
-  static void RemoveAllFiles() noexcept;  // the lock held
+  static void RemoveAllFiles() noexcept;  // once creation has stopped
 };
 
 // Given by each OS file. Each returns 0 or the system's error number.
@@ -31,6 +29,27 @@ int CloseOutput(std::intptr_t handle) noexcept;
 int MoveOver(const char* temporaryPath, const char* finalPath) noexcept;  // in one step
 void RemoveTemporary(const char* path) noexcept;
 [[noreturn]] void ExitAtOnce(int status) noexcept;  // no handlers, no destructors
+
+// A temporary file is created and noted under a shared hold on creation,
+// which every writer may have at once, so that writers on several threads
+// never wait for each other; the ending of the program takes the hold
+// exclusively and never gives it back, so no file is created unseen after
+// it looked. Committing needs no hold: a name the ending removes after it was
+// renamed away is simply no longer there.
+void HoldCreation() noexcept;
+void ReleaseCreation() noexcept;
+void StopCreation() noexcept;
+void LockList() noexcept;
+void UnlockList() noexcept;
 }  // namespace output_os
+
+// A writer's shared hold on creation, for one scope.
+class CCreationHold {
+ public:
+  CCreationHold() noexcept { output_os::HoldCreation(); }
+  CCreationHold(const CCreationHold&) = delete;
+  CCreationHold& operator=(const CCreationHold&) = delete;
+  ~CCreationHold() { output_os::ReleaseCreation(); }
+};
 
 }  // namespace tamrovi

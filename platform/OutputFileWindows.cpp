@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <windows.h>
 
 #include "platform/File.h"
@@ -98,7 +97,7 @@ bool COutputFile::OpenStandardOutput() noexcept {
 }
 
 bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
-  const std::lock_guard<std::mutex> lock(COutputFileRegistry::Lock());
+  const CCreationHold hold;
   HANDLE handle = INVALID_HANDLE_VALUE;
   int error = ENAMETOOLONG;
   while (TemporaryName(finalPath, m_temporaryPath)) {
@@ -152,6 +151,17 @@ int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
 void RemoveTemporary(const char* path) noexcept { ::DeleteFileW(AsWide(CWidePath(path))); }
 
 void ExitAtOnce(int status) noexcept { std::_Exit(status); }
+
+namespace {
+SRWLOCK g_creation = SRWLOCK_INIT;
+SRWLOCK g_list = SRWLOCK_INIT;
+}  // namespace
+
+void HoldCreation() noexcept { ::AcquireSRWLockShared(&g_creation); }
+void ReleaseCreation() noexcept { ::ReleaseSRWLockShared(&g_creation); }
+void StopCreation() noexcept { ::AcquireSRWLockExclusive(&g_creation); }
+void LockList() noexcept { ::AcquireSRWLockExclusive(&g_list); }
+void UnlockList() noexcept { ::ReleaseSRWLockExclusive(&g_list); }
 
 }  // namespace output_os
 
