@@ -52,7 +52,8 @@ class COutputFile {
   int LastError() const noexcept { return m_lastError; }
 
   // The name Open takes for the process's standard output, which is written
-  // in place: a pipe, a terminal, a device or a file.
+  // in place: a pipe, a terminal, a device or a file, a file from where its
+  // open description stands (so `>>` appends), never replaced.
   // On Linux "/proc/self/fd/1" (unlike /dev/stdout, no link a failed write
   // could remove). Windows gives standard output no path: there the name is
   // "<stdout>", which no Windows file can have ('<' and '>' are refused in
@@ -68,7 +69,7 @@ class COutputFile {
 
   bool OpenTemporary(const char* finalPath) noexcept;
   bool OpenInPlace(const char* path, bool emptying) noexcept;
-  bool OpenStandardOutput() noexcept;  // Windows only: standard output has no path there
+  bool OpenStandardOutput() noexcept;
   bool Fail(int error) noexcept;
 
   std::intptr_t m_handle = -1;  // the open file, or -1

@@ -98,6 +98,7 @@ bool COutputFile::Open(const char* path) noexcept {
   Discard();
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
+  if (std::strcmp(path, kStandardOutput) == 0) return OpenStandardOutput();
   struct stat status {};
   const bool exists = ::stat(path, &status) == 0;
   if (exists && S_ISDIR(status.st_mode)) return Fail(EISDIR);
@@ -111,6 +112,24 @@ bool COutputFile::Open(const char* path) noexcept {
     return OpenInPlace(path, true);
   }
   return OpenTemporary(m_finalPath);
+}
+
+// A file that standard output is redirected to is the caller's to place:
+// the shell opened it, maybe to append (>>) or after writing to it itself, and
+// it may write more after the tool. Its own open description is written, from
+// where it stands; replacing the file would drop what it held before and send
+// what follows to a file no longer there. Pipes, terminals and devices are
+// opened anew, so that a descriptor left non-blocking by another program does
+// not fail the write.
+bool COutputFile::OpenStandardOutput() noexcept {
+  struct stat status {};
+  if (::fstat(STDOUT_FILENO, &status) != 0) return Fail(errno);
+  if (!S_ISREG(status.st_mode)) return OpenInPlace(kStandardOutput, false);
+  const int descriptor = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (descriptor < 0) return Fail(errno);
+  m_handle = descriptor;
+  m_direct = true;
+  return true;
 }
 
 bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
