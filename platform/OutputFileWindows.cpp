@@ -142,20 +142,26 @@ namespace output_os {
 
 int CloseOutput(std::intptr_t handle) noexcept { return ::CloseHandle(AsHandle(handle)) ? 0 : LastErrno(); }
 
+namespace {
+SRWLOCK g_creation = SRWLOCK_INIT;
+SRWLOCK g_list = SRWLOCK_INIT;
+// Windows refuses to replace a file that another rename is replacing at that
+// moment (access denied): within the process renames go one at a time.
+SRWLOCK g_moving = SRWLOCK_INIT;
+}  // namespace
+
 int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
+  ::AcquireSRWLockExclusive(&g_moving);
   const bool moved = ::MoveFileExW(AsWide(CWidePath(temporaryPath)), AsWide(CWidePath(finalPath)),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  return moved ? 0 : LastErrno();
+  const int error = moved ? 0 : LastErrno();
+  ::ReleaseSRWLockExclusive(&g_moving);
+  return error;
 }
 
 void RemoveTemporary(const char* path) noexcept { ::DeleteFileW(AsWide(CWidePath(path))); }
 
 void ExitAtOnce(int status) noexcept { std::_Exit(status); }
-
-namespace {
-SRWLOCK g_creation = SRWLOCK_INIT;
-SRWLOCK g_list = SRWLOCK_INIT;
-}  // namespace
 
 void HoldCreation() noexcept { ::AcquireSRWLockShared(&g_creation); }
 void ReleaseCreation() noexcept { ::ReleaseSRWLockShared(&g_creation); }
