@@ -19,10 +19,10 @@
 // The object owns m_pDib, the rows and the palette; m_pBits, m_pColors and
 // m_pInfo point into m_pDib, and so do the byte plane's rows and the colour
 // rows of an uncompressed 24-bit file that holds every row: a picture read
-// needs no second copy, and changing those rows changes the file image. An object is either empty
-// (width and height 0, no rows, no buffer) or holds a whole picture: every
-// row of its layout is present. A failed load never leaves anything in
-// between.
+// needs no second copy, and changing those rows changes the file image. An
+// object is either empty (width and height 0, no rows, no buffer) or holds a
+// whole picture: every row of its layout is present. A failed load never
+// leaves anything in between.
 #pragma once
 
 #include <cstddef>

@@ -52,8 +52,8 @@ class COutputFile {
   int LastError() const noexcept { return m_lastError; }
 
   // The name Open takes for the process's standard output, which is written
-  // in place: a pipe, a terminal, a device or a file, a file from where its
-  // open description stands (so `>>` appends), never replaced.
+  // in place and never replaced: a pipe, a terminal or a device, or a file
+  // from where its open description stands (so `>>` appends).
   // On Linux "/proc/self/fd/1" (unlike /dev/stdout, no link a failed write
   // could remove). Windows gives standard output no path: there the name is
   // "<stdout>", which no Windows file can have ('<' and '>' are refused in
