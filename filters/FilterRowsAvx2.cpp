@@ -185,7 +185,10 @@ TAMROVI_TARGET_AVX2 void WhitenDarkBytes(std::uint8_t* bytes, std::int32_t width
   std::int32_t k = 0;
   for (; k + kBlockPixels <= width; k += kBlockPixels) {
     const __m256i values = Load(bytes + k);
-    Store(bytes + k, _mm256_or_si256(values, AtMost(values, lightestDark)));
+    const __m256i dark = AtMost(values, lightestDark);
+    // A block without a dark pixel is left unwritten: most are, and memory
+    // written back costs as much again as memory read, on a large picture.
+    if (!_mm256_testz_si256(dark, dark)) Store(bytes + k, _mm256_or_si256(values, dark));
   }
   PlainFilterRowRoutines().whitenDarkBytes(bytes + k, width - k);
 }
@@ -199,6 +202,7 @@ TAMROVI_TARGET_AVX2 void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width)
     const avx2::ChannelSums sums = avx2::SumChannels(pixels);
     const __m256i dark = _mm256_packs_epi16(_mm256_cmpgt_epi16(darkSums, sums.low),
                                             _mm256_cmpgt_epi16(darkSums, sums.high));
+    if (_mm256_testz_si256(dark, dark)) continue;  // left unwritten, as above
     const avx2::PixelBlock whiten = avx2::SpreadBytes(dark);
     pixels.a = _mm256_or_si256(pixels.a, whiten.a);
     pixels.b = _mm256_or_si256(pixels.b, whiten.b);
