@@ -45,9 +45,11 @@ struct FileImage {
   ~FileImage() { ReleaseBlock(pDib); }
 };
 
-// What the colour-row decoders need beyond the description, made before
-// anything of the object is replaced because making it can refuse the file.
-struct ColourDecoding {
+// How the picture is to be held, and what the colour-row decoders need
+// beyond the description: made before anything of the object is replaced,
+// because making it can refuse the file.
+struct PictureDecoding {
+  bool onBytePlane = false;  // held as gray bytes in place; no colour rows to decode
   bmp::IndexColours colours;
   bmp::BitFieldLayout fields;
 };
@@ -137,8 +139,9 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   return true;
 }
 
-BmpLoadError PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture, ColourDecoding& decoding) {
-  if (HeldOnBytePlane(file.pDib, picture)) {
+BmpLoadError PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture, PictureDecoding& decoding) {
+  decoding.onBytePlane = HeldOnBytePlane(file.pDib, picture);
+  if (decoding.onBytePlane) {
     const std::int64_t planeEnd = picture.pixelOffset + bmp::RowStride(picture.width, 8) * picture.height;
     return ExtendFileImage(file, planeEnd) ? BmpLoadError::kNone : BmpLoadError::kOutOfMemory;
   }
@@ -188,7 +191,7 @@ void PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
 
 // Run-length data need not set every pixel: those it leaves take the colour
 // of the first colour-table entry, the picture's background.
-void DecodeRunLengthRows(CBmpImage& image, const bmp::BmpDescription& picture, const ColourDecoding& decoding) {
+void DecodeRunLengthRows(CBmpImage& image, const bmp::BmpDescription& picture, const PictureDecoding& decoding) {
   const std::uint8_t* background = decoding.colours.bgr[0];
   for (std::int32_t row = 0; row < image.m_height; ++row) {
     std::uint8_t* pixel = image.m_rgbRows[row];
@@ -199,7 +202,7 @@ void DecodeRunLengthRows(CBmpImage& image, const bmp::BmpDescription& picture, c
 }
 
 void DecodeStoredRow(const std::uint8_t* stored, const bmp::BmpDescription& picture,
-                     const ColourDecoding& decoding, std::uint8_t* bgr) {
+                     const PictureDecoding& decoding, std::uint8_t* bgr) {
   switch (picture.format) {
     case bmp::PixelFormat::kIndexed:
       bmp::DecodeIndexedRow(stored, picture.width, picture.bitCount, decoding.colours, bgr);
@@ -219,7 +222,7 @@ void DecodeStoredRow(const std::uint8_t* stored, const bmp::BmpDescription& pict
 // Uncompressed rows lie at the file's stride from the pixel offset; rows the
 // file ends inside of are decoded from a copy completed with zeros.
 bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture,
-                            const ColourDecoding& decoding) {
+                            const PictureDecoding& decoding) {
   const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
   const std::int64_t pixelBytes = image.m_dibSize - picture.pixelOffset;
   std::uint8_t* scratch = nullptr;
@@ -243,7 +246,7 @@ bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture
   return true;
 }
 
-bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const ColourDecoding& decoding) {
+bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const PictureDecoding& decoding) {
   if (UsesFileRows(image, picture)) {
     PointAtFileRows(image, picture);
     return true;
@@ -275,7 +278,7 @@ void BuildPalette(CBmpImage& image, const bmp::ColourTableView& table) {
 // and, once every field is checked, makes it the object's picture.
 int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error) {
   bmp::BmpDescription picture;
-  ColourDecoding decoding;
+  PictureDecoding decoding;
   if (error == BmpLoadError::kNone) error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.pixelOffset, picture);
   if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
   image.m_loadError = error;
@@ -295,7 +298,7 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error) {
   image.m_nColors = picture.nColors;
   image.m_pBits = image.m_pDib + picture.pixelOffset;
   image.m_pixelOffset = static_cast<std::int32_t>(picture.pixelOffset + bmp::kFileHeaderSize);
-  image.m_is24Bit = HeldOnBytePlane(image.m_pDib, picture) ? 0 : 1;
+  image.m_is24Bit = decoding.onBytePlane ? 0 : 1;
   image.m_fileBitCount = picture.bitCount;
   image.m_width = picture.width;
   image.m_height = picture.height;

@@ -1,6 +1,5 @@
 // The output file on POSIX systems: a temporary file made with O_EXCL beside
 // the final one, renamed over it.
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +17,6 @@ namespace {
 constexpr int kMaxLinkHops = 40;  // as many as the system itself follows
 constexpr std::size_t kMaxNameBytes = 255;
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-constexpr std::size_t kSuffixLength = 6;
 
 // Copies `length` bytes of `text` after `used` bytes of `out`; false when
 // the result and its terminator would not fit.
@@ -50,20 +48,13 @@ int ResolveFinalLinks(const char* path, char* target) noexcept {
   return ELOOP;
 }
 
-// A suffix no other writer is likely to pick, from the clock, the thread's
-// address space and a count; O_EXCL settles the rare clash.
+// A suffix seeded from the clock and the process.
 void RandomSuffix(char* out) noexcept {
-  static std::atomic<std::uint64_t> counter{0};
   timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  std::uint64_t state = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
-                        (static_cast<std::uint64_t>(::getpid()) << 40) ^ reinterpret_cast<std::uintptr_t>(&now) ^
-                        (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-  for (std::size_t i = 0; i < kSuffixLength; ++i) {
-    state ^= state >> 31, state *= 0xBF58476D1CE4E5B9ull, state ^= state >> 29;  // splitmix64's mixing
-    out[i] = kSuffixLetters[state % (sizeof kSuffixLetters - 1)];
-  }
-  out[kSuffixLength] = 0;
+  const std::uint64_t seed = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
+                             (static_cast<std::uint64_t>(::getpid()) << 40);
+  MakeSuffix(seed, kSuffixLetters, sizeof kSuffixLetters - 1, out);
 }
 
 // "DIR/.NAME.xxxxxx" beside `target`; the name is shortened when the whole

@@ -1,5 +1,6 @@
 #include "platform/OutputFileShared.h"
 
+#include <atomic>
 #include <cerrno>
 
 namespace tamrovi {
@@ -22,6 +23,16 @@ std::int64_t WritableOf(std::int64_t count) noexcept {
 }
 
 void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
+
+void MakeSuffix(std::uint64_t seed, const char* alphabet, std::size_t letters, char* out) noexcept {
+  static std::atomic<std::uint64_t> counter{0};
+  std::uint64_t state = seed ^ reinterpret_cast<std::uintptr_t>(&seed) ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+  for (std::size_t i = 0; i < kSuffixLength; ++i) {
+    state ^= state >> 31, state *= 0xBF58476D1CE4E5B9ull, state ^= state >> 29;  // splitmix64's mixing
+    out[i] = alphabet[state % letters];
+  }
+  out[kSuffixLength] = 0;
+}
 
 void COutputFileRegistry::Add(COutputFile& file) noexcept {
   output_os::LockList();

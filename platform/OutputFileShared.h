@@ -4,6 +4,7 @@
 // calls those steps need (below) and the rest of COutputFile.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/OutputFile.h"
@@ -13,6 +14,15 @@ namespace tamrovi {
 // Bytes that may still be written under the testing limit: all of `count`
 // when there is none.
 std::int64_t WritableOf(std::int64_t count) noexcept;
+
+// Letters at the end of a temporary file's name, after ".NAME.".
+inline constexpr std::size_t kSuffixLength = 6;
+
+// kSuffixLength letters of `alphabet` (`letters` of them) and a terminator
+// into `out`, mixed from `seed` (the OS's clock and process) and a count of the
+// names this process has asked for, so that no two threads pick alike; the
+// exclusive creation settles the rare clash with another process.
+void MakeSuffix(std::uint64_t seed, const char* alphabet, std::size_t letters, char* out) noexcept;
 
 // The temporary files not yet committed or removed, so that a program ending
 // on a signal can remove them. The list has a lock of its own, held only

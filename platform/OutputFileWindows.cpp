@@ -1,7 +1,6 @@
 // The output file on Windows: a temporary file made with CREATE_NEW beside
 // the final one, moved over it with MoveFileExW (MOVEFILE_REPLACE_EXISTING |
 // MOVEFILE_WRITE_THROUGH), which replaces the final file in one step.
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +14,6 @@ namespace tamrovi {
 namespace {
 
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // names ignore case here
-constexpr std::size_t kSuffixLength = 6;
 
 const wchar_t* AsWide(const CWidePath& path) { return reinterpret_cast<const wchar_t*>(path.Get()); }
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -27,15 +25,9 @@ bool TemporaryName(const char* target, char* out) noexcept {
   for (const char* c = target; *c != 0; ++c) {
     if (*c == '/' || *c == '\\' || *c == ':') name = c + 1;
   }
-  static std::atomic<std::uint64_t> counter{0};
-  std::uint64_t state = ::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 32) ^
-                        (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull) ^ reinterpret_cast<std::uintptr_t>(&state);
   char suffix[kSuffixLength + 1];
-  for (std::size_t i = 0; i < kSuffixLength; ++i) {
-    state ^= state >> 31, state *= 0xBF58476D1CE4E5B9ull, state ^= state >> 29;  // splitmix64's mixing
-    suffix[i] = kSuffixLetters[state % (sizeof kSuffixLetters - 1)];
-  }
-  suffix[kSuffixLength] = 0;
+  MakeSuffix(::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 32), kSuffixLetters,
+             sizeof kSuffixLetters - 1, suffix);
   const std::size_t folder = static_cast<std::size_t>(name - target);
   const std::size_t length = std::strlen(target) + 2 + kSuffixLength;
   if (length + 1 > static_cast<std::size_t>(COutputFile::kPathCapacity)) return false;
