@@ -16,10 +16,10 @@ mkdir -p "$logs"
 #   release and sanitizer builds run it.
 # - ImageMagickTest: most of its work is ImageMagick's own converter, another
 #   program whose memory is not ours to check.
-# - The 64 KiB stack test: it reads a finished thread's stack, a dead stack to memcheck.
+# - The small-thread export test: it reads a finished thread's stack, a dead stack to memcheck.
 # The install test and the manual-page test are shell scripts that drive
 # CMake, compilers and man; they are not suites and are not run here.
-exclude='BoundedCostTest.*:ImageMagickTest.*:DurabilityTest.AnExportRunsOnA64KiBStack'
+exclude='BoundedCostTest.*:ImageMagickTest.*:ExportTest.EveryCodeRunsOnASmallHostThread'
 
 status=0
 for suite in "$build"/tests/*_tests; do

@@ -1,5 +1,5 @@
 // Whole outputs or none, by export and tool, on a disk that fills; failures never pass
-// for success; names print on one line; a 64 KiB stack. Signals and races: durability.sh.
+// for success; names print on one line. Signals and races: durability.sh.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -169,36 +169,6 @@ TEST_F(DurabilityTest, AnyNameOpensAndPrintsOnOneLine) {
   EXPECT_EQ(RunProcess(TAMROVI_CLI_PATH, {dir.File("caf\xE9.bmp"), photo, "5"}).exitStatus, 0);
   EXPECT_EQ(BMPFilters((Wide(dir.File("caf")) + u"\xDCE9.bmp").c_str(), Wide(old).c_str(), 5), 999);
   EXPECT_EQ(ReadFile(old), flipped);
-}
-
-// Every code and size on 64 KiB of stack; the call's own frames: 32 KiB at most.
-TEST_F(DurabilityTest, AnExportRunsOnA64KiBStack) {
-  constexpr std::size_t kStack = 64 * 1024;
-#if defined(__SANITIZE_ADDRESS__)
-  constexpr std::size_t kOwnFrames = kStack;  // the sanitizer's frames are larger
-#else
-  constexpr std::size_t kOwnFrames = 36 * 1024;  // 32 KiB, and 4 KiB of thread-local storage
-#endif
-  alignas(4096) static std::uint8_t stack[kStack];
-  for (const Bytes& input : {picture, Make24(tamrovi::kMaxWidth, 2, Bytes(6 * tamrovi::kMaxWidth, 40)).Build(),
-                             Make8(tamrovi::kMaxWidth, 3, Bytes(3 * tamrovi::kMaxWidth, 200)).Build()}) {
-    WriteFile(photo, input);
-    for (std::int32_t code = 0; code <= 8; ++code) {
-      std::fill(stack, stack + kStack, 0xA5);
-      pthread_attr_t attributes;
-      pthread_attr_init(&attributes), pthread_attr_setstack(&attributes, stack, kStack);
-      std::pair<std::int32_t, const std::string*> call{code, &photo};
-      pthread_t thread;
-      ASSERT_EQ(pthread_create(&thread, &attributes, [](void* argument) -> void* {
-        const auto& [callCode, path] = *static_cast<std::pair<std::int32_t, const std::string*>*>(argument);
-        BMPFilters(Wide(*path).c_str(), Wide(*path + ".out").c_str(), callCode);
-        return nullptr;
-      }, &call), 0);
-      pthread_join(thread, nullptr), pthread_attr_destroy(&attributes);
-      const auto used = stack + kStack - std::find_if(stack, stack + kStack, [](std::uint8_t b) { return b != 0xA5; });
-      EXPECT_LE(used, static_cast<std::ptrdiff_t>(sizeof(tamrovi::CBmpImage) + kOwnFrames)) << code;
-    }
-  }
 }
 
 }  // namespace

@@ -11,7 +11,9 @@ inline constexpr std::size_t kHostThreadStack = 64 * 1024;  // the stack a host 
 
 // Runs `work` on a new thread whose stack is `stackBytes` (or the system's
 // smallest, where that is larger: 128 KiB on 64-bit ARM Linux) and waits for
-// it. False when no such thread could be made.
-bool RunOnThreadWithStack(std::size_t stackBytes, const std::function<void()>& work);
+// it. Returns the bytes of that stack the thread touched, thread-local storage
+// included, where the stack is memory of the caller's (POSIX); 0 on Windows,
+// where the system places it; -1 when no such thread could be made.
+std::ptrdiff_t RunOnThreadWithStack(std::size_t stackBytes, const std::function<void()>& work);
 
 }  // namespace bmptest
