@@ -85,8 +85,10 @@ class CBmpImage {
   // Reads a BMP file from `stream` (standard input, for one), whose length
   // is not known: the headers first, refused at once when the picture is
   // beyond `limits`; then one buffer sized from what they say, and never
-  // more of the stream than the picture needs. A stream that ends early
-  // loads as a file that does. A failed read refuses it as kReadFailed.
+  // more of the stream than the picture needs (or than the 138 bytes the
+  // headers may take, for a picture smaller than that). A stream that ends
+  // early loads as a file that does. A failed read refuses it as
+  // kReadFailed.
   int LoadBmpFromStream(const CByteStream& stream, const CLoadLimits& limits) noexcept;
 
   // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte

@@ -15,6 +15,7 @@
 // other colour table, is decoded here into colour rows, so that everything
 // downstream sees one of two layouts and the same picture filters the same
 // however it was stored.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -155,7 +156,8 @@ BmpLoadError ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImag
     if (source.length >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
     dibBytes = fileDib;
   } else {
-    const std::int64_t needed = NeededDibBytes(picture);
+    // The headers were read whole, however small the picture behind them.
+    const std::int64_t needed = std::max(NeededDibBytes(picture), headBytes);
     dibBytes = needed < claimedDib ? needed : claimedDib;
     if (needed > largestDib && picture.format != bmp::PixelFormat::kRle8 &&
         picture.format != bmp::PixelFormat::kRle4) {

@@ -36,7 +36,7 @@ const char* DescribeLoadError(BmpLoadError error) noexcept {
     case BmpLoadError::kNegativeWidth: return "invalid BMP file (negative width)";
     case BmpLoadError::kTooWide: return "picture too wide (more than 32768 columns)";
     case BmpLoadError::kTooTall: return "picture too tall (more than 1600 rows)";
-    case BmpLoadError::kTooManyPixels: return "picture too large (more than 52428800 pixels)";
+    case BmpLoadError::kTooManyPixels: return "picture too large (more pixels than the load accepts)";
     case BmpLoadError::kNoPixels: return "picture has no pixels (width or height 0)";
     case BmpLoadError::kTooManyColours: return "invalid BMP file (more than 65535 colours used)";
     case BmpLoadError::kColourTablePastEnd: return "truncated BMP file (colour table runs past the end of the file)";

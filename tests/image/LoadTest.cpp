@@ -203,6 +203,8 @@ TEST_F(LoadTest, AStreamIsReadOnlyAsFarAsItsPictureNeeds) {
       {"beyond the export's columns", huge.Build(), kExportLimits, BmpLoadError::kTooWide, 14 + 124},
       {"within the limits", small.Build(), kWideLimits, BmpLoadError::kNone,
        static_cast<std::int64_t>(small.Build().size())},
+      {"smaller than the headers read", bmptest::Make24(1, 1, {1, 2, 3}).Build(), kWideLimits, BmpLoadError::kNone,
+       14 + 124},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
