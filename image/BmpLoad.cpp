@@ -43,7 +43,6 @@ struct LoadSource {
   std::int64_t (*read)(void* context, std::uint8_t* buffer, std::int64_t count) noexcept;
   void* context;
   std::int64_t length;  // -1 for a stream
-  int systemError = 0;  // why a read failed, when the source knows
 
   // Reads until `count` bytes arrived or the source ends; -1 when a read failed.
   std::int64_t ReadFully(std::uint8_t* buffer, std::int64_t count) noexcept {
@@ -430,7 +429,7 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error, const 
 int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limits) {
   FileImage file;
   const BmpLoadError error = ReadFileImage(source, limits, file);
-  image.m_loadSystemError = error == BmpLoadError::kReadFailed ? source.systemError : 0;
+  image.m_loadSystemError = 0;  // a file's own error number is its caller's to add
   return AdoptFileImage(image, file, error, limits);
 }
 
