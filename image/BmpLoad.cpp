@@ -120,7 +120,8 @@ BmpLoadError ForeignSignature(const std::uint8_t* start, std::int64_t bytes) {
 // dearest a sensible writer spends) and an end-of-line code a row.
 std::int64_t NeededDibBytes(const bmp::BmpDescription& picture) {
   const bool runLength = picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4;
-  const std::int64_t rowBytes = runLength ? 4 * std::int64_t{picture.width} + 2 : bmp::RowStride(picture.width, picture.bitCount);
+  const std::int64_t rowBytes =
+      runLength ? 4 * std::int64_t{picture.width} + 2 : bmp::RowStride(picture.width, picture.bitCount);
   return picture.pixelOffset + rowBytes * picture.height + (runLength ? 2 : 0);
 }
 

@@ -112,8 +112,8 @@ TEST_F(CliTest, RefusedInputsGiveOneLineAndNoOutput) {
   // it, and one line says so.
   const bmptest::ProcessResult run = Cli({dir.File("cut.bmp"), Out(), "1"});
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.err, dir.File("cut.bmp") +
-                         ": the file ends early: 1999 of 2000 rows are missing (read as black; --strict refuses such a file)\n");
+  EXPECT_EQ(run.err, dir.File("cut.bmp") + ": the file ends early: 1999 of 2000 rows are missing" +
+                         " (read as black; --strict refuses such a file)\n");
   EXPECT_TRUE(bmptest::FileExists(Out()));
 }
 

@@ -80,8 +80,8 @@ TEST(HostileFileTest, TheToolWritesWhatTheExportWritesOrRefusesInOneLine) {
     const ProcessResult filter = RunProcess(TAMROVI_CLI_PATH, {file.path, out, std::to_string(code)});
     if (filter.exitStatus == 0) {
       // Nothing, or the one line that says the file ended early.
-      EXPECT_TRUE(filter.err.empty() || (IsOneLine(filter.err) && filter.err.find(": the file ends early: ") != std::string::npos))
-          << filter.err;
+      const bool endedEarly = filter.err.find(": the file ends early: ") != std::string::npos;
+      EXPECT_TRUE(filter.err.empty() || (IsOneLine(filter.err) && endedEarly)) << filter.err;
       EXPECT_EQ(ReadFile(out), exported);
     } else {
       EXPECT_EQ(filter.exitStatus, 1);
