@@ -145,11 +145,13 @@ TEST_F(DurabilityTest, AFilterThatCouldNotRunIsAFailure) {
   const std::string noFilter = photo + ": out of memory (the filter could not run; nothing was written)";
   for (std::int32_t code = 1; code <= 3; ++code) {
     const Bytes filtered = FilterThroughCore(scratch, picture, code);
-    std::string note, error;
+    std::string error;
     for (std::int64_t n = 1; n < 100 && error != noFilter; ++n) {
-      std::filesystem::remove(old), error.clear();
+      std::filesystem::remove(old);
+      tamrovi::cli::FileOutcome outcome;
       tamrovi::FailNthAllocation(n);
-      const bool written = tamrovi::cli::FilterFile(photo, old, code, false, note, error);
+      const bool written = tamrovi::cli::FilterFile(photo, old, code, {}, outcome);
+      error = outcome.error;
       tamrovi::FailNthAllocation(0);
       EXPECT_EQ(written, error.empty());
       EXPECT_EQ(ReadFile(old), written ? filtered : Bytes());
