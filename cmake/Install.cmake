@@ -79,3 +79,21 @@ tamrovi_install_pkg_config(tamrovibmpfilters)
 if(TAMROVI_INSTALL_CORE)
   tamrovi_install_pkg_config(tamrovibmpfilters-core)
 endif()
+
+# libtamrovi: the shared library and <tamrovi.h>, found by pkg-config as
+# `tamrovi` and by CMake as find_package(Tamrovi), target Tamrovi::tamrovi.
+set(TAMROVI_LIB_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tamrovi)
+install(TARGETS tamrovi EXPORT TamroviTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES include/tamrovi.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT TamroviTargets NAMESPACE Tamrovi:: DESTINATION ${TAMROVI_LIB_CMAKE_DIR})
+configure_package_config_file(cmake/TamroviConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/TamroviConfig.cmake
+  INSTALL_DESTINATION ${TAMROVI_LIB_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/TamroviConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/TamroviConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/TamroviConfigVersion.cmake
+  DESTINATION ${TAMROVI_LIB_CMAKE_DIR})
+tamrovi_install_pkg_config(tamrovi)
+
