@@ -175,5 +175,13 @@ elif ! command -v python3 >/dev/null 2>&1; then
   echo "-- python3 not found: the Python example is not run"
 else
   check_example filter_bmp.py python3 "$source_dir/examples/filter_bmp.py" --library "$lib/libtamrovibmpfilters.so.1"
+  # The installed module finds the installed library by itself.
+  module_dir=$(dirname "$(find "$prefix" -name __init__.py -path '*tamrovibmpfilters*' -print -quit)")
+  if /usr/bin/python3 -c "import numpy" 2>/dev/null; then
+    PYTHONPATH=$(dirname "$module_dir") check_library_example tamrovi_filter.py /usr/bin/python3 \
+      "$source_dir/examples/tamrovi_filter.py"
+  else
+    echo "-- /usr/bin/python3 has no numpy: the module's example is not run"
+  fi
 fi
 echo "installed into a temporary prefix and used from C, C++ and Python: all passed"
