@@ -1,6 +1,8 @@
 // The seven filter codes' operations. Each rewrites a loaded picture in place,
-// in whichever layout holds it, and returns 1 in every case: a filter has no
-// way to fail that its caller could act on. An empty picture is left as it is.
+// in whichever layout holds it, and returns 1 in every case; an empty picture
+// is left as it is. The three that look at neighbours need work rows and can
+// run out of memory: Outline, Roberts and Laplace are their forms that say so
+// (kOutOfMemory, the picture left as it was), the filter table's.
 //
 // Every filter reaches the pixels through CPictureRows and treats a picture the
 // same way whether it is held in colour rows or as gray bytes: any file gives
@@ -8,6 +10,7 @@
 #pragma once
 
 #include "image/BmpImage.h"
+#include "image/Result.h"
 
 namespace tamrovi {
 
@@ -18,7 +21,11 @@ namespace tamrovi {
 // of the visits does not matter. The outermost rows and columns never change.
 // Needs work rows of a few bytes a column (CWorkRows); without them the
 // picture is left as it is.
-int OutlineFilter(CBmpImage& image) noexcept;
+CResult Outline(CBmpImage& image) noexcept;
+inline int OutlineFilter(CBmpImage& image) noexcept {
+  Outline(image);
+  return 1;
+}
 
 // Roberts-cross edges, black on white: with a = g(r, k) - g(r+1, k+1) and
 // b = g(r, k+1) - g(r+1, k), true signed differences of gray levels, pixel
@@ -26,7 +33,11 @@ int OutlineFilter(CBmpImage& image) noexcept;
 // more) and white otherwise. The last row and the last column are white.
 // Needs work rows of a few bytes a column (CWorkRows); without them the
 // picture is left as it is.
-int RobertsFilter(CBmpImage& image) noexcept;
+CResult Roberts(CBmpImage& image) noexcept;
+inline int RobertsFilter(CBmpImage& image) noexcept {
+  Roberts(image);
+  return 1;
+}
 
 // The sign of the four-neighbour Laplacian, in two levels: an inside pixel
 // becomes white when up + down + left + right - 4 * centre > 0, black
@@ -35,7 +46,11 @@ int RobertsFilter(CBmpImage& image) noexcept;
 // (4 * (blue + green + red)) / 3, each truncated on its own. Needs work rows
 // of a few bytes a column (CWorkRows); without them the picture is left as it
 // is.
-int LaplaceFilter(CBmpImage& image) noexcept;
+CResult Laplace(CBmpImage& image) noexcept;
+inline int LaplaceFilter(CBmpImage& image) noexcept {
+  Laplace(image);
+  return 1;
+}
 
 // Whitens every pixel whose gray level is below 16. Filter codes 4 and 6.
 int WhitenDarkFilter(CBmpImage& image) noexcept;

@@ -2,44 +2,46 @@
 
 namespace tamrovi::lib {
 
-tamrovi_status StatusOfLoadError(BmpLoadError error) noexcept {
-  switch (error) {
-    case BmpLoadError::kNone: return TAMROVI_OK;
-    case BmpLoadError::kCannotOpen: return TAMROVI_CANNOT_OPEN;
-    case BmpLoadError::kNotRegularFile: return TAMROVI_NOT_REGULAR_FILE;
-    case BmpLoadError::kReadFailed: return TAMROVI_READ_FAILED;
-    case BmpLoadError::kFileTooLarge: return TAMROVI_FILE_TOO_LARGE;
-    case BmpLoadError::kNoSignature: return TAMROVI_NOT_BMP;
-    case BmpLoadError::kPngFile: return TAMROVI_PNG_FILE;
-    case BmpLoadError::kJpegFile: return TAMROVI_JPEG_FILE;
-    case BmpLoadError::kGifFile: return TAMROVI_GIF_FILE;
-    case BmpLoadError::kTooShort:
-    case BmpLoadError::kInfoHeaderPastEnd:
-    case BmpLoadError::kMasksPastEnd:
-    case BmpLoadError::kColourTablePastEnd: return TAMROVI_TRUNCATED;
-    case BmpLoadError::kInfoHeaderTooSmall:
-    case BmpLoadError::kUnknownInfoHeaderSize: return TAMROVI_UNSUPPORTED_HEADER;
-    case BmpLoadError::kUnsupportedCompression:
-    case BmpLoadError::kEmbeddedJpeg:
-    case BmpLoadError::kEmbeddedPng:
-    case BmpLoadError::kCmyk:
-    case BmpLoadError::kOs2Huffman:
-    case BmpLoadError::kOs2Rle24: return TAMROVI_UNSUPPORTED_COMPRESSION;
-    case BmpLoadError::kUnsupportedBitCount: return TAMROVI_UNSUPPORTED_BIT_COUNT;
-    case BmpLoadError::kCompressionBitCountMismatch:
-    case BmpLoadError::kCompressedTopDown:
-    case BmpLoadError::kNegativeWidth:
-    case BmpLoadError::kTooManyColours:
-    case BmpLoadError::kBadPixelOffset: return TAMROVI_INVALID_FILE;
-    case BmpLoadError::kEmptyMask:
-    case BmpLoadError::kOverlappingMasks:
-    case BmpLoadError::kNonContiguousMask:
-    case BmpLoadError::kMaskOutsidePixel: return TAMROVI_INVALID_MASKS;
-    case BmpLoadError::kTooWide: return TAMROVI_TOO_WIDE;
-    case BmpLoadError::kTooTall: return TAMROVI_TOO_TALL;
-    case BmpLoadError::kTooManyPixels: return TAMROVI_TOO_MANY_PIXELS;
-    case BmpLoadError::kNoPixels: return TAMROVI_NO_PIXELS;
-    case BmpLoadError::kOutOfMemory: return TAMROVI_OUT_OF_MEMORY;
+tamrovi_status StatusOfReason(Reason reason) noexcept {
+  switch (reason) {
+    case Reason::kNone: return TAMROVI_OK;
+    case Reason::kCannotOpen: return TAMROVI_CANNOT_OPEN;
+    case Reason::kNotRegularFile: return TAMROVI_NOT_REGULAR_FILE;
+    case Reason::kReadFailed: return TAMROVI_READ_FAILED;
+    case Reason::kFileTooLarge: return TAMROVI_FILE_TOO_LARGE;
+    case Reason::kNoSignature: return TAMROVI_NOT_BMP;
+    case Reason::kPngFile: return TAMROVI_PNG_FILE;
+    case Reason::kJpegFile: return TAMROVI_JPEG_FILE;
+    case Reason::kGifFile: return TAMROVI_GIF_FILE;
+    case Reason::kTooShort:
+    case Reason::kInfoHeaderPastEnd:
+    case Reason::kMasksPastEnd:
+    case Reason::kColourTablePastEnd: return TAMROVI_TRUNCATED;
+    case Reason::kInfoHeaderTooSmall:
+    case Reason::kUnknownInfoHeaderSize: return TAMROVI_UNSUPPORTED_HEADER;
+    case Reason::kUnsupportedCompression:
+    case Reason::kEmbeddedJpeg:
+    case Reason::kEmbeddedPng:
+    case Reason::kCmyk:
+    case Reason::kOs2Huffman:
+    case Reason::kOs2Rle24: return TAMROVI_UNSUPPORTED_COMPRESSION;
+    case Reason::kUnsupportedBitCount: return TAMROVI_UNSUPPORTED_BIT_COUNT;
+    case Reason::kCompressionBitCountMismatch:
+    case Reason::kCompressedTopDown:
+    case Reason::kNegativeWidth:
+    case Reason::kTooManyColours:
+    case Reason::kBadPixelOffset: return TAMROVI_INVALID_FILE;
+    case Reason::kEmptyMask:
+    case Reason::kOverlappingMasks:
+    case Reason::kNonContiguousMask:
+    case Reason::kMaskOutsidePixel: return TAMROVI_INVALID_MASKS;
+    case Reason::kTooWide: return TAMROVI_TOO_WIDE;
+    case Reason::kTooTall: return TAMROVI_TOO_TALL;
+    case Reason::kTooManyPixels: return TAMROVI_TOO_MANY_PIXELS;
+    case Reason::kNoPixels: return TAMROVI_NO_PIXELS;
+    case Reason::kOutOfMemory: return TAMROVI_OUT_OF_MEMORY;
+    case Reason::kCannotWrite: return TAMROVI_CANNOT_WRITE;
+    case Reason::kNothingToWrite: return TAMROVI_INVALID_ARGUMENT;  // a picture of the library is never empty
   }
   return TAMROVI_INVALID_FILE;
 }

@@ -8,6 +8,7 @@
 #include "analysis/GrayHistogram.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
+#include "image/BmpWriter.h"
 #include "image/PictureRows.h"
 #include "lib/PictureBytes.h"
 #include "lib/Status.h"
@@ -20,7 +21,7 @@ struct tamrovi_picture : tamrovi::CBmpImage {};
 namespace {
 
 using namespace tamrovi;
-using lib::StatusOfLoadError;
+using lib::StatusOfReason;
 
 CLoadLimits LimitsOf(const tamrovi_read_options& options) {
   return {options.max_rows, options.max_columns, options.max_pixels};
@@ -50,7 +51,7 @@ tamrovi_status ReadPicture(const tamrovi_read_options* options, tamrovi_picture*
   tamrovi_picture* loaded = new tamrovi_picture;
   if (loaded == nullptr) return TAMROVI_OUT_OF_MEMORY;
   if (!load(*loaded, LimitsOf(chosen))) {
-    const tamrovi_status status = StatusOfLoadError(loaded->m_loadError);
+    const tamrovi_status status = StatusOfReason(loaded->m_loadError);
     SetSystemError(systemError, loaded->m_loadSystemError);
     delete loaded;
     return status;
@@ -124,13 +125,11 @@ tamrovi_status tamrovi_make_picture(int32_t width, int32_t height, int channels,
   if (!StrideFits(height, static_cast<std::size_t>(width) * static_cast<std::size_t>(channels), stride)) {
     return TAMROVI_INVALID_ARGUMENT;
   }
-  std::int64_t length = 0;
-  std::uint8_t* file = lib::EncodePixels(width, height, channels, pixels, stride, length);
-  if (file == nullptr) return length >= INT32_MAX ? TAMROVI_FILE_TOO_LARGE : TAMROVI_OUT_OF_MEMORY;
+  CMemoryOutput file;
+  const CResult encoded = lib::EncodePixels(width, height, channels, pixels, stride, file);
+  if (!encoded.Ok()) return StatusOfReason(encoded.reason);
   const tamrovi_read_options options = {INT32_MAX, INT32_MAX, kLargestMaxPixels, 0};
-  const tamrovi_status status = tamrovi_read_memory(file, static_cast<std::size_t>(length), &options, picture);
-  ReleaseBlock(file);
-  return status;
+  return tamrovi_read_memory(file.Bytes(), static_cast<std::size_t>(file.Size()), &options, picture);
 }
 
 void tamrovi_free_picture(tamrovi_picture* picture) { delete picture; }
@@ -175,7 +174,7 @@ int32_t tamrovi_filter_code(const char* name) {
 tamrovi_status tamrovi_filter(tamrovi_picture* picture, int32_t code) {
   if (picture == nullptr) return TAMROVI_INVALID_ARGUMENT;
   if (FindFilter(code) == nullptr) return TAMROVI_UNKNOWN_FILTER;
-  return ApplyFilterCode(*picture, code) ? TAMROVI_OK : TAMROVI_OUT_OF_MEMORY;
+  return StatusOfReason(ApplyFilterCode(*picture, code).reason);
 }
 
 tamrovi_status tamrovi_histogram(const tamrovi_picture* picture, uint32_t counts[256]) {
@@ -196,9 +195,11 @@ tamrovi_status tamrovi_write_file(const tamrovi_picture* picture, const char* pa
                                   int* system_error) {
   SetSystemError(system_error, 0);
   if (picture == nullptr || path == nullptr || !IsKnownFormat(format)) return TAMROVI_INVALID_ARGUMENT;
-  if (lib::SaveInFormat(*picture, path, WrittenFormatOf(format))) return TAMROVI_OK;
-  SetSystemError(system_error, picture->m_saveSystemError);
-  return TAMROVI_CANNOT_WRITE;
+  const CResult written = SaveToPath(path, [picture, format](const CByteSink& out) {
+    return lib::WriteInFormat(*picture, WrittenFormatOf(format), out);
+  });
+  SetSystemError(system_error, written.systemError);
+  return StatusOfReason(written.reason);
 }
 
 tamrovi_status tamrovi_write_memory(const tamrovi_picture* picture, tamrovi_format format, uint8_t** bytes,
@@ -208,10 +209,12 @@ tamrovi_status tamrovi_write_memory(const tamrovi_picture* picture, tamrovi_form
   if (picture == nullptr || bytes == nullptr || length == nullptr || !IsKnownFormat(format)) {
     return TAMROVI_INVALID_ARGUMENT;
   }
-  std::int64_t written = 0;
-  *bytes = lib::EncodeToMemory(*picture, WrittenFormatOf(format), written);
-  if (*bytes == nullptr) return TAMROVI_OUT_OF_MEMORY;
-  *length = static_cast<std::size_t>(written);
+  CMemoryOutput memory;
+  const CResult written = lib::WriteInFormat(*picture, WrittenFormatOf(format), SinkOf(memory));
+  // Memory is the only thing an output in memory can lack.
+  if (!written.Ok()) return TAMROVI_OUT_OF_MEMORY;
+  *length = static_cast<std::size_t>(memory.Size());
+  *bytes = memory.Take();
   return TAMROVI_OK;
 }
 

@@ -51,15 +51,11 @@ class COutputFile {
 
   int LastError() const noexcept { return m_lastError; }
 
-  // The name Open takes for the process's standard output, which is written
-  // in place and never replaced: a pipe, a terminal or a device, or a file
-  // from where its open description stands (so `>>` appends).
-  // On Linux "/proc/self/fd/1" (unlike /dev/stdout, no link a failed write
-  // could remove). Windows gives standard output no path: there the name is
-  // "<stdout>", which no Windows file can have ('<' and '>' are refused in
-  // names), and Open writes the standard output handle itself, in binary as
-  // WriteFile always does.
-  static const char* const kStandardOutput;
+  // Prepares to write the process's standard output, in place, never
+  // replaced: a pipe, a terminal or a device, or a file from where its open
+  // description stands (so `>>` appends). On Windows the standard output
+  // handle itself is written, in binary as WriteFile always does.
+  bool OpenStandardOutput() noexcept;
 
   // Room for a path with its terminator: the longest the system opens.
   static constexpr std::int64_t kPathCapacity = PATH_MAX;
@@ -69,7 +65,6 @@ class COutputFile {
 
   bool OpenTemporary(const char* finalPath) noexcept;
   bool OpenInPlace(const char* path, bool emptying) noexcept;
-  bool OpenStandardOutput() noexcept;
   bool Fail(int error) noexcept;
 
   std::intptr_t m_handle = -1;  // the open file, or -1

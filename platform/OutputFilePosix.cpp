@@ -83,13 +83,10 @@ void TakeOverAttributes(int descriptor, const struct stat& replaced) noexcept {
 
 }  // namespace
 
-const char* const COutputFile::kStandardOutput = "/proc/self/fd/1";
-
 bool COutputFile::Open(const char* path) noexcept {
   Discard();
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
-  if (std::strcmp(path, kStandardOutput) == 0) return OpenStandardOutput();
   struct stat status {};
   const bool exists = ::stat(path, &status) == 0;
   if (exists && S_ISDIR(status.st_mode)) return Fail(EISDIR);
@@ -113,9 +110,11 @@ bool COutputFile::Open(const char* path) noexcept {
 // opened anew, so that a descriptor left non-blocking by another program does
 // not fail the write.
 bool COutputFile::OpenStandardOutput() noexcept {
+  Discard();
+  m_lastError = 0;
   struct stat status {};
   if (::fstat(STDOUT_FILENO, &status) != 0) return Fail(errno);
-  if (!S_ISREG(status.st_mode)) return OpenInPlace(kStandardOutput, false);
+  if (!S_ISREG(status.st_mode)) return OpenInPlace("/proc/self/fd/1", false);  // unlike /dev/stdout, no link
   const int descriptor = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
   if (descriptor < 0) return Fail(errno);
   m_handle = descriptor;

@@ -41,13 +41,10 @@ bool TemporaryName(const char* target, char* out) noexcept {
 
 }  // namespace
 
-const char* const COutputFile::kStandardOutput = "<stdout>";
-
 bool COutputFile::Open(const char* path) noexcept {
   Discard();
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
-  if (std::strcmp(path, kStandardOutput) == 0) return OpenStandardOutput();
   const CWidePath widePath(path);
   if (widePath.Get() == nullptr || std::strlen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) {
     return Fail(ENAMETOOLONG);
@@ -75,6 +72,8 @@ bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
 // A handle of our own to standard output, so that Commit and Discard close it
 // and never the process's.
 bool COutputFile::OpenStandardOutput() noexcept {
+  Discard();
+  m_lastError = 0;
   const HANDLE standardOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (standardOutput == INVALID_HANDLE_VALUE) return Fail(LastErrno());
   if (standardOutput == nullptr) return Fail(EBADF);  // the process has no standard output

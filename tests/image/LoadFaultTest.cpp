@@ -56,8 +56,8 @@ TEST(LoadFaultTest, EachFailedAllocationLeavesAWholePictureOrNone) {
         // Only the palette object may be missing: the picture is whole.
         EXPECT_EQ(bmptest::PictureBgr(image), picture);
       } else {
-        EXPECT_TRUE(image.m_loadError == BmpLoadError::kOutOfMemory ||
-                    image.m_loadError == BmpLoadError::kCannotOpen);
+        EXPECT_TRUE(image.m_loadError == Reason::kOutOfMemory ||
+                    image.m_loadError == Reason::kCannotOpen);
         ExpectEmpty(image);
       }
     }

@@ -7,7 +7,7 @@
 namespace {
 
 using namespace bmptest;
-using tamrovi::BmpLoadError;
+using tamrovi::Reason;
 using tamrovi::CBmpImage;
 
 TEST(VariantFaultTest, EveryFailedAllocationLeavesTheObjectEmptyOrWhollyLoaded) {
@@ -35,7 +35,7 @@ TEST(VariantFaultTest, EveryFailedAllocationLeavesTheObjectEmptyOrWhollyLoaded) 
         EXPECT_EQ(ColourPixels(image), ColourPixels(reference));
       } else {
         // The path's own conversion may be what fails: the file then cannot be opened.
-        EXPECT_TRUE(image.m_loadError == BmpLoadError::kOutOfMemory || image.m_loadError == BmpLoadError::kCannotOpen);
+        EXPECT_TRUE(image.m_loadError == Reason::kOutOfMemory || image.m_loadError == Reason::kCannotOpen);
         EXPECT_TRUE(image.IsEmpty());
         EXPECT_EQ(image.m_rgbRows[0], nullptr);
       }
