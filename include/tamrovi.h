@@ -75,8 +75,9 @@ typedef enum tamrovi_status {
   TAMROVI_MISSING_ROWS = 43
 } tamrovi_status;
 
-/* A picture in memory. Made by the read and make calls below, released with
- * tamrovi_free_picture. */
+/* A picture in memory. The read and make calls below store a new one in
+ * *picture (NULL when they fail), whatever it held before; each is released
+ * with tamrovi_free_picture. */
 typedef struct tamrovi_picture tamrovi_picture;
 
 /* How large a picture a read accepts, and what it does with a file that

@@ -95,36 +95,31 @@ def test_unknown_filters_and_sigmas_are_refused(choice):
         t.filter(np.zeros((2, 2), np.uint8), choice)
     with pytest.raises(ValueError):
         t.smooth(np.zeros((2, 2), np.uint8), float("nan"))
+    with pytest.raises(ValueError):
+        t.read("bad\0name.bmp")
 
 
 def test_work_runs_without_the_interpreter_lock():
-    # With a long switch interval a thread that holds the lock keeps it: the
-    # main thread only runs while the worker is inside the library if the
-    # call let the lock go.
+    # With a long switch interval a thread keeps the lock it holds: the main
+    # thread sees the worker inside the library only if the call let it go.
     picture = np.random.default_rng(1).integers(0, 256, (600, 600, 3), dtype=np.uint8)
-    inside = threading.Event()
-    seen_inside = []
-    done = threading.Event()
+    inside, done, seen = threading.Event(), threading.Event(), []
 
     def work():
         for _ in range(20):
             inside.set()
             t.smooth(picture, 8.0)
             inside.clear()
-            if seen_inside:
+            if seen:
                 break
         done.set()
 
     interval = sys.getswitchinterval()
     sys.setswitchinterval(100.0)
     try:
-        worker = threading.Thread(target=work)
-        worker.start()
-        while not done.is_set():
-            if inside.is_set():
-                seen_inside.append(True)
-            done.wait(0.001)
-        worker.join()
+        threading.Thread(target=work).start()
+        while not done.wait(0.001):
+            seen += [True] if inside.is_set() else []
     finally:
         sys.setswitchinterval(interval)
-    assert seen_inside
+    assert seen
