@@ -55,7 +55,8 @@ bool COutputFile::Open(const char* path) noexcept {
   const DWORD attributes = ::GetFileAttributesW(AsWide(widePath));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(EISDIR);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-    return OpenInPlace(path, false);
+    const int error = OpenInPlace(path);
+    return error == 0 || Fail(error);
   }
   // A file the user may not write is refused, as opening it for writing would be.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return Fail(EACCES);
@@ -63,14 +64,17 @@ bool COutputFile::Open(const char* path) noexcept {
   return OpenTemporary(m_finalPath);
 }
 
-bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
+int COutputFile::OpenInPlace(const char* path) noexcept {
   const HANDLE handle = ::CreateFileW(AsWide(CWidePath(path)), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      emptying ? TRUNCATE_EXISTING : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(LastErrno());
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastErrno();
   m_handle = reinterpret_cast<std::intptr_t>(handle);
   m_direct = true;
-  return true;
+  return 0;
 }
+
+// Windows files take their folder's permissions: nothing to carry over.
+void COutputFile::SealTemporary() noexcept {}
 
 // A handle of our own to standard output, so that Commit and Discard close it
 // and never the process's.

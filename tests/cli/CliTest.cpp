@@ -46,6 +46,7 @@ TEST_F(CliTest, WritesWhatTheExportWrites) {
       {{"IN", "OUT", "none"}, 0},    {{"IN", "OUT", "7"}, 7},      {{"IN", "OUT", "outline"}, 1},
       {{"--", "IN", "OUT", "3"}, 3}, {{"-", "OUT", "laplace"}, 3}, {{"IN", "-", "roberts"}, 2, "-"},
       {{"-", "-", "laplace"}, 3, "-"}, {{"IN", "out.PNG", "1", "--force"}, 1, "out.PNG"},
+      {{"IN", "/dev/stdout", "flip"}, 5, "-"}, {{"IN", "/dev/fd/1", "flip"}, 5, "-"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = c.arguments;
