@@ -10,6 +10,8 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "cli/Arguments.h"
@@ -81,6 +83,17 @@ bool LoadStandardInput(CBmpImage& image, std::string& error) {
   if (image.LoadBmpFromMemory(bytes.data(), static_cast<std::int64_t>(bytes.size()))) return true;
   error = "standard input: " + std::string(DescribeLoadError(image.m_loadError));
   return false;
+}
+
+std::optional<std::string> TerminalRefusal(const std::string& output) {
+#if defined(_WIN32)
+  const bool terminal = ::_isatty(1) != 0;
+#else
+  const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+#endif
+  if (!IsStandardStream(output) || !terminal) return std::nullopt;
+  return "standard output: it is a terminal, where a picture would show as noise (redirect it to a file, e.g. > out.bmp, "
+         "or pipe it to another program)";
 }
 
 std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
