@@ -29,10 +29,16 @@
 // holds, is emptied and written in place.
 //
 // Paths are narrow: the bytes the system names files by (UTF-8 by convention).
+//
+// On Windows a symbolic link or junction at the final path is kept too, and
+// the file it leads to replaced; a link that leads nowhere is refused ("No
+// such file or directory"), there being no file to find. A temporary name
+// longer than a name may be (255 UTF-16 units) is shortened as on Linux.
 #pragma once
 
-#include <climits>
 #include <cstdint>
+
+#include "platform/TextConversion.h"
 
 namespace tamrovi {
 
@@ -68,8 +74,10 @@ class COutputFile {
   // WriteFile always does.
   static const char* const kStandardOutput;
 
-  // Room for a path with its terminator: the longest the system opens.
-  static constexpr std::int64_t kPathCapacity = PATH_MAX;
+  // Room for a path with its terminator: the longest the system opens on
+  // Linux; on Windows, whose own limits count UTF-16 units, the same 4096
+  // bytes, the paths past MAX_PATH opened in their long form (\\?\).
+  static constexpr std::int64_t kPathCapacity = static_cast<std::int64_t>(tamrovi::kPathCapacity);
 
  private:
   friend struct COutputFileRegistry;
