@@ -10,6 +10,7 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -87,7 +88,8 @@ bool LoadStandardInput(CBmpImage& image, std::string& error) {
 
 std::optional<std::string> TerminalRefusal(const std::string& output) {
 #if defined(_WIN32)
-  const bool terminal = ::_isatty(1) != 0;
+  DWORD mode = 0;  // _isatty would take NUL, a character device, for a terminal
+  const bool terminal = ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 #else
   const bool terminal = ::isatty(STDOUT_FILENO) != 0;
 #endif
