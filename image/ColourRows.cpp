@@ -6,12 +6,17 @@
 namespace tamrovi {
 namespace {
 
-void ChannelSums(const std::uint8_t* bgr, std::int32_t width, std::uint16_t* sums) noexcept {
-  for (std::int32_t k = 0; k < width; ++k, bgr += 3) sums[k] = static_cast<std::uint16_t>(bgr[0] + bgr[1] + bgr[2]);
-}
-
 void GrayLevels(const std::uint8_t* bgr, std::int32_t width, std::uint8_t* gray) noexcept {
   for (std::int32_t k = 0; k < width; ++k, bgr += 3) gray[k] = static_cast<std::uint8_t>(Gray3(bgr));
+}
+
+void GrayLevelsAndThirds(const std::uint8_t* bgr, std::int32_t width, std::uint8_t* gray,
+                         std::uint8_t* thirds) noexcept {
+  for (std::int32_t k = 0; k < width; ++k, bgr += 3) {
+    const int sum = bgr[0] + bgr[1] + bgr[2];
+    gray[k] = static_cast<std::uint8_t>(DivideByThree(sum));
+    thirds[k] = static_cast<std::uint8_t>(sum - 3 * gray[k]);
+  }
 }
 
 void SpreadLevels(const std::uint8_t* levels, std::int32_t width, std::uint8_t* bgr) noexcept {
@@ -24,6 +29,10 @@ void MaskPixels(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set, 
   }
 }
 
+void MaskBytes(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set, const std::uint8_t* keep) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bytes[k] = static_cast<std::uint8_t>((bytes[k] | set[k]) & keep[k]);
+}
+
 void TakeChannel(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel, std::uint8_t* bytes) noexcept {
   for (std::int32_t k = 0; k < width; ++k) bytes[k] = bgr[3 * k + channel];
 }
@@ -33,10 +42,11 @@ void PutChannel(std::uint8_t* bgr, std::int32_t width, std::int32_t channel, con
 }
 
 constexpr CColourRowRoutines kPlain = {
-    .channelSums = ChannelSums,
     .grayLevels = GrayLevels,
+    .grayLevelsAndThirds = GrayLevelsAndThirds,
     .spreadLevels = SpreadLevels,
     .maskPixels = MaskPixels,
+    .maskBytes = MaskBytes,
     .takeChannel = TakeChannel,
     .putChannel = PutChannel,
 };

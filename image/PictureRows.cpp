@@ -25,6 +25,16 @@ const std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t firs
   return scratch;
 }
 
+const std::uint8_t* CPictureRows::GrayLevelsAndThirds(std::int32_t row, std::uint8_t* scratch,
+                                                      std::uint8_t* thirds) const noexcept {
+  if (IsGray()) {
+    std::memset(thirds, 0, static_cast<std::size_t>(m_width));
+    return Row(row);
+  }
+  ColourRowRoutines().grayLevelsAndThirds(Row(row), m_width, scratch, thirds);
+  return scratch;
+}
+
 void CPictureRows::Colours(std::int32_t row, std::int32_t first, std::int32_t count,
                            std::uint8_t* bgr) const noexcept {
   const std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
@@ -40,6 +50,16 @@ void CPictureRows::PaintLevels(std::int32_t row, const std::uint8_t* levels) con
     std::memcpy(Row(row), levels, static_cast<std::size_t>(m_width));
   } else {
     ColourRowRoutines().spreadLevels(levels, m_width, Row(row));
+  }
+}
+
+void CPictureRows::MaskPixels(std::int32_t row, std::int32_t first, std::int32_t count, const std::uint8_t* set,
+                              const std::uint8_t* keep) const noexcept {
+  std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
+  if (IsGray()) {
+    ColourRowRoutines().maskBytes(pixels, count, set, keep);
+  } else {
+    ColourRowRoutines().maskPixels(pixels, count, set, keep);
   }
 }
 

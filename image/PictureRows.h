@@ -6,8 +6,9 @@
 // apart, and in which order the file stored them is the image object's
 // business; filters, analysis and the tool ask this view for picture row r,
 // 0 being the top, and for the few conversions between a row and one byte a
-// pixel. A pixel is PixelBytes() bytes: 1 for gray bytes, 3 for blue, green,
-// red, so a rule written per byte runs on either layout unchanged.
+// pixel. What the view hands out means the same in either layout: a gray byte
+// v and a colour pixel of gray v give the same levels and thirds, so a rule
+// written on them never asks how the picture is held.
 //
 // A view is made for one picture as it is loaded and stays valid until the
 // picture is loaded again or released. Rows are only for 0 <= row < Height().
@@ -47,12 +48,23 @@ class CPictureRows {
     return GrayLevels(row, 0, m_width, scratch);
   }
 
+  // The same for the whole row, and thirds[k] = the pixel's channel sum
+  // - 3 * level (0 to 2): its exact gray is level + thirds / 3. Gray bytes are
+  // whole levels, with thirds of 0.
+  const std::uint8_t* GrayLevelsAndThirds(std::int32_t row, std::uint8_t* scratch,
+                                          std::uint8_t* thirds) const noexcept;
+
   // bgr[3k..3k+2] = the colour of pixel first + k of `row`, k < count.
   void Colours(std::int32_t row, std::int32_t first, std::int32_t count, std::uint8_t* bgr) const noexcept;
 
   // Every byte of pixel k of `row` becomes levels[k]: the row turns into
   // these gray levels.
   void PaintLevels(std::int32_t row, const std::uint8_t* levels) const noexcept;
+
+  // Every byte b of pixel first + k of `row` becomes (b | set[k]) & keep[k],
+  // k < count: with masks of 0 and 255 a pixel is kept, whitened or blackened.
+  void MaskPixels(std::int32_t row, std::int32_t first, std::int32_t count, const std::uint8_t* set,
+                  const std::uint8_t* keep) const noexcept;
 
   // One byte a pixel of one channel: 0 to PixelBytes() - 1 (blue, green, red
   // in colour rows; the only one in gray bytes).
