@@ -15,13 +15,14 @@ void LightestAcross(const std::uint8_t* gray, std::int32_t width, std::uint8_t* 
   for (std::int32_t k = 1; k + 1 < width; ++k) lightest[k] = Lightest(gray[k - 1], gray[k], gray[k + 1]);
 }
 
-void OutlineMasks(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
-                  const std::uint8_t* gray, std::int32_t width, std::uint8_t* below, std::uint8_t* set,
-                  std::uint8_t* keep) noexcept {
+void Outline(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray, std::int32_t width,
+             std::uint8_t* below, std::uint8_t* levels, std::uint8_t* changed) noexcept {
   LightestAcross(belowGray, width, below);
   for (std::int32_t k = 1; k + 1 < width; ++k) {
-    set[k] = Mark(Lightest(above[k], here[k], below[k]) <= kDarkestLight);
-    keep[k] = Mark(gray[k] <= kDarkestLight);
+    const bool inside = Lightest(above[k], here[k], below[k]) <= kDarkestLight;
+    const bool light = levels[k] > kDarkestLight;
+    changed[k] = Mark(inside || light);
+    levels[k] = light ? kBlack : inside ? kWhite : levels[k];
   }
 }
 
@@ -50,7 +51,7 @@ bool DarkMarks(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks
 
 constexpr CFilterRowRoutines kPlain = {
     .lightestAcross = LightestAcross,
-    .outlineMasks = OutlineMasks,
+    .outline = Outline,
     .robertsEdges = RobertsEdges,
     .laplace = Laplace,
     .darkMarks = DarkMarks,

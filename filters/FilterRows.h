@@ -37,12 +37,13 @@ struct CFilterRowRoutines {
   // in the rows above and below is dark.
   void (*lightestAcross)(const std::uint8_t* gray, std::int32_t width, std::uint8_t* lightest) noexcept;
   // Outline, inside columns, in one pass over a row and the row below it:
-  // lightestAcross of `belowGray` into `below`, then from the `lightest` rows
-  // above, here and below the masks for CPictureRows::MaskPixels: set[k] = 255
-  // inside a dark region, keep[k] = 255 where gray[k] is dark.
-  void (*outlineMasks)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
-                       const std::uint8_t* gray, std::int32_t width, std::uint8_t* below, std::uint8_t* set,
-                       std::uint8_t* keep) noexcept;
+  // lightestAcross of `belowGray` into `below`, then, from the `lightest` rows
+  // above, here and below, the row's gray `levels` rewritten in place: a
+  // level above 200 becomes 0, one whose whole neighbourhood is at most 200
+  // becomes 255, every other stays. changed[k] = 255 where levels[k] was
+  // rewritten, else 0: the `where` of CPictureRows::PaintLevelsWhere.
+  void (*outline)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
+                  std::int32_t width, std::uint8_t* below, std::uint8_t* levels, std::uint8_t* changed) noexcept;
   // Roberts, columns 0 to width - 2: levels[k] = black where
   // a * a + b * b >= 2500 with a = upper[k] - lower[k + 1] and
   // b = upper[k + 1] - lower[k], else white.

@@ -43,21 +43,26 @@ TAMROVI_TARGET_AVX2 void LightestAcross(const std::uint8_t* gray, std::int32_t w
   PlainFilterRowRoutines().lightestAcross(gray + k - 1, width - (k - 1), lightest + k - 1);
 }
 
-// The row below's lightest levels are made and used in the same turn.
-TAMROVI_TARGET_AVX2 void OutlineMasks(const std::uint8_t* above, const std::uint8_t* here,
-                                      const std::uint8_t* belowGray, const std::uint8_t* gray, std::int32_t width,
-                                      std::uint8_t* below, std::uint8_t* set, std::uint8_t* keep) noexcept {
+// A level becomes (level | inside) & dark: 0 where it is light, 255 inside a
+// dark region, itself otherwise. The row below's lightest levels are made and
+// used in the same turn.
+TAMROVI_TARGET_AVX2 void Outline(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
+                                 std::int32_t width, std::uint8_t* below, std::uint8_t* levels,
+                                 std::uint8_t* changed) noexcept {
   const __m256i darkestLight = _mm256_set1_epi8(static_cast<char>(kDarkestLight));
   std::int32_t k = 1;
   for (; k + kBlockPixels + 1 <= width; k += kBlockPixels) {
     const __m256i lightestBelow = LightestOfThree(belowGray + k);
     Store(below + k, lightestBelow);
     const __m256i lightest = _mm256_max_epu8(_mm256_max_epu8(Load(above + k), Load(here + k)), lightestBelow);
-    Store(set + k, AtMost(lightest, darkestLight));
-    Store(keep + k, AtMost(Load(gray + k), darkestLight));
+    const __m256i inside = AtMost(lightest, darkestLight);
+    const __m256i values = Load(levels + k);
+    const __m256i dark = AtMost(values, darkestLight);
+    Store(levels + k, _mm256_and_si256(_mm256_or_si256(values, inside), dark));
+    Store(changed + k, _mm256_or_si256(inside, Invert(dark)));
   }
-  PlainFilterRowRoutines().outlineMasks(above + k - 1, here + k - 1, belowGray + k - 1, gray + k - 1, width - (k - 1),
-                                        below + k - 1, set + k - 1, keep + k - 1);
+  PlainFilterRowRoutines().outline(above + k - 1, here + k - 1, belowGray + k - 1, width - (k - 1), below + k - 1,
+                                   levels + k - 1, changed + k - 1);
 }
 
 // Only whether a*a + b*b reaches 2500 matters, and it does whenever |a| or
@@ -135,7 +140,7 @@ TAMROVI_TARGET_AVX2 bool DarkMarks(const std::uint8_t* gray, std::int32_t width,
 
 constexpr CFilterRowRoutines kAvx2 = {
     .lightestAcross = LightestAcross,
-    .outlineMasks = OutlineMasks,
+    .outline = Outline,
     .robertsEdges = RobertsEdges,
     .laplace = Laplace,
     .darkMarks = DarkMarks,

@@ -9,9 +9,8 @@ namespace tamrovi {
 namespace {
 
 // The lightest gray across each of three rows in turn (row r in slot r mod
-// 3), the gray levels of the rows in the same turn, and the masks a row is
-// rewritten with.
-enum OutlineRow { kLightest = 0, kGrays = 3, kSet = 6, kKeep = 7, kOutlineRows = 8 };
+// 3), the gray levels of the rows in the same turn, and where a row changes.
+enum OutlineRow { kLightest = 0, kGrays = 3, kChanged = 6, kOutlineRows = 7 };
 
 class COutlineRows {
  public:
@@ -24,15 +23,16 @@ class COutlineRows {
   }
 
   // Reads row + 1, then rewrites the inside columns of `row`; the outermost
-  // never change.
+  // never change. The row's levels are needed no more, so they are rewritten
+  // where they lie: gray bytes in the picture itself.
   void ReadBelowAndRewrite(std::int32_t row) {
     const std::int32_t width = m_picture.Width();
     ReadGrays(row + 1);
-    std::uint8_t* set = m_rows.Row(kSet);
-    std::uint8_t* keep = m_rows.Row(kKeep);
-    FilterRowRoutines().outlineMasks(Lightest(row - 1), Lightest(row), m_grays[(row + 1) % 3], m_grays[row % 3], width,
-                                     Lightest(row + 1), set, keep);
-    m_picture.MaskPixels(row, 1, width - 2, set + 1, keep + 1);
+    std::uint8_t* levels = m_grays[row % 3];
+    std::uint8_t* changed = m_rows.Row(kChanged);
+    FilterRowRoutines().outline(Lightest(row - 1), Lightest(row), m_grays[(row + 1) % 3], width, Lightest(row + 1),
+                                levels, changed);
+    m_picture.PaintLevelsWhere(row, 1, width - 2, levels + 1, changed + 1);
   }
 
  private:
@@ -41,7 +41,7 @@ class COutlineRows {
 
   const CPictureRows& m_picture;
   CWorkRows& m_rows;
-  const std::uint8_t* m_grays[3] = {};  // rows' gray levels, where they lie or in work rows
+  std::uint8_t* m_grays[3] = {};  // rows' gray levels, where they lie or in work rows
 };
 
 // Rows are read one ahead of the row being rewritten, so every decision

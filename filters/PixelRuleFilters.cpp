@@ -30,13 +30,13 @@ constexpr std::int32_t kSpanPixels = 1024;
 int WhitenDarkFilter(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
   const CFilterRowRoutines& routines = FilterRowRoutines();
-  std::uint8_t grays[kSpanPixels], marks[kSpanPixels], keepAll[kSpanPixels];
-  std::memset(keepAll, kWhite, sizeof keepAll);
+  std::uint8_t grays[kSpanPixels], marks[kSpanPixels], white[kSpanPixels];
+  std::memset(white, kWhite, sizeof white);
   for (std::int32_t row = 0; row < picture.Height(); ++row) {
     for (std::int32_t first = 0; first < picture.Width(); first += kSpanPixels) {
       const std::int32_t count = std::min(kSpanPixels, picture.Width() - first);
       const std::uint8_t* levels = picture.GrayLevels(row, first, count, grays);
-      if (routines.darkMarks(levels, count, marks)) picture.MaskPixels(row, first, count, marks, keepAll);
+      if (routines.darkMarks(levels, count, marks)) picture.PaintLevelsWhere(row, first, count, white, marks);
     }
   }
   return 1;

@@ -22,13 +22,14 @@ struct CColourRowRoutines {
                               std::uint8_t* thirds) noexcept;
   // All three bytes of pixel k become levels[k].
   void (*spreadLevels)(const std::uint8_t* levels, std::int32_t width, std::uint8_t* bgr) noexcept;
-  // Each byte b of pixel k becomes (b | set[k]) & keep[k]: with masks of 0 and
-  // 255, a pixel is kept, whitened or blackened.
-  void (*maskPixels)(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set,
-                     const std::uint8_t* keep) noexcept;
+  // Each byte of pixel k takes the bits of levels[k] that where[k] has set
+  // and keeps the others: with where[k] 255 the pixel becomes gray levels[k],
+  // with 0 it stays as it is.
+  void (*paintWhere)(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* levels,
+                     const std::uint8_t* where) noexcept;
   // The same on one byte a pixel.
-  void (*maskBytes)(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set,
-                    const std::uint8_t* keep) noexcept;
+  void (*paintBytesWhere)(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* levels,
+                          const std::uint8_t* where) noexcept;
   // bytes[k] = byte `channel` (0 blue, 1 green, 2 red) of pixel k.
   void (*takeChannel)(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
                       std::uint8_t* bytes) noexcept;

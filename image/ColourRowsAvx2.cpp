@@ -46,31 +46,36 @@ TAMROVI_TARGET_AVX2 void SpreadLevels(const std::uint8_t* levels, std::int32_t w
   PlainColourRowRoutines().spreadLevels(levels + k, width - k, bgr + 3 * k);
 }
 
-TAMROVI_TARGET_AVX2 void MaskPixels(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set,
-                                    const std::uint8_t* keep) noexcept {
-  std::int32_t k = 0;
-  for (; k + kBlockPixels <= width; k += kBlockPixels) {
-    const avx2::PixelBlock sets = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(set + k)));
-    const avx2::PixelBlock keeps = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(keep + k)));
-    avx2::PixelBlock pixels = avx2::LoadPixels(bgr + 3 * k);
-    pixels.a = _mm256_and_si256(_mm256_or_si256(pixels.a, sets.a), keeps.a);
-    pixels.b = _mm256_and_si256(_mm256_or_si256(pixels.b, sets.b), keeps.b);
-    pixels.c = _mm256_and_si256(_mm256_or_si256(pixels.c, sets.c), keeps.c);
-    avx2::StorePixels(bgr + 3 * k, pixels);
-  }
-  PlainColourRowRoutines().maskPixels(bgr + 3 * k, width - k, set + k, keep + k);
+// The bits of `levels` where `where` has them set, of `bytes` elsewhere.
+TAMROVI_AVX2_INLINE __m256i Select(__m256i bytes, __m256i levels, __m256i where) {
+  return _mm256_or_si256(_mm256_andnot_si256(where, bytes), _mm256_and_si256(levels, where));
 }
 
-TAMROVI_TARGET_AVX2 void MaskBytes(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* set,
-                                   const std::uint8_t* keep) noexcept {
+TAMROVI_TARGET_AVX2 void PaintWhere(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* levels,
+                                    const std::uint8_t* where) noexcept {
+  std::int32_t k = 0;
+  for (; k + kBlockPixels <= width; k += kBlockPixels) {
+    const avx2::PixelBlock paint = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(levels + k)));
+    const avx2::PixelBlock wherever = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(where + k)));
+    avx2::PixelBlock pixels = avx2::LoadPixels(bgr + 3 * k);
+    pixels.a = Select(pixels.a, paint.a, wherever.a);
+    pixels.b = Select(pixels.b, paint.b, wherever.b);
+    pixels.c = Select(pixels.c, paint.c, wherever.c);
+    avx2::StorePixels(bgr + 3 * k, pixels);
+  }
+  PlainColourRowRoutines().paintWhere(bgr + 3 * k, width - k, levels + k, where + k);
+}
+
+TAMROVI_TARGET_AVX2 void PaintBytesWhere(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* levels,
+                                         const std::uint8_t* where) noexcept {
   std::int32_t k = 0;
   for (; k + kBlockPixels <= width; k += kBlockPixels) {
     const __m256i values = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + k));
-    const __m256i sets = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(set + k));
-    const __m256i keeps = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(keep + k));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes + k), _mm256_and_si256(_mm256_or_si256(values, sets), keeps));
+    const __m256i paint = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(levels + k));
+    const __m256i wherever = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(where + k));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes + k), Select(values, paint, wherever));
   }
-  PlainColourRowRoutines().maskBytes(bytes + k, width - k, set + k, keep + k);
+  PlainColourRowRoutines().paintBytesWhere(bytes + k, width - k, levels + k, where + k);
 }
 
 TAMROVI_TARGET_AVX2 void TakeChannel(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel,
@@ -96,8 +101,8 @@ constexpr CColourRowRoutines kAvx2 = {
     .grayLevels = GrayLevels,
     .grayLevelsAndThirds = GrayLevelsAndThirds,
     .spreadLevels = SpreadLevels,
-    .maskPixels = MaskPixels,
-    .maskBytes = MaskBytes,
+    .paintWhere = PaintWhere,
+    .paintBytesWhere = PaintBytesWhere,
     .takeChannel = TakeChannel,
     .putChannel = PutChannel,
 };

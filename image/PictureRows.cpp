@@ -17,9 +17,9 @@ std::uint8_t* CPictureRows::Row(std::int32_t row) const noexcept {
   return IsGray() ? m_image.BytePlaneRow(row) : m_image.m_rgbRows[row];
 }
 
-const std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
-                                             std::uint8_t* scratch) const noexcept {
-  const std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
+std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
+                                       std::uint8_t* scratch) const noexcept {
+  std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
   if (IsGray()) return pixels;
   ColourRowRoutines().grayLevels(pixels, count, scratch);
   return scratch;
@@ -53,13 +53,13 @@ void CPictureRows::PaintLevels(std::int32_t row, const std::uint8_t* levels) con
   }
 }
 
-void CPictureRows::MaskPixels(std::int32_t row, std::int32_t first, std::int32_t count, const std::uint8_t* set,
-                              const std::uint8_t* keep) const noexcept {
+void CPictureRows::PaintLevelsWhere(std::int32_t row, std::int32_t first, std::int32_t count,
+                                    const std::uint8_t* levels, const std::uint8_t* where) const noexcept {
   std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
-  if (IsGray()) {
-    ColourRowRoutines().maskBytes(pixels, count, set, keep);
-  } else {
-    ColourRowRoutines().maskPixels(pixels, count, set, keep);
+  if (!IsGray()) {
+    ColourRowRoutines().paintWhere(pixels, count, levels, where);
+  } else if (levels != pixels) {
+    ColourRowRoutines().paintBytesWhere(pixels, count, levels, where);
   }
 }
 

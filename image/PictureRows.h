@@ -40,11 +40,12 @@ class CPictureRows {
 
   // The gray levels of pixels first to first + count - 1 of `row`: gray bytes
   // where they lie, or Gray3 of each colour pixel made into `scratch` (count
-  // bytes). Gray bytes are not copied, so what is returned holds the row's
-  // levels only until the row is rewritten.
-  const std::uint8_t* GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
-                                 std::uint8_t* scratch) const noexcept;
-  const std::uint8_t* GrayLevels(std::int32_t row, std::uint8_t* scratch) const noexcept {
+  // bytes). Gray bytes are not copied: what is returned is then the row
+  // itself, whose levels change when the row is rewritten, and which a filter
+  // may rewrite through it (see PaintLevelsWhere).
+  std::uint8_t* GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
+                           std::uint8_t* scratch) const noexcept;
+  std::uint8_t* GrayLevels(std::int32_t row, std::uint8_t* scratch) const noexcept {
     return GrayLevels(row, 0, m_width, scratch);
   }
 
@@ -61,10 +62,11 @@ class CPictureRows {
   // these gray levels.
   void PaintLevels(std::int32_t row, const std::uint8_t* levels) const noexcept;
 
-  // Every byte b of pixel first + k of `row` becomes (b | set[k]) & keep[k],
-  // k < count: with masks of 0 and 255 a pixel is kept, whitened or blackened.
-  void MaskPixels(std::int32_t row, std::int32_t first, std::int32_t count, const std::uint8_t* set,
-                  const std::uint8_t* keep) const noexcept;
+  // Pixel first + k of `row` becomes gray levels[k] where where[k] is 255 and
+  // stays as it is where where[k] is 0, k < count. Levels that are the row's
+  // own gray bytes, as GrayLevels handed them out, are already there.
+  void PaintLevelsWhere(std::int32_t row, std::int32_t first, std::int32_t count, const std::uint8_t* levels,
+                        const std::uint8_t* where) const noexcept;
 
   // One byte a pixel of one channel: 0 to PixelBytes() - 1 (blue, green, red
   // in colour rows; the only one in gray bytes).

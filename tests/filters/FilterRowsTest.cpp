@@ -68,8 +68,7 @@ struct RoutineCase {
 
 const RoutineCase kCases[] = {
     {"lightestAcross", 2, -1, [](auto& f, Rows r, std::int32_t w) { return f.lightestAcross(r[0], w, r[1]), 0; }},
-    {"outlineMasks", 7, -1,
-     [](auto& f, Rows r, std::int32_t w) { return f.outlineMasks(r[0], r[1], r[2], r[3], w, r[4], r[5], r[6]), 0; }},
+    {"outline", 6, -1, [](auto& f, Rows r, std::int32_t w) { return f.outline(r[0], r[1], r[2], w, r[3], r[4], r[5]), 0; }},
     {"robertsEdges", 3, -1, [](auto& f, Rows r, std::int32_t w) { return f.robertsEdges(r[0], r[1], w, r[2]), 0; }},
     {"laplace", 5, 3, [](auto& f, Rows r, std::int32_t w) { return f.laplace(r[0], r[1], r[2], r[3], w, r[4]), 0; }},
     {"darkMarks", 2, -1, [](auto& f, Rows r, std::int32_t w) { return static_cast<int>(f.darkMarks(r[0], w, r[1])); }},

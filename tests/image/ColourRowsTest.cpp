@@ -58,17 +58,17 @@ TEST(ColourRowsTest, EveryFormFollowsTheRulesAtEveryWidth) {
     // Two bytes more than the row at each end, to catch a write outside it.
     const Bytes bgr = bmptest::RandomBytes(3 * pixels, ++seed);
     const Bytes levels = bmptest::RandomBytes(pixels + 4, ++seed);
-    const Bytes set = Masks(pixels, ++seed), keep = Masks(pixels, ++seed);
+    const Bytes set = Masks(pixels, ++seed);
     Bytes expectedGray(pixels), expectedThirds(pixels), expectedSpread(3 * pixels), expectedMasked(bgr);
-    Bytes expectedMaskedBytes(levels.begin(), levels.begin() + width);
+    Bytes expectedPaintedBytes(levels.begin() + 4, levels.end());
     for (std::size_t k = 0; k < pixels; ++k) {
       const int sum = bgr[3 * k] + bgr[3 * k + 1] + bgr[3 * k + 2];
       expectedThirds[k] = static_cast<std::uint8_t>(sum % 3);
       expectedGray[k] = static_cast<std::uint8_t>(sum / 3);
-      expectedMaskedBytes[k] = static_cast<std::uint8_t>((levels[k] | set[k]) & keep[k]);
+      expectedPaintedBytes[k] = static_cast<std::uint8_t>((levels[k + 4] & ~set[k]) | (levels[k] & set[k]));
       for (std::size_t byte = 0; byte < 3; ++byte) {
         expectedSpread[3 * k + byte] = levels[k];
-        expectedMasked[3 * k + byte] = static_cast<std::uint8_t>((bgr[3 * k + byte] | set[k]) & keep[k]);
+        expectedMasked[3 * k + byte] = static_cast<std::uint8_t>((bgr[3 * k + byte] & ~set[k]) | (levels[k] & set[k]));
       }
     }
     for (const Form& form : forms) {
@@ -89,14 +89,14 @@ TEST(ColourRowsTest, EveryFormFollowsTheRulesAtEveryWidth) {
 
       Bytes masked(3 * pixels + 2, 0xEE);
       std::copy(bgr.begin(), bgr.end(), masked.begin() + 1);
-      form.routines->maskPixels(masked.data() + 1, width, set.data(), keep.data());
+      form.routines->paintWhere(masked.data() + 1, width, levels.data(), set.data());
       EXPECT_EQ(Bytes(masked.begin() + 1, masked.end() - 1), expectedMasked);
       EXPECT_TRUE(masked.front() == 0xEE && masked.back() == 0xEE);
-      Bytes maskedBytes(pixels + 2, 0xEE);
-      std::copy_n(levels.begin(), pixels, maskedBytes.begin() + 1);
-      form.routines->maskBytes(maskedBytes.data() + 1, width, set.data(), keep.data());
-      EXPECT_EQ(Bytes(maskedBytes.begin() + 1, maskedBytes.end() - 1), expectedMaskedBytes);
-      EXPECT_TRUE(maskedBytes.front() == 0xEE && maskedBytes.back() == 0xEE);
+      Bytes painted(pixels + 2, 0xEE);
+      std::copy_n(levels.begin() + 4, pixels, painted.begin() + 1);
+      form.routines->paintBytesWhere(painted.data() + 1, width, levels.data(), set.data());
+      EXPECT_EQ(Bytes(painted.begin() + 1, painted.end() - 1), expectedPaintedBytes);
+      EXPECT_TRUE(painted.front() == 0xEE && painted.back() == 0xEE);
 
       for (std::int32_t channel = 0; channel < 3; ++channel) {
         Bytes taken(pixels + 2, 0xEE), expectedTaken, expectedPut(bgr);
