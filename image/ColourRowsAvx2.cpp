@@ -56,11 +56,11 @@ TAMROVI_TARGET_AVX2 void PaintWhere(std::uint8_t* bgr, std::int32_t width, const
   std::int32_t k = 0;
   for (; k + kBlockPixels <= width; k += kBlockPixels) {
     const avx2::PixelBlock paint = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(levels + k)));
-    const avx2::PixelBlock wherever = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(where + k)));
+    const avx2::PixelBlock marked = avx2::SpreadBytes(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(where + k)));
     avx2::PixelBlock pixels = avx2::LoadPixels(bgr + 3 * k);
-    pixels.a = Select(pixels.a, paint.a, wherever.a);
-    pixels.b = Select(pixels.b, paint.b, wherever.b);
-    pixels.c = Select(pixels.c, paint.c, wherever.c);
+    pixels.a = Select(pixels.a, paint.a, marked.a);
+    pixels.b = Select(pixels.b, paint.b, marked.b);
+    pixels.c = Select(pixels.c, paint.c, marked.c);
     avx2::StorePixels(bgr + 3 * k, pixels);
   }
   PlainColourRowRoutines().paintWhere(bgr + 3 * k, width - k, levels + k, where + k);
@@ -72,8 +72,8 @@ TAMROVI_TARGET_AVX2 void PaintBytesWhere(std::uint8_t* bytes, std::int32_t width
   for (; k + kBlockPixels <= width; k += kBlockPixels) {
     const __m256i values = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + k));
     const __m256i paint = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(levels + k));
-    const __m256i wherever = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(where + k));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes + k), Select(values, paint, wherever));
+    const __m256i marked = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(where + k));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes + k), Select(values, paint, marked));
   }
   PlainColourRowRoutines().paintBytesWhere(bytes + k, width - k, levels + k, where + k);
 }
