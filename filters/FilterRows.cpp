@@ -15,14 +15,17 @@ void LightestAcross(const std::uint8_t* gray, std::int32_t width, std::uint8_t* 
   for (std::int32_t k = 1; k + 1 < width; ++k) lightest[k] = Lightest(gray[k - 1], gray[k], gray[k + 1]);
 }
 
+// (level | inside) & dark: 0 where the level is light, 255 where its whole
+// neighbourhood is dark, the level itself otherwise. Written without a
+// branch, so that a compiler can run the loop many bytes at a time.
 void Outline(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray, std::int32_t width,
              std::uint8_t* below, std::uint8_t* levels, std::uint8_t* changed) noexcept {
   LightestAcross(belowGray, width, below);
   for (std::int32_t k = 1; k + 1 < width; ++k) {
-    const bool inside = Lightest(above[k], here[k], below[k]) <= kDarkestLight;
-    const bool light = levels[k] > kDarkestLight;
-    changed[k] = Mark(inside || light);
-    levels[k] = light ? kBlack : inside ? kWhite : levels[k];
+    const std::uint8_t inside = Mark(Lightest(above[k], here[k], below[k]) <= kDarkestLight);
+    const std::uint8_t dark = Mark(levels[k] <= kDarkestLight);
+    changed[k] = static_cast<std::uint8_t>(inside | ~dark);
+    levels[k] = static_cast<std::uint8_t>((levels[k] | inside) & dark);
   }
 }
 

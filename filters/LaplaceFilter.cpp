@@ -21,6 +21,8 @@ void PaintSigns(const CPictureRows& picture, CWorkRows& rows) {
   const std::int32_t width = picture.Width();
   const std::int32_t height = picture.Height();
   const std::uint8_t* grays[3] = {};
+  // Gray bytes leave their thirds rows as they find them: zeros.
+  for (int slot = 0; slot < 3; ++slot) std::memset(rows.Row(kThirds + slot), 0, static_cast<std::size_t>(width));
   auto read = [&](std::int32_t row) {
     grays[row % 3] = picture.GrayLevelsAndThirds(row, rows.Row(kGrays + row % 3), rows.Row(kThirds + row % 3));
   };

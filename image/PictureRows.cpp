@@ -27,10 +27,7 @@ std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std
 
 const std::uint8_t* CPictureRows::GrayLevelsAndThirds(std::int32_t row, std::uint8_t* scratch,
                                                       std::uint8_t* thirds) const noexcept {
-  if (IsGray()) {
-    std::memset(thirds, 0, static_cast<std::size_t>(m_width));
-    return Row(row);
-  }
+  if (IsGray()) return Row(row);
   ColourRowRoutines().grayLevelsAndThirds(Row(row), m_width, scratch, thirds);
   return scratch;
 }

@@ -51,7 +51,8 @@ class CPictureRows {
 
   // The same for the whole row, and thirds[k] = the pixel's channel sum
   // - 3 * level (0 to 2): its exact gray is level + thirds / 3. Gray bytes are
-  // whole levels, with thirds of 0.
+  // whole levels and leave `thirds` as it is, so a row handed in as zeros
+  // the first time needs no clearing again.
   const std::uint8_t* GrayLevelsAndThirds(std::int32_t row, std::uint8_t* scratch,
                                           std::uint8_t* thirds) const noexcept;
 
