@@ -108,7 +108,10 @@ int RunBatch(const BatchRequest& request) {
   auto work = [&] {
     for (std::size_t i = next++; i < total; i = next++) {
       if (errors[i].empty()) {
-        FilterFile(request.inputs[i], outputs[i], code, request.keepFormat, notes[i], errors[i]);
+        FileOutcome outcome;
+        FilterFile(request.inputs[i], outputs[i], code, FilterOptions{{}, request.keepFormat}, outcome);
+        notes[i] = outcome.warning.empty() ? outcome.note : outcome.warning;
+        errors[i] = outcome.error;
       }
       progress.Advance();
     }
