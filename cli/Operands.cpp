@@ -7,6 +7,9 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "cli/Arguments.h"
@@ -55,6 +58,18 @@ bool LoadStandardInput(CBmpImage& image, const CLoadLimits& limits, std::string&
   if (image.LoadBmpFromStream({ReadStandardInput, &input}, limits)) return true;
   if (input.systemError != 0) error = "standard input: cannot read it" + SystemReason(input.systemError);
   return false;
+}
+
+std::optional<std::string> TerminalRefusal(const std::string& output) {
+#if defined(_WIN32)
+  DWORD mode = 0;  // _isatty would take NUL, a character device, for a terminal
+  const bool terminal = ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+#else
+  const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+#endif
+  if (!IsStandardStream(output) || !terminal) return std::nullopt;
+  return "standard output: it is a terminal, where a picture would show as noise (redirect it to a file, e.g. > out.bmp, "
+         "or pipe it to another program)";
 }
 
 std::optional<std::string> ForeignFormatRefusal(const std::string& output) {

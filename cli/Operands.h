@@ -25,6 +25,10 @@ std::string OutputName(const std::string& output);
 // error says why otherwise.
 bool LoadStandardInput(CBmpImage& image, const CLoadLimits& limits, std::string& error);
 
+// When the output is standard output and that is a terminal, the reason to
+// refuse it: a picture there is noise that can drive the terminal.
+std::optional<std::string> TerminalRefusal(const std::string& output);
+
 // When the output's name ends in the extension of another picture format
 // (out.png, out.jpg, ...), the reason to refuse it: the tool writes BMP only.
 std::optional<std::string> ForeignFormatRefusal(const std::string& output);

@@ -172,9 +172,11 @@ int Run(const CommandLine& line) {
   std::string misuse = MisuseOf(line, form, operands);
   if (misuse.empty()) misuse = StreamMisuse(form, operands);
   if (!misuse.empty()) return UsageError(misuse);
-  if (!line.force) {
-    for (const std::string& output : NamedOutputs(line, form, operands)) {
-      if (const auto refusal = ForeignFormatRefusal(output)) return UsageError(*refusal);
+  for (const std::string& output : NamedOutputs(line, form, operands)) {
+    if (const auto refusal = ForeignFormatRefusal(output); refusal && !line.force) return UsageError(*refusal);
+    if (const auto refusal = TerminalRefusal(output)) {
+      std::cerr << *refusal << '\n';
+      return kExitFailed;
     }
   }
   return RunForm(line, form, operands);

@@ -26,7 +26,6 @@
 #include "image/RleDecode.h"
 #include "platform/Allocation.h"
 #include "platform/File.h"
-#include "platform/TextConversion.h"
 
 namespace tamrovi {
 namespace {
@@ -438,9 +437,8 @@ int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limi
 
 int CBmpImage::LoadBmp(const char* path, const CLoadLimits& limits) noexcept {
   m_loadSystemError = 0;
-  const CWideText widePath = NarrowToWide(path);
   CFile file;
-  if (!file.Open(widePath.Get(), CFile::kModeRead)) {
+  if (!file.Open(path)) {
     m_loadSystemError = file.LastError();
     m_loadError = m_loadSystemError == EISDIR || m_loadSystemError == EINVAL ? Reason::kNotRegularFile
                                                                              : Reason::kCannotOpen;

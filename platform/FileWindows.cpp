@@ -4,8 +4,11 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cstring>
+#include <cwchar>
 #include <windows.h>
 
+#include "platform/Allocation.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -32,37 +35,66 @@ constexpr std::int64_t kLargestTransfer = 1 << 30;
 
 }  // namespace
 
+CSystemPath::CSystemPath(const char16_t* path) noexcept {
+  const auto* wide = reinterpret_cast<const wchar_t*>(path);
+  if (wide == nullptr || WideLength(path) < MAX_PATH || std::wcsncmp(wide, L"\\\\?\\", 4) == 0) {
+    m_pPath = wide;
+    return;
+  }
+  // Written 6 units in, where "\\server" of a network path becomes
+  // "\\?\UNC\server" and "C:" of any other "\\?\C:" in front of it.
+  constexpr DWORD kRoom = 6;
+  const DWORD needed = ::GetFullPathNameW(wide, 0, nullptr, nullptr);
+  if (needed == 0) return;
+  m_pLongForm = static_cast<wchar_t*>(AllocateBlock((std::int64_t{needed} + kRoom) * sizeof(wchar_t)));
+  if (m_pLongForm == nullptr) return;
+  wchar_t* full = m_pLongForm + kRoom;
+  const DWORD length = ::GetFullPathNameW(wide, needed, full, nullptr);
+  if (length == 0 || length >= needed) return;
+  if (full[0] == L'\\' && full[1] == L'\\') {
+    std::wmemcpy(m_pLongForm, L"\\\\?\\UNC", 7);  // the second backslash of "\\server" stays
+    m_pPath = m_pLongForm;
+  } else {
+    std::wmemcpy(full - 4, L"\\\\?\\", 4);
+    m_pPath = full - 4;
+  }
+}
+
+CSystemPath::~CSystemPath() { ReleaseBlock(m_pLongForm); }
+
 CFile::~CFile() { Close(); }
 
-bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
+bool CFile::Open(const char* path) noexcept {
   Close();
   m_lastError = 0;
-  // A path that is not well-formed UTF-16 has no narrow form either: it is
-  // refused here as it is wherever paths travel as UTF-8.
-  if (path == nullptr || !IsWellFormedUtf16(path)) {
-    m_lastError = path == nullptr ? ENOENT : EILSEQ;
+  // A path that is not well-formed UTF-8, or longer than the system opens,
+  // has no UTF-16 form: it is refused as a name that cannot be opened.
+  const CWidePath widePath(path);
+  if (widePath.Get() == nullptr) {
+    m_lastError = path == nullptr ? ENOENT : std::strlen(path) + 1 > kPathCapacity ? ENAMETOOLONG : EILSEQ;
     return false;
   }
-  const bool writing = (flags & kModeWrite) != 0;
-  const DWORD disposition = (flags & kModeCreate) != 0 ? CREATE_ALWAYS : OPEN_EXISTING;
-  const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path), writing ? GENERIC_WRITE : GENERIC_READ,
-                                      FILE_SHARE_READ | (writing ? 0 : FILE_SHARE_WRITE | FILE_SHARE_DELETE), nullptr,
-                                      disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const CSystemPath systemPath(widePath.Get());
+  if (systemPath.Get() == nullptr) {
+    m_lastError = ENAMETOOLONG;
+    return false;
+  }
+  const HANDLE handle =
+      ::CreateFileW(systemPath.Get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     m_lastError = ErrnoOf(::GetLastError());
     return false;
   }
-  // Read-only opens take regular files alone, so a pipe or device can never
-  // block or feed endless data; a folder opens only to be refused here.
-  if (!writing) {
-    BY_HANDLE_FILE_INFORMATION information{};
-    const bool isFolder = ::GetFileInformationByHandle(handle, &information) &&
-                          (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (isFolder || ::GetFileType(handle) != FILE_TYPE_DISK) {
-      m_lastError = isFolder ? EISDIR : EINVAL;
-      ::CloseHandle(handle);
-      return false;
-    }
+  // Regular files alone, so a pipe or device can never block or feed endless
+  // data; a folder opens only to be refused here.
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool isFolder = ::GetFileInformationByHandle(handle, &information) &&
+                        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (isFolder || ::GetFileType(handle) != FILE_TYPE_DISK) {
+    m_lastError = isFolder ? EISDIR : EINVAL;
+    ::CloseHandle(handle);
+    return false;
   }
   m_descriptor = reinterpret_cast<std::intptr_t>(handle);
   return true;
@@ -89,34 +121,6 @@ std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
     total += got;
   }
   return total;
-}
-
-bool CFile::Write(const void* buffer, std::int64_t count) noexcept {
-  if (!IsOpen() || count < 0) return false;
-  const auto* cursor = static_cast<const unsigned char*>(buffer);
-  std::int64_t total = 0;
-  while (total < count) {
-    const std::int64_t asked = count - total < kLargestTransfer ? count - total : kLargestTransfer;
-    DWORD put = 0;
-    if (!::WriteFile(AsHandle(m_descriptor), cursor + total, static_cast<DWORD>(asked), &put, nullptr) || put == 0) {
-      m_lastError = ErrnoOf(::GetLastError());
-      return false;
-    }
-    total += put;
-  }
-  return true;
-}
-
-std::int64_t CFile::Seek(std::int64_t offset, SeekOrigin origin) noexcept {
-  if (!IsOpen()) return -1;
-  LARGE_INTEGER distance{}, position{};
-  distance.QuadPart = offset;
-  if (!::SetFilePointerEx(AsHandle(m_descriptor), distance, &position,
-                          origin == SeekOrigin::kBegin ? FILE_BEGIN : FILE_CURRENT)) {
-    m_lastError = ErrnoOf(::GetLastError());
-    return -1;
-  }
-  return position.QuadPart;
 }
 
 bool CFile::Close() noexcept {

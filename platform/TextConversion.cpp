@@ -24,7 +24,6 @@ COwnedText<Char>::~COwnedText() {
 }
 
 template class COwnedText<char>;
-template class COwnedText<char16_t>;
 
 namespace {
 
@@ -196,19 +195,6 @@ CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
   m_converted = ConvertsBackTo(m_text, text);
 }
 
-CWideText NarrowToWide(const char* text) noexcept {
-  if (text == nullptr) return {};
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  std::size_t units = 0;
-  for (std::size_t i = 0; bytes[i] != 0;) units += NextNarrowCodePoint(bytes, i) >= 0x10000 ? 2 : 1;
-  auto* out = static_cast<char16_t*>(AllocateBlock(static_cast<std::int64_t>((units + 1) * sizeof(char16_t))));
-  if (out == nullptr) return {};
-  char16_t* cursor = out;
-  for (std::size_t i = 0; bytes[i] != 0;) cursor = AppendUtf16(cursor, NextNarrowCodePoint(bytes, i));
-  *cursor = 0;
-  return CWideText(out);
-}
-
 CWidePath::CWidePath(const char* text) noexcept {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   std::size_t units = 0;
@@ -219,11 +205,6 @@ CWidePath::CWidePath(const char* text) noexcept {
   for (std::size_t i = 0; bytes[i] != 0;) cursor = AppendUtf16(cursor, NextNarrowCodePoint(bytes, i));
   *cursor = 0;
   m_converted = true;
-}
-
-bool IsWellFormedUtf16(const char16_t* text) noexcept {
-  std::size_t bytes = 0;
-  return MeasureUtf8(text, bytes);
 }
 
 }  // namespace tamrovi

@@ -37,7 +37,6 @@ class COwnedText {
 };
 
 using CNarrowText = COwnedText<char>;
-using CWideText = COwnedText<char16_t>;
 
 // Length in code units, without the terminator. Null has length 0.
 std::size_t WideLength(const char16_t* text) noexcept;
@@ -49,12 +48,6 @@ bool DecodeUtf8(const unsigned char* text, std::size_t& i, char32_t& codePoint) 
 
 // UTF-16 to UTF-8. Null in, empty out.
 CNarrowText WideToNarrow(const char16_t* text) noexcept;
-
-// UTF-8 to UTF-16. Null in, empty out.
-CWideText NarrowToWide(const char* text) noexcept;
-
-// True when `text` (not null) has no unpaired surrogate.
-bool IsWellFormedUtf16(const char16_t* text) noexcept;
 
 // The longest narrow path converted without allocating, terminator included.
 // Linux's own limit (PATH_MAX). Windows counts its limit in UTF-16 units and

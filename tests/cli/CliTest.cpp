@@ -1,6 +1,7 @@
 // The bmpfilters tool as a user runs it: exit statuses, messages, files.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 
 #include "image/BmpImage.h"
@@ -46,6 +47,7 @@ TEST_F(CliTest, WritesWhatTheExportWrites) {
       {{"IN", "OUT", "none"}, 0},    {{"IN", "OUT", "7"}, 7},      {{"IN", "OUT", "outline"}, 1},
       {{"--", "IN", "OUT", "3"}, 3}, {{"-", "OUT", "laplace"}, 3}, {{"IN", "-", "roberts"}, 2, "-"},
       {{"-", "-", "laplace"}, 3, "-"}, {{"IN", "out.PNG", "1", "--force"}, 1, "out.PNG"},
+      {{"IN", "/dev/stdout", "flip"}, 5, "-"}, {{"IN", "/dev/fd/1", "flip"}, 5, "-"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = c.arguments;
@@ -122,6 +124,11 @@ TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
   ::mkdir(dir.File("batch/in.bmp").c_str(), 0700);  // where batch would write in.bmp's output
   const std::string cannot = ": cannot write the output file (";
   const std::string full = "standard output: cannot write (No space left on device)\n";
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+  const std::string toTerminal = std::string(" >") + ::ptsname(terminal);
+  const std::string noise = "standard output: it is a terminal, where a picture would show as noise (redirect it to a "
+                            "file, e.g. > out.bmp, or pipe it to another program)\n";
   struct Case {
     std::string command;
     std::string message;
@@ -133,6 +140,8 @@ TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
       {In() + " - 0 >/dev/full", full},
       {"--list >/dev/full", full},
       {"histogram " + In() + " >/dev/full", full},
+      {In() + " - flip" + toTerminal, noise},
+      {"histogram " + In() + " --plot -" + toTerminal, noise},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
@@ -140,6 +149,7 @@ TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, c.message);
   }
+  ::close(terminal);
 }
 
 TEST_F(CliTest, UsageErrorsSayWhatWasExpectedInOneLine) {

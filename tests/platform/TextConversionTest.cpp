@@ -17,8 +17,8 @@ TEST(TextConversionTest, EveryPathSurvivesTheRoundTrip) {
   for (const std::u16string& path : paths) {
     const CNarrowText narrow = WideToNarrow(path.c_str());
     ASSERT_TRUE(narrow);
-    const CWideText wide = NarrowToWide(narrow.Get());
-    ASSERT_TRUE(wide);
+    const CWidePath wide(narrow.Get());
+    ASSERT_NE(wide.Get(), nullptr);
     EXPECT_EQ(std::u16string(wide.Get()), path);
   }
 }
@@ -31,9 +31,9 @@ TEST(TextConversionTest, NarrowIsUtf8) {
 
 TEST(TextConversionTest, NamesThatAreNotUtf8SurviveAsLoneSurrogates) {
   for (const char* text : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "caf\xE9.bmp"}) {
-    EXPECT_EQ(std::string(WideToNarrow(NarrowToWide(text).Get()).Get()), text);
+    EXPECT_EQ(std::string(WideToNarrow(CWidePath(text).Get()).Get()), text);
   }
-  EXPECT_EQ(std::u16string(NarrowToWide("caf\xE9").Get()), u"caf\xDCE9");
+  EXPECT_EQ(std::u16string(CWidePath("caf\xE9").Get()), u"caf\xDCE9");
 }
 
 TEST(TextConversionTest, MalformedTextDoesNotConvert) {
@@ -46,7 +46,7 @@ TEST(TextConversionTest, MalformedTextDoesNotConvert) {
     EXPECT_EQ(CNarrowPath(text).Get(), nullptr);
   }
   EXPECT_FALSE(WideToNarrow(nullptr));
-  EXPECT_FALSE(NarrowToWide(nullptr));
+  EXPECT_EQ(CWidePath(nullptr).Get(), nullptr);
 }
 
 TEST(TextConversionTest, APathConvertsWithoutAllocating) {
