@@ -2,6 +2,7 @@
 // or after the operands; "--" ends them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,16 @@ struct CommandLine {
   bool keepFormat = false;
   bool force = false;    // write an output whose name says another format
   std::string plotPath;  // histogram --plot
-  int jobs = 0;          // batch --jobs; 0 = one per core
+  int jobs = 0;          // batch --jobs; 0 = one per processor available
+  // batch only
+  std::string filesFrom;      // --files-from LIST ("-": standard input)
+  bool nullSeparated = false;  // --null: the list's names end with NUL bytes
+  bool recursive = false;
+  std::uint32_t shardIndex = 0;  // --shard K/N
+  std::uint32_t shardCount = 0;  // 0: not given
+  bool skipExisting = false;
+  std::string reportPath;  // --report FILE
+  bool progress = false;
   std::string error;     // non-empty when the line could not be understood
 };
 

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "cli/AnalysisCommands.h"
 #include "cli/Arguments.h"
@@ -19,7 +20,7 @@ namespace {
 using namespace tamrovi::cli;
 
 // The options each form takes; any other option given with it is an error.
-enum : unsigned { kTakesKeepFormat = 1, kTakesJobs = 2, kTakesPlot = 4, kTakesForce = 8 };
+enum : unsigned { kTakesKeepFormat = 1, kTakesJobs = 2, kTakesPlot = 4, kTakesForce = 8, kTakesBatchOptions = 16 };
 
 struct Form {
   const char* command;  // the first operand, "" for the filter form
@@ -32,7 +33,10 @@ struct Form {
 constexpr std::size_t kNoMost = static_cast<std::size_t>(-1);
 constexpr Form kForms[] = {
     {"", "[--keep-format] [--force] INPUT OUTPUT FILTER", 3, 3, kTakesKeepFormat | kTakesForce},
-    {"batch", "[--jobs N] [--keep-format] FILTER OUTDIR INPUT...", 3, kNoMost, kTakesJobs | kTakesKeepFormat},
+    {"batch",
+     "[--jobs N] [--keep-format] [--recursive] [--files-from LIST [--null]] [--shard K/N] [--skip-existing] "
+     "[--report FILE] [--progress] FILTER OUTDIR [INPUT...]",
+     2, kNoMost, kTakesJobs | kTakesKeepFormat | kTakesBatchOptions},
     {"histogram", "[--force] INPUT [--plot OUT.bmp]", 1, 1, kTakesPlot | kTakesForce},
     {"smooth", "[--keep-format] [--force] INPUT OUTPUT SIGMA", 3, 3, kTakesKeepFormat | kTakesForce},
     {"demo", "[DIR]", 0, 1, 0},
@@ -46,9 +50,25 @@ constexpr char kDescription[] =
     "A file named - is standard input as INPUT, standard output as OUTPUT or plot.\n"
     "Pictures of up to 1600 rows and 32768 columns are read; larger ones are refused.\n"
     "\n"
-    "  batch FILTER OUTDIR INPUT...\n"
+    "  batch FILTER OUTDIR [INPUT...]\n"
     "                 filter many files, one output each in OUTDIR under the input's\n"
-    "                 name, on every core (--jobs N to choose); exit 1 if any failed\n"
+    "                 name, on every processor this process may use (--jobs N, at\n"
+    "                 most that many); failures are named as they happen; exit 1 if\n"
+    "                 any failed. Its options:\n"
+    "    --recursive  walk folder operands for *.bmp files; each output keeps its path\n"
+    "                 relative to its folder (or, for --files-from, as listed)\n"
+    "    --files-from LIST\n"
+    "                 also take the inputs named in LIST (- for standard input), one a\n"
+    "                 line, or NUL-terminated with --null (find -print0)\n"
+    "    --shard K/N  take only shard K (0 to N-1) of the inputs, by a stable hash of\n"
+    "                 each one's path relative to its operand: N runs take each once\n"
+    "    --skip-existing\n"
+    "                 skip an input whose output is there: a rerun resumes a run\n"
+    "    --report FILE\n"
+    "                 record each input as a JSON line when it finishes (- for standard\n"
+    "                 output), then a summary line\n"
+    "    --progress   a progress line every 10 seconds where standard error is not a\n"
+    "                 terminal (on a terminal it is always shown)\n"
     "  histogram INPUT\n"
     "                 print how many pixels have each gray level, as CSV: a line\n"
     "                 \"level,count\", then \"L,C\" for L from 0 to 255; --plot OUT.bmp\n"
@@ -95,6 +115,16 @@ const char* OptionNotTaken(const CommandLine& line, const Form& form) {
   if (line.jobs != 0 && (form.options & kTakesJobs) == 0) return "--jobs";
   if (!line.plotPath.empty() && (form.options & kTakesPlot) == 0) return "--plot";
   if (line.force && (form.options & kTakesForce) == 0) return "--force";
+  if ((form.options & kTakesBatchOptions) != 0) return nullptr;
+  const std::pair<bool, const char*> batchOptions[] = {
+      {!line.filesFrom.empty(), "--files-from"}, {line.nullSeparated, "--null"},
+      {line.recursive, "--recursive"},           {line.shardCount != 0, "--shard"},
+      {line.skipExisting, "--skip-existing"},    {!line.reportPath.empty(), "--report"},
+      {line.progress, "--progress"},
+  };
+  for (const auto& [given, option] : batchOptions) {
+    if (given) return option;
+  }
   return nullptr;
 }
 
@@ -105,6 +135,10 @@ std::string MisuseOf(const CommandLine& line, const Form& form, std::span<const 
   }
   const std::string name = form.command[0] != '\0' ? form.command : "INPUT OUTPUT FILTER";
   if (const char* option = OptionNotTaken(line, form)) return std::string(option) + " does not go with " + name;
+  if (form.command == std::string("batch")) {
+    if (operands.size() < 3 && line.filesFrom.empty()) return "expected " + UsageLine(form);
+    if (line.nullSeparated && line.filesFrom.empty()) return "--null goes with --files-from";
+  }
   return "";
 }
 
@@ -125,8 +159,16 @@ std::string StreamMisuse(const Form& form, std::span<const std::string> operands
 int RunForm(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
   const std::string command = form.command;
   if (command == "batch") {
-    BatchRequest request{operands[0], operands[1], {operands.begin() + 2, operands.end()}, line.jobs,
-                         line.keepFormat};
+    BatchRequest request;
+    request.filter = operands[0];
+    request.outputDirectory = operands[1];
+    request.sources = {{operands.begin() + 2, operands.end()}, line.filesFrom, line.nullSeparated, line.recursive};
+    request.jobs = line.jobs;
+    request.keepFormat = line.keepFormat;
+    if (line.shardCount != 0) request.shard = {line.shardIndex, line.shardCount};
+    request.skipExisting = line.skipExisting;
+    request.reportPath = line.reportPath;
+    request.progress = line.progress;
     return RunBatch(request);
   }
   if (command == "histogram") return RunHistogramCommand(operands[0], line.plotPath);
