@@ -68,9 +68,18 @@ bad=("t1/notes.bmp" "t7/s5/tiny.bmp")
 head -c 1000 "$work/pictures/3.bmp" >"$in/t4/s2/cut.BMP"
 inputs=$((count + ${#bad[@]} + 1))
 
+# Files a second, for docs/speed.md: printed, never asserted.
+now() { date +%s.%N; }
+rate() {  # NAME START
+  awk -v n="$inputs" -v s="$2" -v e="$(now)" -v name="$1" \
+    'BEGIN { printf "%s: %d files in %.2f s, %.0f files a second\n", name, n, e - s, n / (e - s) }'
+}
+
 # --- What one plain run writes.
 status=0
+start=$(now)
 "$tool" batch --recursive flip "$work/expected" "$in" >/dev/null 2>&1 || status=$?
+rate "one batch run" "$start"
 [ "$status" -eq 1 ] || fail "the plain run exited $status, not 1 (two bad files)"
 
 # Every output byte for byte as the plain run's; every input in exactly one
@@ -137,8 +146,10 @@ sinfo -h -o %t | grep -qE '^(idle|mix|alloc)' || fail "the Slurm node did not co
 export BMPFILTERS=$tool
 cd "$work"
 # The array's exit status is its worst task's: 1, for the bad files.
+start=$(now)
 timeout 120 sbatch --wait --quiet --array=0-3 "$sbatch_script" flip "$work/slurm-out" "$in" "$work/slurm-reports" ||
   [ $? -eq 1 ] || fail "the job array did not finish well"
+rate "a 4-task Slurm array, from submission to its end" "$start"
 check_once "slurm" "$work"/slurm-reports/*.jsonl
 check_run "slurm" "$work/slurm-out" "$work/slurm-reports"
 [ "$(ls "$work"/slurm-reports/*.jsonl | wc -l)" -eq 4 ] || fail "slurm: not one report per array task"
