@@ -63,7 +63,13 @@ class CBatchRun {
  public:
   CBatchRun(const BatchRequest& request, std::int32_t code, CBatchInputs& inputs, CBatchReport& report)
       : m_request(request), m_code(code), m_inputs(inputs), m_report(report),
-        m_progress(::isatty(STDERR_FILENO) != 0, request.progress) {}
+        m_progress(::isatty(STDERR_FILENO) != 0, request.progress) {
+    // File operands alone are counted before the work starts, for the time left.
+    if (request.sources.recursive || !request.sources.listPath.empty()) return;
+    for (const std::string& operand : request.sources.operands) {
+      m_countedAhead += InShard(fs::path(operand).filename().string(), request.shard) ? 1 : 0;
+    }
+  }
 
   // What each thread runs: take an input, filter it, record it, until none is left.
   void Work() {
@@ -152,12 +158,14 @@ class CBatchRun {
   void Finish(const BatchOutcome& outcome) {
     const std::lock_guard<std::mutex> lock(m_recordLock);
     m_tally.Count(outcome.status);
-    m_progress.Clear();
-    if (!outcome.note.empty()) std::cerr << outcome.note << '\n';
-    if (!outcome.message.empty()) std::cerr << outcome.message << '\n';
-    std::cerr << std::flush;
+    if (!outcome.note.empty() || !outcome.message.empty()) {
+      m_progress.Clear();
+      if (!outcome.note.empty()) std::cerr << outcome.note << '\n';
+      if (!outcome.message.empty()) std::cerr << outcome.message << '\n';
+      std::cerr << std::flush;
+    }
     m_report.Record(outcome);
-    m_progress.Update(m_tally.Total(), m_inputsRead ? m_taken.load() : 0);
+    m_progress.Update(m_tally.Total(), m_inputsRead ? m_taken.load() : m_countedAhead);
   }
 
   const BatchRequest& m_request;
@@ -170,6 +178,7 @@ class CBatchRun {
   std::unordered_set<std::string> m_outputs;
   std::atomic<std::size_t> m_taken{0};
   std::atomic<bool> m_inputsRead{false};
+  std::size_t m_countedAhead = 0;  // 0: not known until the inputs are read
 
   std::mutex m_recordLock;  // the tally, the report, standard error
   CBatchReport& m_report;

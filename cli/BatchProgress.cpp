@@ -34,7 +34,10 @@ void CBatchProgress::Update(std::size_t done, std::size_t total) {
   if (!m_terminal && !m_plainLines) return;
   const Clock::time_point now = Clock::now();
   const bool finished = total > 0 && done == total;
-  if (now - m_lastShown < (m_terminal ? kRedrawInterval : kPlainLineInterval) && !(finished && m_terminal)) return;
+  // A line taken off for a message comes back at once.
+  const bool due = now - m_lastShown >= (m_terminal ? kRedrawInterval : kPlainLineInterval);
+  if (!due && !(m_terminal && (finished || m_lineTakenOff))) return;
+  m_lineTakenOff = false;
   m_lastShown = now;
   const std::string text = ProgressText(done, total, std::chrono::duration<double>(now - m_start).count());
   if (m_terminal) {
@@ -49,6 +52,7 @@ void CBatchProgress::Clear() {
   if (!m_lineShown) return;
   std::cerr << "\r\033[K";
   m_lineShown = false;
+  m_lineTakenOff = true;
 }
 
 }  // namespace tamrovi::cli

@@ -28,6 +28,7 @@ class CBatchProgress {
   const Clock::time_point m_start = Clock::now();
   Clock::time_point m_lastShown = m_start;
   bool m_lineShown = false;
+  bool m_lineTakenOff = false;
 };
 
 }  // namespace tamrovi::cli
