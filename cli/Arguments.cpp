@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "cli/BatchShard.h"
 #include "cli/Messages.h"
 
 namespace tamrovi::cli {
@@ -25,27 +26,6 @@ bool ParseJobCount(std::string_view text, int& jobs) {
   }
   jobs = value;
   return value >= 1;
-}
-
-// "K/N": shard K of N, whole numbers with K from 0 to N - 1.
-bool ParseShard(std::string_view text, std::uint32_t& index, std::uint32_t& count) {
-  constexpr std::uint64_t kMostShards = 1u << 20;  // more machines than any batch is split across
-  const std::size_t slash = text.find('/');
-  if (slash == std::string_view::npos) return false;
-  std::uint64_t numbers[2] = {0, 0};
-  const std::string_view parts[2] = {text.substr(0, slash), text.substr(slash + 1)};
-  for (int n = 0; n < 2; ++n) {
-    if (parts[n].empty()) return false;
-    for (char c : parts[n]) {
-      if (c < '0' || c > '9') return false;
-      numbers[n] = numbers[n] * 10 + static_cast<std::uint64_t>(c - '0');
-      if (numbers[n] > kMostShards) return false;
-    }
-  }
-  if (numbers[1] == 0 || numbers[0] >= numbers[1]) return false;
-  index = static_cast<std::uint32_t>(numbers[0]);
-  count = static_cast<std::uint32_t>(numbers[1]);
-  return true;
 }
 
 }  // namespace
@@ -98,7 +78,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     } else if (name == "--recursive" || name == "-r") {
       line.recursive = true;
     } else if (name == "--shard") {
-      if (!takeValue() || !ParseShard(value, line.shardIndex, line.shardCount)) {
+      line.shardGiven = true;
+      if (!takeValue() || !ParseShard(value, line.shard)) {
         line.error = "--shard needs K/N, whole numbers with K from 0 to N-1 (such as 0/4)";
       }
     } else if (name == "--skip-existing") {

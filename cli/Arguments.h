@@ -2,10 +2,11 @@
 // or after the operands; "--" ends them.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "cli/BatchShard.h"
 
 namespace tamrovi::cli {
 
@@ -22,8 +23,8 @@ struct CommandLine {
   std::string filesFrom;      // --files-from LIST ("-": standard input)
   bool nullSeparated = false;  // --null: the list's names end with NUL bytes
   bool recursive = false;
-  std::uint32_t shardIndex = 0;  // --shard K/N
-  std::uint32_t shardCount = 0;  // 0: not given
+  BatchShard shard;  // --shard K/N
+  bool shardGiven = false;
   bool skipExisting = false;
   std::string reportPath;  // --report FILE
   bool progress = false;

@@ -79,6 +79,20 @@ class CBatchRun {
     while (Take(input, output)) Finish(Process(input, output));
   }
 
+  // At the end of the run, when every thread has finished.
+  int End() {
+    const std::lock_guard<std::mutex> lock(m_recordLock);
+    return Summarise(0);
+  }
+
+  // On a signal: the summary so far. The lock is kept, so that no thread
+  // records a file after it; the process ends next.
+  void Interrupt(int signal) {
+    m_recordLock.lock();
+    Summarise(signal);
+  }
+
+ private:
   // The summary line, and the report's last line; returns the exit status.
   int Summarise(int signal) {
     const BatchEnding ending{m_threads.load(), std::chrono::duration<double>(Clock::now() - m_start).count(),
@@ -97,14 +111,6 @@ class CBatchRun {
     return m_tally.failed > 0 ? kExitFailed : kExitOk;
   }
 
-  // On a signal: the summary so far. The lock is kept, so that no thread
-  // records a file after it; the process ends next.
-  void Interrupt(int signal) {
-    m_recordLock.lock();
-    Summarise(signal);
-  }
-
- private:
   // The next input of this run's shard and its output path; an input that
   // cannot be taken comes with its reason in `input.error`.
   bool Take(BatchInput& input, std::string& output) {
@@ -219,7 +225,7 @@ int RunBatch(const BatchRequest& request) {
   RunOnThreads(JobCount(request.jobs), [&run] { run.Work(); });
   SetInterruptionNote(nullptr);
   g_running = nullptr;
-  return run.Summarise(0);
+  return run.End();
 }
 
 }  // namespace tamrovi::cli

@@ -99,9 +99,14 @@ bool CBatchInputs::NextWalked(BatchInput& input) {
     std::error_code failure;
     m_walk.increment(failure);
     if (failure) {
-      m_walking = false;
+      // A folder that cannot be read is named, and the walk goes on past it.
       input = {entry.path().string(), entry.path().string(), "",
                Printable(entry.path().string()) + ": cannot read the folder" + SystemReason(failure.value())};
+      if (m_walk != end) {
+        m_walk.disable_recursion_pending();
+        m_walk.increment(failure);
+      }
+      if (failure) m_walking = false;
       return true;
     }
     std::error_code statFailure;

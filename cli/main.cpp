@@ -117,9 +117,12 @@ const char* OptionNotTaken(const CommandLine& line, const Form& form) {
   if (line.force && (form.options & kTakesForce) == 0) return "--force";
   if ((form.options & kTakesBatchOptions) != 0) return nullptr;
   const std::pair<bool, const char*> batchOptions[] = {
-      {!line.filesFrom.empty(), "--files-from"}, {line.nullSeparated, "--null"},
-      {line.recursive, "--recursive"},           {line.shardCount != 0, "--shard"},
-      {line.skipExisting, "--skip-existing"},    {!line.reportPath.empty(), "--report"},
+      {!line.filesFrom.empty(), "--files-from"},
+      {line.nullSeparated, "--null"},
+      {line.recursive, "--recursive"},
+      {line.shardGiven, "--shard"},
+      {line.skipExisting, "--skip-existing"},
+      {!line.reportPath.empty(), "--report"},
       {line.progress, "--progress"},
   };
   for (const auto& [given, option] : batchOptions) {
@@ -165,7 +168,7 @@ int RunForm(const CommandLine& line, const Form& form, std::span<const std::stri
     request.sources = {{operands.begin() + 2, operands.end()}, line.filesFrom, line.nullSeparated, line.recursive};
     request.jobs = line.jobs;
     request.keepFormat = line.keepFormat;
-    if (line.shardCount != 0) request.shard = {line.shardIndex, line.shardCount};
+    request.shard = line.shard;
     request.skipExisting = line.skipExisting;
     request.reportPath = line.reportPath;
     request.progress = line.progress;
