@@ -7,6 +7,7 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 #include "cli/Arguments.h"
@@ -22,6 +23,19 @@ bool HasBmpExtension(const fs::path& path) { return AsciiLowerCase(path.extensio
 bool IsFolder(const std::string& path) {
   std::error_code failure;
   return fs::is_directory(path, failure);
+}
+
+// The iterator does not follow links to folders, but on Windows it does not
+// see junctions and folder links as links: they are reparse points.
+bool IsLinkToFolder(const fs::directory_entry& entry) {
+#if defined(_WIN32)
+  const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+#else
+  (void)entry;
+  return false;
+#endif
 }
 
 // Where a listed file's output goes with --recursive: its path as listed, made
@@ -90,12 +104,13 @@ bool CBatchInputs::NextOperand(BatchInput& input) {
   return true;
 }
 
-// Directory links are not followed (the iterator's default), so a link back
-// up the tree cannot make the walk go round.
+// Links to folders are not followed, so a link back up the tree cannot make
+// the walk go round.
 bool CBatchInputs::NextWalked(BatchInput& input) {
   const fs::recursive_directory_iterator end;
   while (m_walking && m_walk != end) {
     const fs::directory_entry entry = *m_walk;
+    if (IsLinkToFolder(entry)) m_walk.disable_recursion_pending();
     std::error_code failure;
     m_walk.increment(failure);
     if (failure) {
