@@ -9,21 +9,16 @@
 #   tests/scale/slurm_test.sh BMPFILTERS
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 BMPFILTERS" >&2
-  exit 2
-fi
-tool=$(realpath "$1")
+tool=$(realpath "${1:?usage: $0 BMPFILTERS}")
 here=$(cd "$(dirname "$0")/../.." && pwd)
 sbatch_script=$here/examples/slurm_batch.sbatch
 work=$(mktemp -d /tmp/bmpfilters-scale.XXXXXX)
-pids=()
 
+# The daemons are stopped by the PIDs they wrote, and given a moment to go.
 cleanup() {
   for pidfile in "$work"/slurmd.pid "$work"/slurmctld.pid; do
     [ -s "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null || true
   done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   sleep 0.5
   rm -rf "$work"
 }
@@ -39,26 +34,18 @@ fail() {
 
 # --- The files: 16 different 64 x 48 pictures copied into 3000 files in
 # nested folders, and a few bad ones.
-make_picture() {  # FILE SEED
-  {
-    printf 'BM'; printf '\x36\x24\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
-    printf '\x28\x00\x00\x00\x40\x00\x00\x00\x30\x00\x00\x00\x01\x00\x18\x00'
-    printf '\x00\x00\x00\x00\x00\x24\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00'
-    printf '\x00\x00\x00\x00\x00\x00\x00\x00'
-    head -c 9216 /dev/urandom
-  } >"$1"
-}
+header='BM\x36\x24\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x40\0\0\0\x30\0\0\0\x01\0\x18\0\0\0\0\0\0\x24\0\0'
+header+='\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0'  # resolution and colour counts: none
 mkdir -p "$work/pictures"
-for seed in $(seq 0 15); do make_picture "$work/pictures/$seed.bmp" "$seed"; done
-in=$work/in
-count=0
-for top in $(seq 0 9); do
-  for sub in $(seq 0 5); do
+for seed in {0..15}; do
+  { printf "$header"; head -c 9216 /dev/urandom; } >"$work/pictures/$seed.bmp"
+done
+in=$work/in count=0
+for top in {0..9}; do
+  for sub in {0..5}; do
     mkdir -p "$in/t$top/s$sub"
-    for n in $(seq 0 49); do
-      cp "$work/pictures/$(((top + sub + n) % 16)).bmp" "$in/t$top/s$sub/p$n.bmp"
-      count=$((count + 1))
-    done
+    for n in {0..49}; do cp "$work/pictures/$(((top + sub + n) % 16)).bmp" "$in/t$top/s$sub/p$n.bmp"; done
+    count=$((count + 50))
   done
 done
 echo "not a picture" >"$in/t1/notes.bmp"
@@ -94,12 +81,6 @@ check_run() {  # NAME OUTDIR REPORTDIR
     grep -qF "{\"input\":\"$in/$name\",\"output\":\"$2/$name\",\"status\":\"failed\",\"reason\":\"" "$3"/*.jsonl ||
       fail "$1: $name is not reported as failed with a reason"
   done
-}
-# In one submission no input is reported twice.
-check_once() {  # NAME REPORT...
-  local name=$1
-  shift
-  [ -z "$(cat "$@" | grep -o '^{"input":"[^"]*"' | sort | uniq -d)" ] || fail "$name: an input is reported twice"
 }
 
 # --- Slurm: one node, this machine, everything under $work.
@@ -150,7 +131,9 @@ start=$(now)
 timeout 120 sbatch --wait --quiet --array=0-3 "$sbatch_script" flip "$work/slurm-out" "$in" "$work/slurm-reports" ||
   [ $? -eq 1 ] || fail "the job array did not finish well"
 rate "a 4-task Slurm array, from submission to its end" "$start"
-check_once "slurm" "$work"/slurm-reports/*.jsonl
+# In one submission no input is reported twice.
+[ -z "$(cat "$work"/slurm-reports/*.jsonl | grep -o '^{"input":"[^"]*"' | sort | uniq -d)" ] ||
+  fail "slurm: an input is reported twice"
 check_run "slurm" "$work/slurm-out" "$work/slurm-reports"
 [ "$(ls "$work"/slurm-reports/*.jsonl | wc -l)" -eq 4 ] || fail "slurm: not one report per array task"
 echo "slurm: a 4-task array wrote $inputs inputs' outputs as one run does"
