@@ -81,15 +81,16 @@ class CBatchRun {
 
   // At the end of the run, when every thread has finished.
   int End() {
-    const std::lock_guard<std::mutex> lock(m_recordLock);
+    const std::lock_guard<std::timed_mutex> lock(m_recordLock);
     return Summarise(0);
   }
 
   // On a signal: the summary so far. The lock is kept, so that no thread
-  // records a file after it; the process ends next.
+  // records a file after it; the process ends next. A thread stuck holding
+  // it (writing the report to a pipe nobody reads) does not keep the tool
+  // from ending: after a while it ends without the summary.
   void Interrupt(int signal) {
-    m_recordLock.lock();
-    Summarise(signal);
+    if (m_recordLock.try_lock_for(std::chrono::seconds(2))) Summarise(signal);
   }
 
  private:
@@ -162,7 +163,7 @@ class CBatchRun {
   }
 
   void Finish(const BatchOutcome& outcome) {
-    const std::lock_guard<std::mutex> lock(m_recordLock);
+    const std::lock_guard<std::timed_mutex> lock(m_recordLock);
     m_tally.Count(outcome.status);
     if (!outcome.note.empty() || !outcome.message.empty()) {
       m_progress.Clear();
@@ -186,7 +187,7 @@ class CBatchRun {
   std::atomic<bool> m_inputsRead{false};
   std::size_t m_countedAhead = 0;  // 0: not known until the inputs are read
 
-  std::mutex m_recordLock;  // the tally, the report, standard error
+  std::timed_mutex m_recordLock;  // the tally, the report, standard error
   CBatchReport& m_report;
   BatchTally m_tally;
   CBatchProgress m_progress;
