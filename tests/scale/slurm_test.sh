@@ -131,6 +131,8 @@ start=$(now)
 timeout 120 sbatch --wait --quiet --array=0-3 "$sbatch_script" flip "$work/slurm-out" "$in" "$work/slurm-reports" ||
   [ $? -eq 1 ] || fail "the job array did not finish well"
 rate "a 4-task Slurm array, from submission to its end" "$start"
+grep -h '^{"summary"' "$work"/slurm-reports/*.jsonl | sed 's/.*"seconds":\([0-9.]*\).*/\1/' | sort -n |
+  awk -v n="$inputs" 'END { printf "the slowest array task ran %.2f s (%.0f files a second over 4 tasks)\n", $1, n / $1 }'
 # In one submission no input is reported twice.
 [ -z "$(cat "$work"/slurm-reports/*.jsonl | grep -o '^{"input":"[^"]*"' | sort | uniq -d)" ] ||
   fail "slurm: an input is reported twice"
