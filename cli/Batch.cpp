@@ -7,6 +7,7 @@
 #include <iostream>
 #include <mutex>
 #include <unordered_set>
+#include <utility>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -212,7 +213,9 @@ int RunBatch(const BatchRequest& request) {
               << ")\n";
     return kExitFailed;
   }
-  CBatchInputs inputs(request.sources);
+  BatchSources sources = request.sources;
+  sources.outputFolder = request.outputDirectory;
+  CBatchInputs inputs(std::move(sources));
   CBatchReport report;
   if (!inputs.Open(error) || !report.Open(request.reportPath, error)) {
     std::cerr << error << '\n';

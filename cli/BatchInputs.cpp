@@ -104,13 +104,19 @@ bool CBatchInputs::NextOperand(BatchInput& input) {
   return true;
 }
 
+bool CBatchInputs::IsOutputFolder(const fs::directory_entry& entry) const {
+  std::error_code failure;
+  return !m_sources.outputFolder.empty() && entry.is_directory(failure) &&
+         fs::equivalent(entry.path(), m_sources.outputFolder, failure);
+}
+
 // Links to folders are not followed, so a link back up the tree cannot make
 // the walk go round.
 bool CBatchInputs::NextWalked(BatchInput& input) {
   const fs::recursive_directory_iterator end;
   while (m_walking && m_walk != end) {
     const fs::directory_entry entry = *m_walk;
-    if (IsLinkToFolder(entry)) m_walk.disable_recursion_pending();
+    if (IsLinkToFolder(entry) || IsOutputFolder(entry)) m_walk.disable_recursion_pending();
     std::error_code failure;
     m_walk.increment(failure);
     if (failure) {

@@ -26,6 +26,7 @@ struct BatchSources {
   std::string listPath;  // "" none, "-" standard input
   bool nullSeparated = false;
   bool recursive = false;
+  std::string outputFolder;  // not walked: a walk must not take the outputs for inputs
 };
 
 class CBatchInputs {
@@ -42,6 +43,7 @@ class CBatchInputs {
   bool NextOperand(BatchInput& input);
   bool NextWalked(BatchInput& input);
   bool NextListed(BatchInput& input);
+  bool IsOutputFolder(const std::filesystem::directory_entry& entry) const;
 
   BatchSources m_sources;
   std::size_t m_nextOperand = 0;

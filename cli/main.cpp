@@ -165,7 +165,10 @@ int RunForm(const CommandLine& line, const Form& form, std::span<const std::stri
     BatchRequest request;
     request.filter = operands[0];
     request.outputDirectory = operands[1];
-    request.sources = {{operands.begin() + 2, operands.end()}, line.filesFrom, line.nullSeparated, line.recursive};
+    request.sources.operands.assign(operands.begin() + 2, operands.end());
+    request.sources.listPath = line.filesFrom;
+    request.sources.nullSeparated = line.nullSeparated;
+    request.sources.recursive = line.recursive;
     request.jobs = line.jobs;
     request.keepFormat = line.keepFormat;
     request.shard = line.shard;
