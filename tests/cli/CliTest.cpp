@@ -321,7 +321,8 @@ TEST_F(CliTest, BatchKeepsFoldersReportsEachInputAndResumes) {
   for (const std::string& name : good) bmptest::WriteFile(dir.File("tree/" + name), picture);
   bmptest::WriteFile(dir.File("tree/b/caf\xe9.bmp"), Bytes{'B', 'M'});
   bmptest::WriteFile(dir.File("tree/notes.txt"), Bytes{'B', 'M'});
-  const std::string out = dir.File("out"), report = dir.File("report.jsonl");
+  // The output folder inside the walked one: it is not taken for inputs.
+  const std::string out = dir.File("tree/out"), report = dir.File("report.jsonl");
   const std::string failed = "{\"input\":\"" + dir.File("tree/b/caf\\\\xe9.bmp") + "\",\"output\":\"" +
                              out + "/b/caf\\\\xe9.bmp\",\"status\":\"failed\",\"reason\":\"truncated BMP file (shorter than its headers)\"";
   struct Case {
