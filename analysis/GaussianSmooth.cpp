@@ -36,14 +36,17 @@ struct SamplePlane {
 // What the smoothing holds while it runs, in one block: the row pass's
 // results for the rows the column pass still needs (row r in slot
 // r mod m_slots), one row of samples as doubles, each column's row-pass
-// weight sum, and one row of bytes: a channel taken out of a colour row, and
-// later the column pass's output before it is put back.
+// weight sum, one row of bytes: a channel taken out of a colour row, and
+// later the column pass's output before it is put back; and the column
+// pass's table of the rows under its taps, one a slot, which on the stack
+// would grow with the picture's height.
 class CSmoothingWork {
  public:
   CSmoothingWork(std::int32_t width, std::int32_t height, std::int32_t kernelSize) noexcept
       : m_width(width), m_slots(std::min(kernelSize, height)) {
     m_pBlock = static_cast<double*>(
-        AllocateBlock((std::int64_t{m_slots} + 3) * width * static_cast<std::int64_t>(sizeof(double))));
+        AllocateBlock((std::int64_t{m_slots} + 3) * width * static_cast<std::int64_t>(sizeof(double)) +
+                      std::int64_t{m_slots} * static_cast<std::int64_t>(sizeof(const double*))));
   }
   CSmoothingWork(const CSmoothingWork&) = delete;
   CSmoothingWork& operator=(const CSmoothingWork&) = delete;
@@ -54,6 +57,7 @@ class CSmoothingWork {
   double* Samples() const { return RowOf(m_slots); }
   double* WeightSums() const { return RowOf(m_slots + 1); }
   std::uint8_t* ChannelBytes() const { return reinterpret_cast<std::uint8_t*>(RowOf(m_slots + 2)); }
+  const double** TapRows() const { return reinterpret_cast<const double**>(RowOf(m_slots + 3)); }
 
  private:
   double* RowOf(std::int32_t slot) const { return m_pBlock + std::int64_t{slot} * m_width; }
@@ -89,8 +93,9 @@ void ColumnPass(const SamplePlane& plane, std::int32_t row, const double* kernel
   const std::int32_t height = plane.picture.Height();
   const std::int32_t first = std::max(-half, -row);
   const std::int32_t last = std::min(half, height - 1 - row);
-  // At most one tap per row of the picture falls inside it.
-  const double* rows[kMaxRows];
+  // At most one tap per row of the picture falls inside it, and no more
+  // than the kernel has: no more than there are slots.
+  const double** rows = work.TapRows();
   for (std::int32_t offset = first; offset <= last; ++offset) rows[offset - first] = work.Smoothed(row + offset);
   const double weightSum = InsideWeightSum(kernel, half, height, row);
   std::uint8_t* out = work.ChannelBytes();

@@ -4,7 +4,10 @@
 # a plain cp of the same file, the floor every tool that reads and writes the
 # file stands on; on three generated files: 1600x1600 24-bit, 1600x1600 8-bit
 # and 32768x1600 24-bit (157 MB). On the first, four operations also run
-# beside ImageMagick's convert and libvips' vips.
+# beside ImageMagick's convert and libvips' vips. Then pictures beyond the
+# export's 1600 rows, through the tool alone: a 4000x3000 24-bit photo, an
+# A4 page at 300 dpi (2480x3508) 8-bit, and 20000x20000 24-bit (1.2 GB;
+# SKIP_HUGE=1 leaves it out, and it is made only with 3 GB free).
 #
 # Within a table the commands take turns, run after run, so that a machine
 # that slows down or speeds up midway weighs on all of them alike. Each run
@@ -41,6 +44,11 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 "$root/$bench_dir/bench/make_bench_picture" picture.bmp 1600 1600
 "$root/$bench_dir/bench/make_bench_picture" gray.bmp 1600 1600 8
 "$root/$bench_dir/bench/make_bench_picture" wide.bmp 32768 1600
+"$root/$bench_dir/bench/make_bench_picture" photo.bmp 4000 3000
+"$root/$bench_dir/bench/make_bench_picture" page.bmp 2480 3508 8
+free_kib=$(df -Pk . | awk 'NR == 2 { print $4 }')
+huge=$([ -z "${SKIP_HUGE:-}" ] && ((free_kib > 3 * 1024 * 1024)) && echo yes || true)
+if [ -n "$huge" ]; then "$root/$bench_dir/bench/make_bench_picture" huge.bmp 20000 20000; fi
 
 # The real ImageMagick: the first convert (or IM7 magick) on the PATH that is
 # a program, not a script that forwards to one.
@@ -164,6 +172,23 @@ run_operation() {
   compare_peers "$name" "${args[@]}"
 }
 
+# Flip and laplace through the tool on a picture taller than the export
+# takes, beside cp.
+compare_tall() {
+  local input=$1 title=$2 size floor label
+  measure out.bmp cp "cp $input out.bmp" flip "./bmpfilters $input out.bmp flip" \
+    laplace "./bmpfilters $input out.bmp laplace"
+  size=$(megabytes "$input")
+  floor=${ms[cp]}
+  echo
+  echo "$title, $input: $size MB; cp ${ms[cp]} ms, peak ${peak[cp]} MB"
+  printf '%-8s %10s %6s %9s %6s\n' command "median ms" "x cp" MB "x file"
+  for label in cp flip laplace; do
+    printf '%-8s %10s %6s %9s %6s\n' "$label" "${ms[$label]}" "$(ratio "${ms[$label]}" "$floor")" "${peak[$label]}" \
+      "$(ratio "${peak[$label]}" "$size")"
+  done
+}
+
 compare_codes picture.bmp "24-bit 1600x1600"
 compare_codes gray.bmp "8-bit 1600x1600"
 compare_codes wide.bmp "24-bit 32768x1600"
@@ -177,6 +202,16 @@ run_operation laplace "./bmpfilters picture.bmp out.bmp laplace" \
 run_operation roberts "./bmpfilters picture.bmp out.bmp roberts" "-morphology Convolve Roberts" ""
 run_operation smooth "./bmpfilters smooth picture.bmp out.bmp 1.0" "-gaussian-blur 0x1" \
   "gaussblur picture.bmp out.bmp 1"
+
+compare_tall photo.bmp "24-bit 4000x3000, a 12-megapixel photo"
+compare_tall page.bmp "8-bit 2480x3508, an A4 page at 300 dpi"
+if [ -n "$huge" ]; then
+  compare_tall huge.bmp "24-bit 20000x20000"
+  rm -f huge.bmp
+else
+  echo
+  echo "24-bit 20000x20000: skipped (SKIP_HUGE, or less than 3 GB free)"
+fi
 
 echo
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \

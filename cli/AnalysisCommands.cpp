@@ -23,13 +23,11 @@ std::optional<double> ParseSigma(const std::string& text) {
   return sigma;
 }
 
-int RunHistogramCommand(const std::string& input, const std::string& plotPath) {
+int RunHistogramCommand(const std::string& input, const std::string& plotPath, const InputOptions& options) {
   CBmpImage image;
-  std::string error;
-  if (!LoadInput(image, input, error)) {
-    std::cerr << error << '\n';
-    return kExitFailed;
-  }
+  FileOutcome outcome;
+  const bool loaded = LoadInput(image, input, options, outcome);
+  if (ReportOutcome(outcome, loaded) != kExitOk) return kExitFailed;
   std::int32_t counts[kGrayLevels];
   GrayHistogram(image, counts);
   if (!plotPath.empty()) {
@@ -49,7 +47,7 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath) {
 }
 
 int RunSmoothCommand(const std::string& input, const std::string& output, const std::string& sigmaText,
-                     bool keepFormat) {
+                     const FilterOptions& options) {
   const std::optional<double> sigma = ParseSigma(sigmaText);
   if (!sigma) {
     std::ostringstream reason;
@@ -58,24 +56,16 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
     return UsageError(reason.str());
   }
   CBmpImage image;
-  std::string error;
-  if (!LoadInput(image, input, error)) {
-    std::cerr << error << '\n';
-    return kExitFailed;
-  }
+  FileOutcome outcome;
+  if (!LoadInput(image, input, options.input, outcome)) return ReportOutcome(outcome, false);
   // The sigma and the picture are good, so only memory can be missing.
   if (!GaussianSmooth(image, *sigma)) {
     std::cerr << Printable(InputName(input)) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
-  std::string note;
-  const bool written = SaveOutput(image, output, keepFormat, note, error);
-  if (!note.empty()) std::cerr << note << '\n';
-  if (!written) {
-    std::cerr << error << '\n';
-    return kExitFailed;
-  }
-  return kExitOk;
+  const bool written = SaveOutput(image, output, options.keepFormat, outcome.note, outcome.error);
+  if (!written) outcome.warning.clear();
+  return ReportOutcome(outcome, written);
 }
 
 }  // namespace tamrovi::cli

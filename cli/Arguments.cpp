@@ -4,6 +4,7 @@
 
 #include "cli/BatchShard.h"
 #include "cli/Messages.h"
+#include "image/LoadLimits.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -29,6 +30,29 @@ bool ParseJobCount(std::string_view text, int& jobs) {
 }
 
 }  // namespace
+
+bool ParsePixelCount(std::string_view text, std::int64_t& pixels) {
+  std::int64_t unit = 1;
+  if (!text.empty()) {
+    switch (text.back()) {
+      case 'K': case 'k': unit = std::int64_t{1} << 10; break;
+      case 'M': case 'm': unit = std::int64_t{1} << 20; break;
+      case 'G': case 'g': unit = std::int64_t{1} << 30; break;
+      default: break;
+    }
+    if (unit != 1) text.remove_suffix(1);
+  }
+  if (text.empty()) return false;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+    if (value > kLargestMaxPixels) return false;
+  }
+  if (value == 0 || value > kLargestMaxPixels / unit) return false;
+  pixels = value * unit;
+  return true;
+}
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
@@ -65,6 +89,12 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.keepFormat = true;
     } else if (name == "--force") {
       line.force = true;
+    } else if (name == "--strict") {
+      line.strict = true;
+    } else if (name == "--max-pixels") {
+      if (!takeValue() || !ParsePixelCount(value, line.maxPixels)) {
+        line.error = "--max-pixels needs a pixel count from 1 to 2147483647 (K, M and G mean 1024, 1024^2, 1024^3)";
+      }
     } else if (name == "--plot") {
       if (!takeValue() || value.empty()) line.error = "--plot needs a file name";
       else line.plotPath = value;

@@ -2,6 +2,7 @@
 // or after the operands; "--" ends them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +29,17 @@ struct CommandLine {
   bool skipExisting = false;
   std::string reportPath;  // --report FILE
   bool progress = false;
+  std::int64_t maxPixels = 0;  // --max-pixels; 0 = not given, the default limit
+  bool strict = false;   // --strict: an input that ends before its last row is refused
   std::string error;     // non-empty when the line could not be understood
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// A pixel count as --max-pixels takes it: a whole number, or one followed by
+// K, M or G (1024, 1024^2, 1024^3; either case), from 1 to kLargestMaxPixels
+// (2^31 - 1).
+bool ParsePixelCount(std::string_view text, std::int64_t& pixels);
 
 // The text with its ASCII letters in lower case, for names compared without
 // regard to case.

@@ -155,9 +155,15 @@ class CBatchRun {
       if (m_request.sources.recursive && !folder.empty() && fs::is_regular_file(input.path, failure)) {
         fs::create_directories(folder, failure);
       }
-      if (!FilterFile(input.path, output, m_code, m_request.keepFormat, outcome.note, outcome.message)) {
+      FileOutcome file;
+      if (!FilterFile(input.path, output, m_code, m_request.options, file)) {
         outcome.status = BatchStatus::kFailed;
+        outcome.message = file.error;
+      } else if (!file.warning.empty()) {
+        outcome.status = BatchStatus::kWarning;  // written; with --strict it would have failed
+        outcome.message = file.warning;
       }
+      outcome.note = file.note;
     }
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return outcome;

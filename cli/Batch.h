@@ -6,6 +6,7 @@
 
 #include "cli/BatchInputs.h"
 #include "cli/BatchShard.h"
+#include "cli/Commands.h"
 
 namespace tamrovi::cli {
 
@@ -14,7 +15,7 @@ struct BatchRequest {
   std::string outputDirectory;
   BatchSources sources;
   int jobs = 0;  // 0: one per processor available
-  bool keepFormat = false;
+  FilterOptions options;  // how each file is read (limits, --strict) and written (--keep-format)
   BatchShard shard;
   bool skipExisting = false;
   std::string reportPath;  // "" none, "-" standard output

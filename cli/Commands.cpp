@@ -14,12 +14,38 @@
 namespace tamrovi::cli {
 namespace {
 
-std::string RefusalMessage(const std::string& path, const CBmpImage& image) {
-  std::string message = Printable(path) + ": " + DescribeLoadError(image.m_loadError);
+// The reason of a picture beyond the limits, with the limit it passed and
+// the option that moves it; "" for every other reason.
+std::string LimitReason(BmpLoadError error, const CLoadLimits& limits) {
+  switch (error) {
+    case BmpLoadError::kTooManyPixels:
+      return "picture too large (more than " + std::to_string(limits.maxPixels) +
+             " pixels; --max-pixels N raises the limit)";
+    case BmpLoadError::kTooTall: return "picture too tall (more than " + std::to_string(limits.maxRows) + " rows)";
+    case BmpLoadError::kTooWide:
+      return "picture too wide (more than " + std::to_string(limits.maxWidth) + " columns)";
+    default: return "";
+  }
+}
+
+// How a picture of another format can still be filtered.
+std::string ConversionHint(BmpLoadError error, const std::string& input) {
+  if (error != BmpLoadError::kPngFile && error != BmpLoadError::kJpegFile && error != BmpLoadError::kGifFile) {
+    return "";
+  }
+  const std::string name = IsStandardStream(input) ? "photo.png" : Printable(input);
+  return " (convert it to BMP first, e.g. convert " + name + " bmp:- | bmpfilters - out.bmp flip)";
+}
+
+std::string RefusalMessage(const std::string& input, const CBmpImage& image, const CLoadLimits& limits) {
+  const std::string limitReason = LimitReason(image.m_loadError, limits);
+  std::string message = Printable(InputName(input)) + ": " +
+                        (limitReason.empty() ? DescribeLoadError(image.m_loadError) : limitReason) +
+                        ConversionHint(image.m_loadError, input);
   const int systemError = image.m_loadSystemError;
   if (image.m_loadError == BmpLoadError::kNotRegularFile && systemError != EISDIR) {
     // A pipe or a device could feed bytes without end: only standard input is
-    // read as a stream, and read whole.
+    // read as a stream, and only as far as its picture needs.
     message += " (a pipe or device: give - to read standard input)";
   } else {
     message += SystemReason(systemError);
@@ -48,11 +74,33 @@ int UsageError(const std::string& message) {
   return kExitUsage;
 }
 
-bool LoadInput(CBmpImage& image, const std::string& input, std::string& error) {
-  if (IsStandardStream(input)) return LoadStandardInput(image, error);
-  if (image.LoadBmp(input.c_str())) return true;
-  error = RefusalMessage(input, image);
-  return false;
+InputOptions InputOptionsOf(const CommandLine& line) {
+  InputOptions options;
+  if (line.maxPixels > 0) options.limits.maxPixels = line.maxPixels;
+  options.strict = line.strict;
+  return options;
+}
+
+bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& options, FileOutcome& outcome) {
+  outcome.missingRows = 0;
+  const bool loaded = IsStandardStream(input) ? LoadStandardInput(image, options.limits, outcome.error)
+                                              : image.LoadBmp(input.c_str(), options.limits) != 0;
+  if (!loaded) {
+    if (outcome.error.empty()) outcome.error = RefusalMessage(input, image, options.limits);
+    return false;
+  }
+  if (image.m_missingRows == 0) return true;
+  outcome.missingRows = image.m_missingRows;
+  const std::string shortfall = Printable(InputName(input)) + ": the file ends early: " +
+                                std::to_string(image.m_missingRows) + " of " + std::to_string(image.m_height) +
+                                " rows are missing";
+  if (options.strict) {
+    outcome.error = shortfall + " (refused: --strict)";
+    image.Clear();
+    return false;
+  }
+  outcome.warning = shortfall + " (read as black; --strict refuses such a file)";
+  return true;
 }
 
 bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
@@ -70,29 +118,35 @@ std::string OutputFailureMessage(const std::string& output, int systemError) {
   return Printable(output) + ": cannot write the output file" + SystemReason(systemError);
 }
 
-bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
-                std::string& note, std::string& error) {
+bool FilterFile(const std::string& input, const std::string& output, std::int32_t code,
+                const FilterOptions& options, FileOutcome& outcome) {
   CBmpImage image;
-  if (!LoadInput(image, input, error)) return false;
+  if (!LoadInput(image, input, options.input, outcome)) return false;
   if (!ApplyFilterCode(image, code)) {
-    error = Printable(InputName(input)) + ": out of memory (the filter could not run; nothing was written)";
+    outcome.error = Printable(InputName(input)) + ": out of memory (the filter could not run; nothing was written)";
     return false;
   }
-  return SaveOutput(image, output, keepFormat, note, error);
+  if (SaveOutput(image, output, options.keepFormat, outcome.note, outcome.error)) return true;
+  outcome.warning.clear();  // the failure is the news
+  return false;
+}
+
+int ReportOutcome(const FileOutcome& outcome, bool written) {
+  if (!outcome.note.empty()) std::cerr << outcome.note << '\n';
+  if (!outcome.warning.empty()) std::cerr << outcome.warning << '\n';
+  if (written) return kExitOk;
+  std::cerr << outcome.error << '\n';
+  return kExitFailed;
 }
 
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
-                     bool keepFormat) {
+                     const FilterOptions& options) {
   std::int32_t code = 0;
-  std::string note, error;
+  std::string error;
   if (!ChooseFilter(filter, code, error)) return UsageError(error);
-  const bool written = FilterFile(input, output, code, keepFormat, note, error);
-  if (!note.empty()) std::cerr << note << '\n';
-  if (!written) {
-    std::cerr << error << '\n';
-    return kExitFailed;
-  }
-  return kExitOk;
+  FileOutcome outcome;
+  const bool written = FilterFile(input, output, code, options, outcome);
+  return ReportOutcome(outcome, written);
 }
 
 int RunListCommand() {

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/Arguments.h"
+#include "image/LoadLimits.h"
+
 namespace tamrovi {
 class CBmpImage;
 }
@@ -18,9 +21,35 @@ inline constexpr int kExitUsage = 2;
 // Prints "bmpfilters: MESSAGE" and where to read the usage; returns kExitUsage.
 int UsageError(const std::string& message);
 
-// Loads `input` ("-": standard input) into `image`. On refusal returns false
-// with a one-line reason in `error`.
-bool LoadInput(CBmpImage& image, const std::string& input, std::string& error);
+// How the tool reads an input, from --max-pixels and --strict.
+struct InputOptions {
+  // Any width and height, up to kDefaultMaxPixels or the --max-pixels given.
+  CLoadLimits limits = kWideLimits;
+  // A file that ends before its last row is refused rather than read with
+  // its missing rows black.
+  bool strict = false;
+};
+
+// The options of `line` that every form reading an input takes.
+InputOptions InputOptionsOf(const CommandLine& line);
+
+// What became of one input: written, written with a warning, or failed.
+struct FileOutcome {
+  // Rows the input ended before, held black; 0 for a whole file. When it is
+  // not 0 and `error` is empty, the output was written and `warning` says so.
+  std::int32_t missingRows = 0;
+  std::string warning;  // "INPUT: the file ends early: N of H rows are missing (...)"
+  std::string note;     // what SaveOutput noted about the output, or ""
+  std::string error;    // the one-line reason the input failed, or "" when it was written
+};
+
+// Loads `input` ("-": standard input) into `image` within `options`' limits:
+// a picture beyond them is refused from its headers, before its pixels are
+// read. A file that ends early loads with its missing rows black, its count
+// in `outcome.missingRows` and a line in `outcome.warning`; under
+// options.strict it is refused instead. On refusal returns false with a
+// one-line reason in `outcome.error`.
+bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& options, FileOutcome& outcome);
 
 // Writes a loaded picture to `output` ("-": standard output) as a 24-bit BMP,
 // exactly as BMPFilters writes. With `keepFormat` a picture read from a
@@ -38,17 +67,29 @@ bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepForm
 // output that could not be written.
 std::string OutputFailureMessage(const std::string& output, int systemError);
 
-// Loads `input`, applies filter `code` and writes `output` exactly as one
-// BMPFilters call does, except that a refused input, or a filter that could
-// not run for want of memory, writes nothing. With `keepFormat` the output is
-// written as SaveOutput writes it. On failure returns false with a one-line
-// reason in `error`.
-bool FilterFile(const std::string& input, const std::string& output, std::int32_t code, bool keepFormat,
-                std::string& note, std::string& error);
+// Everything FilterFile takes besides its files and its filter.
+struct FilterOptions {
+  InputOptions input;
+  bool keepFormat = false;
+};
+
+// Loads `input` as LoadInput does, applies filter `code` and writes `output`
+// exactly as one BMPFilters call does, but for pictures of any size within
+// the options' limits; a refused input, or a filter that could not run for
+// want of memory, writes nothing. With `keepFormat` the output is written as
+// SaveOutput writes it. Returns true when the output was written (with
+// `outcome.warning` set when the input ended early); false with a one-line
+// reason in `outcome.error`.
+bool FilterFile(const std::string& input, const std::string& output, std::int32_t code,
+                const FilterOptions& options, FileOutcome& outcome);
+
+// Prints an outcome's note and warning, then its error, one line each on
+// standard error; returns the exit status: kExitOk when written.
+int ReportOutcome(const FileOutcome& outcome, bool written);
 
 // bmpfilters INPUT OUTPUT FILTER
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
-                     bool keepFormat);
+                     const FilterOptions& options);
 
 // bmpfilters --list
 int RunListCommand();

@@ -150,9 +150,9 @@ int RunDemo(const std::string& directory) {
     for (std::int32_t column = 0; column < columns; ++column) {
       const FilterDescriptor& filter = filters[static_cast<std::size_t>(column)];
       const std::string output = stem + std::to_string(filter.code) + "-" + filter.name + ".bmp";
-      std::string note, error;
-      if (!FilterFile(sources[source], output, filter.code, false, note, error)) {
-        std::cerr << error << '\n';
+      FileOutcome outcome;
+      if (!FilterFile(sources[source], output, filter.code, FilterOptions{}, outcome)) {
+        std::cerr << outcome.error << '\n';
         return kExitFailed;
       }
       std::cout << "wrote " << Printable(output) << '\n';

@@ -1,5 +1,6 @@
-// Short labels drawn into a picture in a built-in 5 x 7 pixel font, so the
-// pictures the tool draws name their own parts.
+// Short labels drawn into a picture in a built-in 5 x 7 pixel font, with two
+// rows more below for the letters that descend, so the pictures the tool
+// draws name their own parts.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@ namespace tamrovi::cli {
 // The font's glyphs: lower-case letters, digits and '-'; anything else is
 // drawn as a space.
 inline constexpr std::int32_t kGlyphWidth = 5;
-inline constexpr std::int32_t kGlyphHeight = 7;
+inline constexpr std::int32_t kGlyphHeight = 9;  // descenders included
 inline constexpr std::int32_t kGlyphAdvance = kGlyphWidth + 1;
 
 // Width in pixels of `text` drawn at `scale` (each font pixel a scale x scale square).

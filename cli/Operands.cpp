@@ -1,49 +1,40 @@
 #include "cli/Operands.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <new>
-#include <vector>
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "cli/Arguments.h"
 #include "cli/Messages.h"
-#include "image/BmpFormat.h"
 #include "image/BmpImage.h"
 #include "platform/OutputFile.h"
 
 namespace tamrovi::cli {
 namespace {
 
-// The loader refuses files of 2 GiB or more; a stream that reaches this
-// length is refused as such a file without being held any longer.
-constexpr std::size_t kLongestInput = INT32_MAX;
+// Standard input as the loader reads it: each read as large as asked, the
+// system's error number kept when one fails.
+struct StandardInput {
+  int systemError = 0;
+};
 
-// Reads standard input to its end, or until kLongestInput bytes, or only its
-// first read when that does not start with the BMP signature: no more is
-// needed to refuse it, and a stream of zeros is not held up to 2 GiB for
-// that. Returns the system's error number, 0 when the stream was read.
-int ReadStandardInputBytes(std::vector<std::uint8_t>& bytes) {
-  constexpr std::size_t kFirstRead = 64 * 1024;
-#if defined(_WIN32)
-  ::_setmode(::_fileno(stdin), _O_BINARY);  // text mode would turn CR LF into LF and stop at Ctrl+Z
-#endif
-  std::size_t held = 0;
-  while (held < kLongestInput) {
-    // Each read fills as much again as has arrived: few reads, no size guessed.
-    bytes.resize(std::min(kLongestInput, held + std::max(held, kFirstRead)));
-    const std::size_t got = std::fread(bytes.data() + held, 1, bytes.size() - held, stdin);
-    held += got;
-    if (got == 0 || held < bytes.size() || bmp::ReadU16(bytes.data()) != bmp::kSignature) break;
+std::int64_t ReadStandardInput(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
+  auto& input = *static_cast<StandardInput*>(context);
+  errno = 0;
+  const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(count), stdin);
+  if (got == 0 && std::ferror(stdin)) {
+    input.systemError = errno != 0 ? errno : EIO;
+    return -1;
   }
-  bytes.resize(held);
-  return std::ferror(stdin) ? (errno != 0 ? errno : EIO) : 0;
+  return static_cast<std::int64_t>(got);
 }
 
 const char* const kOtherFormats[][2] = {
@@ -64,23 +55,26 @@ std::string InputName(const std::string& input) { return IsStandardStream(input)
 
 std::string OutputName(const std::string& output) { return IsStandardStream(output) ? "standard output" : output; }
 
-bool LoadStandardInput(CBmpImage& image, std::string& error) {
-  std::vector<std::uint8_t> bytes;
-  int systemError = 0;
-  try {
-    errno = 0;
-    systemError = ReadStandardInputBytes(bytes);
-  } catch (const std::bad_alloc&) {
-    error = "standard input: " + std::string(DescribeLoadError(BmpLoadError::kOutOfMemory));
-    return false;
-  }
-  if (systemError != 0) {
-    error = "standard input: cannot read it" + SystemReason(systemError);
-    return false;
-  }
-  if (image.LoadBmpFromMemory(bytes.data(), static_cast<std::int64_t>(bytes.size()))) return true;
-  error = "standard input: " + std::string(DescribeLoadError(image.m_loadError));
+bool LoadStandardInput(CBmpImage& image, const CLoadLimits& limits, std::string& error) {
+#if defined(_WIN32)
+  ::_setmode(::_fileno(stdin), _O_BINARY);  // text mode would turn CR LF into LF and stop at Ctrl+Z
+#endif
+  StandardInput input;
+  if (image.LoadBmpFromStream({ReadStandardInput, &input}, limits)) return true;
+  if (input.systemError != 0) error = "standard input: cannot read it" + SystemReason(input.systemError);
   return false;
+}
+
+std::optional<std::string> TerminalRefusal(const std::string& output) {
+#if defined(_WIN32)
+  DWORD mode = 0;  // _isatty would take NUL, a character device, for a terminal
+  const bool terminal = ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+#else
+  const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+#endif
+  if (!IsStandardStream(output) || !terminal) return std::nullopt;
+  return "standard output: it is a terminal, where a picture would show as noise (redirect it to a file, e.g. > out.bmp, "
+         "or pipe it to another program)";
 }
 
 std::optional<std::string> ForeignFormatRefusal(const std::string& output) {

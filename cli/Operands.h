@@ -6,6 +6,7 @@
 
 namespace tamrovi {
 class CBmpImage;
+struct CLoadLimits;
 }
 
 namespace tamrovi::cli {
@@ -22,9 +23,16 @@ std::string WritablePath(const std::string& output);
 std::string InputName(const std::string& input);
 std::string OutputName(const std::string& output);
 
-// Reads all of standard input and loads it as LoadBmp loads a file of the
-// same bytes. On refusal returns false with a one-line reason in `error`.
-bool LoadStandardInput(CBmpImage& image, std::string& error);
+// Loads standard input as LoadBmp loads a file of the same bytes, within
+// `limits`: its headers first, refused at once when the picture is beyond
+// them; then no more of it than the picture needs. Returns false when it
+// was refused, with `error` set only when reading failed: the image's load
+// error says why otherwise.
+bool LoadStandardInput(CBmpImage& image, const CLoadLimits& limits, std::string& error);
+
+// When the output is standard output and that is a terminal, the reason to
+// refuse it: a picture there is noise that can drive the terminal.
+std::optional<std::string> TerminalRefusal(const std::string& output);
 
 // When the output's name ends in the extension of another picture format
 // (out.png, out.jpg, ...), the reason to refuse it: the tool writes BMP only.

@@ -20,7 +20,14 @@ namespace {
 using namespace tamrovi::cli;
 
 // The options each form takes; any other option given with it is an error.
-enum : unsigned { kTakesKeepFormat = 1, kTakesJobs = 2, kTakesPlot = 4, kTakesForce = 8, kTakesBatchOptions = 16 };
+enum : unsigned {
+  kTakesKeepFormat = 1,
+  kTakesJobs = 2,
+  kTakesPlot = 4,
+  kTakesForce = 8,
+  kTakesInputOptions = 16,
+  kTakesBatchOptions = 32,
+};
 
 struct Form {
   const char* command;  // the first operand, "" for the filter form
@@ -32,13 +39,16 @@ struct Form {
 
 constexpr std::size_t kNoMost = static_cast<std::size_t>(-1);
 constexpr Form kForms[] = {
-    {"", "[--keep-format] [--force] INPUT OUTPUT FILTER", 3, 3, kTakesKeepFormat | kTakesForce},
+    {"", "[--keep-format] [--force] [--strict] [--max-pixels N] INPUT OUTPUT FILTER", 3, 3,
+     kTakesKeepFormat | kTakesForce | kTakesInputOptions},
     {"batch",
-     "[--jobs N] [--keep-format] [--recursive] [--files-from LIST [--null]] [--shard K/N] [--skip-existing] "
-     "[--report FILE] [--progress] FILTER OUTDIR [INPUT...]",
-     2, kNoMost, kTakesJobs | kTakesKeepFormat | kTakesBatchOptions},
-    {"histogram", "[--force] INPUT [--plot OUT.bmp]", 1, 1, kTakesPlot | kTakesForce},
-    {"smooth", "[--keep-format] [--force] INPUT OUTPUT SIGMA", 3, 3, kTakesKeepFormat | kTakesForce},
+     "[--jobs N] [--keep-format] [--strict] [--max-pixels N] [--recursive] [--files-from LIST [--null]] "
+     "[--shard K/N] [--skip-existing] [--report FILE] [--progress] FILTER OUTDIR [INPUT...]",
+     2, kNoMost, kTakesJobs | kTakesKeepFormat | kTakesInputOptions | kTakesBatchOptions},
+    {"histogram", "[--force] [--strict] [--max-pixels N] INPUT [--plot OUT.bmp]", 1, 1,
+     kTakesPlot | kTakesForce | kTakesInputOptions},
+    {"smooth", "[--keep-format] [--force] [--strict] [--max-pixels N] INPUT OUTPUT SIGMA", 3, 3,
+     kTakesKeepFormat | kTakesForce | kTakesInputOptions},
     {"demo", "[DIR]", 0, 1, 0},
 };
 
@@ -48,7 +58,9 @@ constexpr char kDescription[] =
     "exactly as one BMPFilters call does. FILTER is a code or a name:\n"
     "  none 0, outline 1, roberts 2, laplace 3, whiten-dark 4 (and 6), flip 5, window 7.\n"
     "A file named - is standard input as INPUT, standard output as OUTPUT or plot.\n"
-    "Pictures of up to 1600 rows and 32768 columns are read; larger ones are refused.\n"
+    "Pictures of any width and height are read, up to 1073741824 pixels (1G);\n"
+    "a file that ends early is filtered with its missing rows black, and a line\n"
+    "on standard error says so.\n"
     "\n"
     "  batch FILTER OUTDIR [INPUT...]\n"
     "                 filter many files, one output each in OUTDIR under the input's\n"
@@ -82,6 +94,8 @@ constexpr char kDescription[] =
     "  --keep-format  write a picture from a colour-table file as 8-bit (24-bit, with\n"
     "                 a note, when the result has more than 256 colours)\n"
     "  --force        write BMP even to a name that says another format (out.png)\n"
+    "  --max-pixels N read pictures of up to N pixels (K, M, G: 1024, 1024^2, 1024^3)\n"
+    "  --strict       refuse a file that ends before its last row (exit 1)\n"
     "  --list         list the filter codes\n"
     "  --help         show this text\n"
     "  --version      show the version\n"
@@ -115,6 +129,8 @@ const char* OptionNotTaken(const CommandLine& line, const Form& form) {
   if (line.jobs != 0 && (form.options & kTakesJobs) == 0) return "--jobs";
   if (!line.plotPath.empty() && (form.options & kTakesPlot) == 0) return "--plot";
   if (line.force && (form.options & kTakesForce) == 0) return "--force";
+  if (line.strict && (form.options & kTakesInputOptions) == 0) return "--strict";
+  if (line.maxPixels != 0 && (form.options & kTakesInputOptions) == 0) return "--max-pixels";
   if ((form.options & kTakesBatchOptions) != 0) return nullptr;
   const std::pair<bool, const char*> batchOptions[] = {
       {!line.filesFrom.empty(), "--files-from"},
@@ -161,6 +177,7 @@ std::string StreamMisuse(const Form& form, std::span<const std::string> operands
 
 int RunForm(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
   const std::string command = form.command;
+  const FilterOptions options{InputOptionsOf(line), line.keepFormat};
   if (command == "batch") {
     BatchRequest request;
     request.filter = operands[0];
@@ -170,17 +187,17 @@ int RunForm(const CommandLine& line, const Form& form, std::span<const std::stri
     request.sources.nullSeparated = line.nullSeparated;
     request.sources.recursive = line.recursive;
     request.jobs = line.jobs;
-    request.keepFormat = line.keepFormat;
+    request.options = options;
     request.shard = line.shard;
     request.skipExisting = line.skipExisting;
     request.reportPath = line.reportPath;
     request.progress = line.progress;
     return RunBatch(request);
   }
-  if (command == "histogram") return RunHistogramCommand(operands[0], line.plotPath);
-  if (command == "smooth") return RunSmoothCommand(operands[0], operands[1], operands[2], line.keepFormat);
+  if (command == "histogram") return RunHistogramCommand(operands[0], line.plotPath, options.input);
+  if (command == "smooth") return RunSmoothCommand(operands[0], operands[1], operands[2], options);
   if (command == "demo") return RunDemo(operands.empty() ? "demo-out" : operands[0]);
-  return RunFilterCommand(operands[0], operands[1], operands[2], line.keepFormat);
+  return RunFilterCommand(operands[0], operands[1], operands[2], options);
 }
 
 // The output operands of a form, whose names must say BMP unless forced.
@@ -210,9 +227,11 @@ int Run(const CommandLine& line) {
   std::string misuse = MisuseOf(line, form, operands);
   if (misuse.empty()) misuse = StreamMisuse(form, operands);
   if (!misuse.empty()) return UsageError(misuse);
-  if (!line.force) {
-    for (const std::string& output : NamedOutputs(line, form, operands)) {
-      if (const auto refusal = ForeignFormatRefusal(output)) return UsageError(*refusal);
+  for (const std::string& output : NamedOutputs(line, form, operands)) {
+    if (const auto refusal = ForeignFormatRefusal(output); refusal && !line.force) return UsageError(*refusal);
+    if (const auto refusal = TerminalRefusal(output)) {
+      std::cerr << *refusal << '\n';
+      return kExitFailed;
     }
   }
   return RunForm(line, form, operands);

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "image/BmpImage.h"
 #include "image/ByteReader.h"
 
 namespace tamrovi::bmp {
@@ -13,7 +12,7 @@ constexpr std::uint32_t kOs2V2SmallestHeader = 16;
 constexpr std::uint32_t kOs2V2LargestHeader = 64;
 constexpr std::uint32_t kMasksHeaderSize = 52;       // the first Windows header that holds colour masks
 constexpr std::uint32_t kAlphaMaskHeaderSize = 56;   // ... and the alpha mask (never used)
-constexpr std::uint32_t kLargestKnownHeader = 124;   // the V5 header; later bytes are never read
+constexpr std::uint32_t kLargestKnownHeader = kHeaderBytesParsed;  // the V5 header; later bytes are never read
 
 // The colours-used field can name at most this many entries: a palette holds
 // a 16-bit entry count.
@@ -93,7 +92,7 @@ bool ReadInfoFields(const std::uint8_t* dib, RawHeader& raw) {
 }
 
 BmpLoadError ReadRawHeader(const std::uint8_t* dib, std::int64_t dibSize, RawHeader& raw) {
-  CByteReader reader(dib, dibSize);
+  CByteReader reader(dib, dibSize < 4 ? dibSize : 4);
   if (!reader.ReadU32(raw.size)) return BmpLoadError::kTooShort;
   const BmpLoadError family = FamilyOfHeaderSize(raw.size, raw.family);
   if (family != BmpLoadError::kNone) return family;
@@ -154,7 +153,7 @@ BitFieldMasks DefaultMasks(int bitCount) {
 }
 
 // Fills in the masks and returns how many bytes of masks follow the header.
-BmpLoadError ReadMasks(const std::uint8_t* dib, std::int64_t dibSize, const RawHeader& raw,
+BmpLoadError ReadMasks(const std::uint8_t* dib, std::int64_t heldBytes, const RawHeader& raw,
                        BmpDescription& description, std::int64_t& maskBytes) {
   maskBytes = 0;
   if (description.format != PixelFormat::kBitFields) return BmpLoadError::kNone;
@@ -167,7 +166,7 @@ BmpLoadError ReadMasks(const std::uint8_t* dib, std::int64_t dibSize, const RawH
     return BmpLoadError::kNone;
   }
   // A 40-byte header: the masks are the words after it, alpha last.
-  CByteReader words(dib + raw.size, dibSize - raw.size);
+  CByteReader words(dib + raw.size, heldBytes - raw.size);
   BitFieldMasks& masks = description.masks;
   const bool withAlpha = raw.compression == kBiAlphaBitFields;
   if (!words.ReadU32(masks.red) || !words.ReadU32(masks.green) || !words.ReadU32(masks.blue) ||
@@ -178,12 +177,14 @@ BmpLoadError ReadMasks(const std::uint8_t* dib, std::int64_t dibSize, const RawH
   return BmpLoadError::kNone;
 }
 
-BmpLoadError CheckGeometry(const RawHeader& raw, BmpDescription& description) {
+BmpLoadError CheckGeometry(const RawHeader& raw, const CLoadLimits& limits, BmpDescription& description) {
   if (raw.width < 0) return BmpLoadError::kNegativeWidth;
-  if (raw.width > kMaxWidth) return BmpLoadError::kTooWide;
-  // -2^31 has no positive row count; anything beyond kMaxRows either way is too tall.
-  if (raw.height < -kMaxRows || raw.height > kMaxRows) return BmpLoadError::kTooTall;
+  if (raw.width > limits.maxWidth) return BmpLoadError::kTooWide;
+  // -2^31 has no positive row count; anything beyond the limit either way is too tall.
+  if (raw.height < -std::int64_t{limits.maxRows} || raw.height > limits.maxRows) return BmpLoadError::kTooTall;
   if (raw.width == 0 || raw.height == 0) return BmpLoadError::kNoPixels;
+  const std::int64_t rows = raw.height < 0 ? -raw.height : raw.height;
+  if (raw.width * rows > limits.maxPixels) return BmpLoadError::kTooManyPixels;
   const bool topDown = raw.height < 0;
   const bool compressed = description.format == PixelFormat::kRle8 || description.format == PixelFormat::kRle4;
   // Run-length data moves up the picture from its bottom row.
@@ -219,7 +220,8 @@ BmpLoadError LocateColourTable(std::int64_t dibSize, std::uint32_t filePixelOffs
 
 }  // namespace
 
-BmpLoadError ParseBmpHeader(const std::uint8_t* dib, std::int64_t dibSize, std::uint32_t filePixelOffset,
+BmpLoadError ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
+                            std::uint32_t filePixelOffset, const CLoadLimits& limits,
                             BmpDescription& description) noexcept {
   RawHeader raw;
   BmpLoadError error = ReadRawHeader(dib, dibSize, raw);
@@ -233,8 +235,8 @@ BmpLoadError ParseBmpHeader(const std::uint8_t* dib, std::int64_t dibSize, std::
   parsed.bitCount = raw.bitCount;
   std::int64_t maskBytes = 0;
   if ((error = PixelFormatOf(raw, parsed.format)) != BmpLoadError::kNone) return error;
-  if ((error = CheckGeometry(raw, parsed)) != BmpLoadError::kNone) return error;
-  if ((error = ReadMasks(dib, dibSize, raw, parsed, maskBytes)) != BmpLoadError::kNone) return error;
+  if ((error = CheckGeometry(raw, limits, parsed)) != BmpLoadError::kNone) return error;
+  if ((error = ReadMasks(dib, heldBytes, raw, parsed, maskBytes)) != BmpLoadError::kNone) return error;
   if ((error = LocateColourTable(dibSize, filePixelOffset, raw, maskBytes, parsed)) != BmpLoadError::kNone) {
     return error;
   }

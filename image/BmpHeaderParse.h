@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "image/LoadError.h"
+#include "image/LoadLimits.h"
 
 namespace tamrovi::bmp {
 
@@ -57,11 +58,20 @@ struct BmpDescription {
   std::int64_t pixelOffset = 0;
 };
 
-// Reads the info header at `dib` (the `dibSize` bytes of the file after its
-// file header) together with the file header's `filePixelOffset`, and fills
-// `description`. Returns kNone, or why the file is refused; nothing outside
-// the `dibSize` bytes is read.
-BmpLoadError ParseBmpHeader(const std::uint8_t* dib, std::int64_t dibSize, std::uint32_t filePixelOffset,
+// The most bytes of the info header the parse reads: the largest known
+// header, which also covers the masks that may follow a 40-byte one. A
+// reader that holds this many bytes after the file header (or the whole file,
+// when shorter) can check a picture's headers before reading its pixels.
+inline constexpr std::int64_t kHeaderBytesParsed = 124;
+
+// Reads the info header at `dib` together with the file header's
+// `filePixelOffset`, and fills `description`. `dibSize` is the length of the
+// file after its file header, of which the first `heldBytes` are at `dib`:
+// at least kHeaderBytesParsed, or all of them. Returns kNone, or why the
+// file is refused, a picture beyond `limits` among the reasons; nothing past
+// the `heldBytes` is read.
+BmpLoadError ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
+                            std::uint32_t filePixelOffset, const CLoadLimits& limits,
                             BmpDescription& description) noexcept;
 
 }  // namespace tamrovi::bmp

@@ -27,7 +27,10 @@ CBmpImage::CBmpImage() noexcept
       m_loadSystemError(0),
       m_filterOutOfMemory(0),
       m_saveSystemError(0),
-      m_pRowBlock(nullptr) {}
+      m_pRowBlock(nullptr),
+      m_pTallGrayRows(nullptr),
+      m_pTallRgbRows(nullptr),
+      m_missingRows(0) {}
 
 CBmpImage::~CBmpImage() { Clear(); }
 
@@ -49,6 +52,11 @@ void CBmpImage::Clear() noexcept {
   ReleaseBlock(m_pDib);
   ReleaseBlock(m_pRowBlock);
   m_pRowBlock = nullptr;
+  ReleaseBlock(m_pTallGrayRows);
+  ReleaseBlock(m_pTallRgbRows);
+  m_pTallGrayRows = nullptr;
+  m_pTallRgbRows = nullptr;
+  m_missingRows = 0;
   for (std::int32_t i = 0; i < kMaxRows; ++i) {
     m_rgbRows[i] = nullptr;
     m_grayRows[i] = nullptr;

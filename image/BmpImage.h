@@ -30,6 +30,7 @@
 
 #include "image/BmpFormat.h"
 #include "image/LoadError.h"
+#include "image/LoadLimits.h"
 #include "platform/Palette.h"
 
 namespace tamrovi {
@@ -38,13 +39,13 @@ class CDeviceContext;
 class COutputFile;
 class CPictureColours;
 
-// Capacity of each row table and the tallest picture accepted: the tables
-// live in the object, and the object lives on its caller's stack.
-inline constexpr std::int32_t kMaxRows = 1600;
-
-// The widest picture accepted. With kMaxRows it bounds what one file can make
-// the library allocate (a 24-bit picture at the limit is 150 MiB of rows).
-inline constexpr std::int32_t kMaxWidth = 32768;
+// A source of bytes read front to back, such as standard input: `read` puts
+// up to `count` bytes at `buffer` and returns how many arrived, 0 at the end
+// of the stream, or -1 when reading failed.
+struct CByteStream {
+  std::int64_t (*read)(void* context, std::uint8_t* buffer, std::int64_t count) noexcept;
+  void* context;
+};
 
 class CBmpImage {
  public:
@@ -60,16 +61,35 @@ class CBmpImage {
   static void* operator new(std::size_t bytes) noexcept;
   static void operator delete(void* object) noexcept;
 
-  // Reads the BMP file at `path` (UTF-8, may be null). Returns 1 when the
-  // picture's rows were loaded, 0 when the file was refused; the reason is
-  // then in m_loadError. A refused file leaves the object as it was, except
-  // that running out of memory midway leaves it empty.
-  int LoadBmp(const char* path) noexcept;
+  // Reads the BMP file at `path` (UTF-8, may be null) as BMPFilters reads
+  // it: at most kMaxRows rows of kMaxWidth columns (kExportLimits). Returns 1
+  // when the picture's rows were loaded, 0 when the file was refused; the
+  // reason is then in m_loadError. A refused file leaves the object as it
+  // was, except that running out of memory midway leaves it empty.
+  int LoadBmp(const char* path) noexcept { return LoadBmp(path, kExportLimits); }
 
-  // Reads a BMP file already in memory, `length` bytes at `bytes` (standard
-  // input read whole, for one), exactly as LoadBmp reads a file of those
-  // bytes. The bytes are copied; the caller keeps them.
-  int LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length) noexcept;
+  // As above, accepting any picture within `limits`. The headers are read
+  // and checked first: a picture beyond the limits is refused before its
+  // pixels are allocated or read. A file that ends before its last row
+  // loads, its missing rows black, and m_missingRows says how many.
+  int LoadBmp(const char* path, const CLoadLimits& limits) noexcept;
+
+  // Reads a BMP file already in memory, `length` bytes at `bytes`, exactly
+  // as LoadBmp reads a file of those bytes. The bytes are copied; the caller
+  // keeps them.
+  int LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length) noexcept {
+    return LoadBmpFromMemory(bytes, length, kExportLimits);
+  }
+  int LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length, const CLoadLimits& limits) noexcept;
+
+  // Reads a BMP file from `stream` (standard input, for one), whose length
+  // is not known: the headers first, refused at once when the picture is
+  // beyond `limits`; then one buffer sized from what they say, and never
+  // more of the stream than the picture needs (or than the 138 bytes the
+  // headers may take, for a picture smaller than that). A stream that ends
+  // early loads as a file that does. A failed read refuses it as
+  // kReadFailed.
+  int LoadBmpFromStream(const CByteStream& stream, const CLoadLimits& limits) noexcept;
 
   // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte
   // header; an empty object gives the headers alone. Returns 1 when the whole
@@ -112,6 +132,12 @@ class CBmpImage {
     return m_pBits + static_cast<std::int64_t>(storedRow) * BytePlaneStride();
   }
 
+  // The row table of each layout, m_height entries, 0 = top: the object's
+  // own for up to kMaxRows rows, the picture's allocated one beyond.
+  std::uint8_t** GrayRows() noexcept { return m_pTallGrayRows != nullptr ? m_pTallGrayRows : m_grayRows; }
+  std::uint8_t** RgbRows() noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
+  std::uint8_t* const* RgbRows() const noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
+
   // True when the object holds no picture.
   bool IsEmpty() const noexcept { return m_width == 0 || m_height == 0; }
 
@@ -126,6 +152,9 @@ class CBmpImage {
   // holds them.
   bmp::RgbQuad* m_pColors;
   std::int32_t m_nColors;      // colour-table entries
+  // The row tables of a picture of up to kMaxRows rows; a taller one's are
+  // m_pTallGrayRows and m_pTallRgbRows. GrayRows() and RgbRows() give the
+  // table in use.
   std::uint8_t* m_grayRows[kMaxRows];  // byte-plane rows inside the file image, 0 = top
   std::uint8_t* m_rgbRows[kMaxRows];   // colour rows, 0 = top
   const std::uint8_t* m_pInfo;         // the info header: the start of m_pDib
@@ -154,6 +183,15 @@ class CBmpImage {
   // 24-bit file that holds them all are the file image's own, inside m_pDib;
   // every other row table is one block.
   std::uint8_t* m_pRowBlock;
+
+  // The row tables of a picture taller than kMaxRows, from the allocator;
+  // null otherwise. Only the one of the picture's layout is made.
+  std::uint8_t** m_pTallGrayRows;
+  std::uint8_t** m_pTallRgbRows;
+
+  // Rows the file ended before, in storage order: they are held black. 0
+  // for a file that holds its whole picture.
+  std::int32_t m_missingRows;
 
  private:
   // Commits `out` when everything was `written`, else discards it and keeps

@@ -1,9 +1,13 @@
 // Reading a BMP file into the image object.
 //
-// The whole file is read into one buffer first; its headers are then read
-// into one description and every field is checked against what that buffer
-// holds before anything of the object is replaced, so no header value can
-// make the reader look outside the buffer.
+// The headers come first: the file header, then the info header, and the
+// picture they describe is checked against the load's limits before its
+// pixels are allocated or read, so a header that claims a huge picture costs
+// a few hundred bytes of reading, whatever the file's length. The rest of the
+// file is then read into one buffer; the headers are read again from it into
+// one description and every field is checked against what that buffer holds
+// before anything of the object is replaced, so no header value can make the
+// reader look outside the buffer.
 //
 // 8-bit uncompressed files with a header of 40 bytes or more whose colour
 // table is the gray ramp are held as the byte plane, in place in the file
@@ -11,6 +15,7 @@
 // other colour table, is decoded here into colour rows, so that everything
 // downstream sees one of two layouts and the same picture filters the same
 // however it was stored.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -31,6 +36,47 @@ constexpr std::int64_t kMaxFileLength = INT32_MAX;
 
 // The file header and the smallest info header (OS/2 1.x, 12 bytes).
 constexpr std::int64_t kMinFileLength = bmp::kFileHeaderSize + 12;
+
+// Where the bytes of one load come from, front to back: a file or bytes in
+// memory, whose length is known, or a stream, whose length is not.
+struct LoadSource {
+  std::int64_t (*read)(void* context, std::uint8_t* buffer, std::int64_t count) noexcept;
+  void* context;
+  std::int64_t length;  // -1 for a stream
+
+  // Reads until `count` bytes arrived or the source ends; -1 when a read failed.
+  std::int64_t ReadFully(std::uint8_t* buffer, std::int64_t count) noexcept {
+    std::int64_t total = 0;
+    while (total < count) {
+      const std::int64_t got = read(context, buffer + total, count - total);
+      if (got < 0) return -1;
+      if (got == 0) break;
+      total += got;
+    }
+    return total;
+  }
+};
+
+struct MemoryBytes {
+  const std::uint8_t* bytes;
+  std::int64_t length;
+  std::int64_t position = 0;
+};
+
+std::int64_t ReadMemory(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
+  auto& memory = *static_cast<MemoryBytes*>(context);
+  const std::int64_t left = memory.length - memory.position;
+  const std::int64_t taken = count < left ? count : left;
+  if (taken > 0) std::memcpy(buffer, memory.bytes + memory.position, static_cast<std::size_t>(taken));
+  memory.position += taken;
+  return taken;
+}
+
+std::int64_t ReadFile(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
+  auto& file = *static_cast<CFile*>(context);
+  const std::int64_t got = file.Read(buffer, count);
+  return got == 0 && file.LastError() != 0 ? -1 : got;
+}
 
 // The file as read: its file header's fields and the rest of its bytes.
 struct FileImage {
@@ -54,50 +100,92 @@ struct PictureDecoding {
   bmp::BitFieldLayout fields;
 };
 
-// Checks the 14-byte file header, of which `headerBytes` arrived, against a
-// file of `fileLength` bytes; keeps the file's length and pixel offset.
-BmpLoadError CheckFileHeader(const std::uint8_t* fileHeader, std::int64_t headerBytes, std::int64_t fileLength,
-                             FileImage& image) {
-  image.fileLength = fileLength;
-  if (fileLength >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
-  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
-    return BmpLoadError::kNoSignature;
+// Why a file that does not start with B, M is refused: pictures of the
+// common formats are named by their own signatures, so that a user knows
+// what to convert.
+BmpLoadError ForeignSignature(const std::uint8_t* start, std::int64_t bytes) {
+  static const std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  static const std::uint8_t kJpeg[] = {0xFF, 0xD8, 0xFF};
+  if (bytes >= 8 && std::memcmp(start, kPng, sizeof kPng) == 0) return BmpLoadError::kPngFile;
+  if (bytes >= 3 && std::memcmp(start, kJpeg, sizeof kJpeg) == 0) return BmpLoadError::kJpegFile;
+  if (bytes >= 6 && (std::memcmp(start, "GIF87a", 6) == 0 || std::memcmp(start, "GIF89a", 6) == 0)) {
+    return BmpLoadError::kGifFile;
   }
-  if (fileLength < kMinFileLength || headerBytes < bmp::kFileHeaderSize) return BmpLoadError::kTooShort;
-  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
-  image.dibSize = fileLength - bmp::kFileHeaderSize;
-  image.pDib = static_cast<std::uint8_t*>(AllocateBlock(image.dibSize));
-  if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
-  return BmpLoadError::kNone;
+  return BmpLoadError::kNoSignature;
 }
 
-BmpLoadError ReadFileImage(const char* path, FileImage& image, int& systemError) {
-  const CWideText widePath = NarrowToWide(path);
-  CFile file;
-  if (!file.Open(widePath.Get(), CFile::kModeRead)) {
-    systemError = file.LastError();
-    return systemError == EISDIR || systemError == EINVAL ? BmpLoadError::kNotRegularFile
-                                                          : BmpLoadError::kCannotOpen;
-  }
-  const std::int64_t fileLength = file.GetLength();
-  if (fileLength < 0) return BmpLoadError::kReadFailed;
+// The bytes after the file header that the picture `picture` needs: its
+// headers, colour table and every stored row. Run-length data has no fixed
+// length: its bound is four bytes a pixel (a delta code per pixel, the
+// dearest a sensible writer spends) and an end-of-line code a row.
+std::int64_t NeededDibBytes(const bmp::BmpDescription& picture) {
+  const bool runLength = picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4;
+  const std::int64_t rowBytes =
+      runLength ? 4 * std::int64_t{picture.width} + 2 : bmp::RowStride(picture.width, picture.bitCount);
+  return picture.pixelOffset + rowBytes * picture.height + (runLength ? 2 : 0);
+}
+
+// Reads the file header and the start of the info header, checks them, and
+// says how many bytes after the file header are to be read: the file's, or
+// for a stream what its picture needs. The `head` read (at most
+// kHeaderBytesParsed) is at `head`.
+BmpLoadError ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& image, std::uint8_t* head,
+                         std::int64_t& headBytes, std::int64_t& dibBytes) {
   std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
-  const std::int64_t headerBytes = fileLength >= kMaxFileLength ? 0 : file.Read(fileHeader, bmp::kFileHeaderSize);
-  const BmpLoadError error = CheckFileHeader(fileHeader, headerBytes, fileLength, image);
+  const std::int64_t headerBytes = source.ReadFully(fileHeader, bmp::kFileHeaderSize);
+  if (headerBytes < 0) return BmpLoadError::kReadFailed;
+  if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
+    return ForeignSignature(fileHeader, headerBytes);
+  }
+  const bool known = source.length >= 0;
+  if (headerBytes < bmp::kFileHeaderSize || (known && source.length < kMinFileLength)) return BmpLoadError::kTooShort;
+  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
+
+  const std::int64_t largestDib = kMaxFileLength - 1 - bmp::kFileHeaderSize;
+  const std::int64_t fileDib = known ? source.length - bmp::kFileHeaderSize : largestDib;
+  const std::int64_t wanted = fileDib < bmp::kHeaderBytesParsed ? fileDib : bmp::kHeaderBytesParsed;
+  headBytes = source.ReadFully(head, wanted);
+  if (headBytes < 0 || (known && headBytes < wanted)) return BmpLoadError::kReadFailed;
+  // A stream that ended inside its headers is as long as it is.
+  const std::int64_t claimedDib = known || headBytes == wanted ? fileDib : headBytes;
+  bmp::BmpDescription picture;
+  const BmpLoadError error =
+      bmp::ParseBmpHeader(head, headBytes, claimedDib, image.pixelOffset, limits, picture);
   if (error != BmpLoadError::kNone) return error;
-  if (file.Read(image.pDib, image.dibSize) != image.dibSize) {
-    systemError = file.LastError();
-    return BmpLoadError::kReadFailed;
+  if (known) {
+    if (source.length >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
+    dibBytes = fileDib;
+  } else {
+    // The headers were read whole, however small the picture behind them.
+    const std::int64_t needed = std::max(NeededDibBytes(picture), headBytes);
+    dibBytes = needed < claimedDib ? needed : claimedDib;
+    if (needed > largestDib && picture.format != bmp::PixelFormat::kRle8 &&
+        picture.format != bmp::PixelFormat::kRle4) {
+      return BmpLoadError::kFileTooLarge;
+    }
   }
   return BmpLoadError::kNone;
 }
 
-BmpLoadError CopyFileImage(const std::uint8_t* bytes, std::int64_t length, FileImage& image) {
-  if (bytes == nullptr || length < 0) length = 0;
-  const std::int64_t headerBytes = length < bmp::kFileHeaderSize ? length : bmp::kFileHeaderSize;
-  const BmpLoadError error = CheckFileHeader(bytes, headerBytes, length, image);
-  if (error == BmpLoadError::kNone) std::memcpy(image.pDib, bytes + bmp::kFileHeaderSize, image.dibSize);
-  return error;
+// Reads a whole file image from `source`: headers first, then, once they
+// pass, the rest into one buffer sized from them.
+BmpLoadError ReadFileImage(LoadSource& source, const CLoadLimits& limits, FileImage& image) {
+  std::uint8_t head[bmp::kHeaderBytesParsed];
+  std::int64_t headBytes = 0, dibBytes = 0;
+  BmpLoadError error = ReadHeaders(source, limits, image, head, headBytes, dibBytes);
+  if (error != BmpLoadError::kNone) return error;
+  image.pDib = static_cast<std::uint8_t*>(AllocateBlock(dibBytes));
+  if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
+  std::memcpy(image.pDib, head, static_cast<std::size_t>(headBytes));
+  const std::int64_t rest = source.ReadFully(image.pDib + headBytes, dibBytes - headBytes);
+  if (rest < 0 || (source.length >= 0 && rest != dibBytes - headBytes)) return BmpLoadError::kReadFailed;
+  image.dibSize = headBytes + rest;
+  image.fileLength = image.dibSize + bmp::kFileHeaderSize;
+  // A stream that ended early gives back the buffer it did not fill.
+  if (image.dibSize < dibBytes) {
+    if (void* shorter = ResizeBlock(image.pDib, image.dibSize)) image.pDib = static_cast<std::uint8_t*>(shorter);
+  }
+  return BmpLoadError::kNone;
 }
 
 bmp::ColourTableView ColourTableOf(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
@@ -163,14 +251,14 @@ std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
 // row (extended with zeros when the file ends early): a copy of them would
 // hold the picture twice, and nothing reads it that the plane cannot give.
 void PointAtBytePlaneRows(CBmpImage& image) {
-  for (std::int32_t row = 0; row < image.m_height; ++row) image.m_grayRows[row] = image.BytePlaneRow(row);
+  for (std::int32_t row = 0; row < image.m_height; ++row) image.GrayRows()[row] = image.BytePlaneRow(row);
 }
 
 bool AllocateColourRows(CBmpImage& image) {
   const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
   std::uint8_t* block = AllocateRowBlock(image, rowBytes);
   if (block == nullptr) return false;
-  for (std::int32_t row = 0; row < image.m_height; ++row) image.m_rgbRows[row] = block + row * rowBytes;
+  for (std::int32_t row = 0; row < image.m_height; ++row) image.RgbRows()[row] = block + row * rowBytes;
   return true;
 }
 
@@ -185,7 +273,7 @@ void PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
   const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
   for (std::int32_t storedRow = 0; storedRow < image.m_height; ++storedRow) {
     const std::int32_t row = image.m_isTopDown ? storedRow : image.m_height - 1 - storedRow;
-    image.m_rgbRows[row] = image.m_pBits + storedRow * stride;
+    image.RgbRows()[row] = image.m_pBits + storedRow * stride;
   }
 }
 
@@ -194,11 +282,11 @@ void PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
 void DecodeRunLengthRows(CBmpImage& image, const bmp::BmpDescription& picture, const PictureDecoding& decoding) {
   const std::uint8_t* background = decoding.colours.bgr[0];
   for (std::int32_t row = 0; row < image.m_height; ++row) {
-    std::uint8_t* pixel = image.m_rgbRows[row];
+    std::uint8_t* pixel = image.RgbRows()[row];
     for (std::int32_t x = 0; x < image.m_width; ++x, pixel += 3) std::memcpy(pixel, background, 3);
   }
-  bmp::DecodeRle(image.m_pBits, image.m_dibSize - picture.pixelOffset, picture.bitCount, image.m_width,
-                 image.m_height, decoding.colours, image.m_rgbRows);
+  image.m_missingRows = bmp::DecodeRle(image.m_pBits, image.m_dibSize - picture.pixelOffset, picture.bitCount,
+                                      image.m_width, image.m_height, decoding.colours, image.RgbRows());
 }
 
 void DecodeStoredRow(const std::uint8_t* stored, const bmp::BmpDescription& picture,
@@ -240,7 +328,7 @@ bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture
       stored = scratch;
     }
     const std::int32_t row = image.m_isTopDown ? storedRow : image.m_height - 1 - storedRow;
-    DecodeStoredRow(stored, picture, decoding, image.m_rgbRows[row]);
+    DecodeStoredRow(stored, picture, decoding, image.RgbRows()[row]);
   }
   ReleaseBlock(scratch);
   return true;
@@ -274,12 +362,33 @@ void BuildPalette(CBmpImage& image, const bmp::ColourTableView& table) {
   ReleaseBlock(record);
 }
 
-// Parses the file image read or copied (when `error` says it arrived whole)
-// and, once every field is checked, makes it the object's picture.
-int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error) {
+// A picture taller than the object's own tables gets one from the
+// allocator, for the table of its layout only.
+bool MakeTallRowTable(CBmpImage& image) {
+  if (image.m_height <= kMaxRows) return true;
+  auto* table = static_cast<std::uint8_t**>(AllocateZeroedArray(image.m_height, sizeof(std::uint8_t*)));
+  if (table == nullptr) return false;
+  (image.m_is24Bit ? image.m_pTallRgbRows : image.m_pTallGrayRows) = table;
+  return true;
+}
+
+// Stored rows the file image does not hold whole, for an uncompressed file:
+// they are read as black. Run-length data counts its own as it decodes.
+std::int32_t MissingStoredRows(const CBmpImage& image, const bmp::BmpDescription& picture, std::int64_t fileDib) {
+  const std::int64_t stride = bmp::RowStride(picture.width, picture.bitCount);
+  const std::int64_t heldRows = (fileDib - picture.pixelOffset) / stride;
+  return heldRows >= image.m_height ? 0 : static_cast<std::int32_t>(image.m_height - heldRows);
+}
+
+// Parses the file image read (when `error` says it arrived whole) and, once
+// every field is checked, makes it the object's picture.
+int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error, const CLoadLimits& limits) {
   bmp::BmpDescription picture;
   PictureDecoding decoding;
-  if (error == BmpLoadError::kNone) error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.pixelOffset, picture);
+  if (error == BmpLoadError::kNone) {
+    error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits, picture);
+  }
+  const std::int64_t fileDib = file.dibSize;  // before the byte plane is completed with zeros
   if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
   image.m_loadError = error;
   if (error != BmpLoadError::kNone) return 0;
@@ -305,9 +414,11 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error) {
   image.m_isTopDown = picture.topDown ? 1 : 0;
   BuildPalette(image, ColourTableOf(image.m_pDib, picture));
 
-  bool filled = true;
-  if (image.m_is24Bit) filled = FillColourRows(image, picture, decoding);
-  else PointAtBytePlaneRows(image);
+  const bool runLength = picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4;
+  if (!runLength) image.m_missingRows = MissingStoredRows(image, picture, fileDib);
+  bool filled = MakeTallRowTable(image);
+  if (filled && image.m_is24Bit) filled = FillColourRows(image, picture, decoding);
+  else if (filled) PointAtBytePlaneRows(image);
   if (!filled) {
     image.Clear();
     image.m_loadError = BmpLoadError::kOutOfMemory;
@@ -316,20 +427,46 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error) {
   return 1;
 }
 
-}  // namespace
-
-int CBmpImage::LoadBmp(const char* path) noexcept {
-  m_loadSystemError = 0;
+int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limits) {
   FileImage file;
-  const BmpLoadError error = ReadFileImage(path, file, m_loadSystemError);
-  return AdoptFileImage(*this, file, error);
+  const BmpLoadError error = ReadFileImage(source, limits, file);
+  image.m_loadSystemError = 0;  // a file's own error number is its caller's to add
+  return AdoptFileImage(image, file, error, limits);
 }
 
-int CBmpImage::LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length) noexcept {
+}  // namespace
+
+int CBmpImage::LoadBmp(const char* path, const CLoadLimits& limits) noexcept {
   m_loadSystemError = 0;
-  FileImage file;
-  const BmpLoadError error = CopyFileImage(bytes, length, file);
-  return AdoptFileImage(*this, file, error);
+  const CWideText widePath = NarrowToWide(path);
+  CFile file;
+  if (!file.Open(widePath.Get(), CFile::kModeRead)) {
+    m_loadSystemError = file.LastError();
+    m_loadError = m_loadSystemError == EISDIR || m_loadSystemError == EINVAL ? BmpLoadError::kNotRegularFile
+                                                                             : BmpLoadError::kCannotOpen;
+    return 0;
+  }
+  LoadSource source{ReadFile, &file, file.GetLength()};
+  if (source.length < 0) {
+    m_loadSystemError = file.LastError();
+    m_loadError = BmpLoadError::kReadFailed;
+    return 0;
+  }
+  const int loaded = LoadFromSource(*this, source, limits);
+  if (m_loadError == BmpLoadError::kReadFailed) m_loadSystemError = file.LastError();
+  return loaded;
+}
+
+int CBmpImage::LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length, const CLoadLimits& limits) noexcept {
+  if (bytes == nullptr || length < 0) length = 0;
+  MemoryBytes memory{bytes, length};
+  LoadSource source{ReadMemory, &memory, length};
+  return LoadFromSource(*this, source, limits);
+}
+
+int CBmpImage::LoadBmpFromStream(const CByteStream& stream, const CLoadLimits& limits) noexcept {
+  LoadSource source{stream.read, stream.context, -1};
+  return LoadFromSource(*this, source, limits);
 }
 
 }  // namespace tamrovi

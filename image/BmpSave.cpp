@@ -96,7 +96,7 @@ const std::uint8_t* WrittenPixelArray(const CBmpImage& image) {
   const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
   for (std::int32_t stored = 0; stored < image.m_height; ++stored) {
     const std::uint8_t* row = image.m_pBits + stored * stride;
-    if (image.m_rgbRows[image.m_height - 1 - stored] != row) return nullptr;
+    if (image.RgbRows()[image.m_height - 1 - stored] != row) return nullptr;
     for (std::int64_t k = rowBytes; k < stride; ++k) {
       if (row[k] != 0) return nullptr;
     }

@@ -10,6 +10,9 @@ const char* DescribeLoadError(BmpLoadError error) noexcept {
     case BmpLoadError::kReadFailed: return "could not read the whole file";
     case BmpLoadError::kFileTooLarge: return "file too large (2 GiB or more)";
     case BmpLoadError::kNoSignature: return "not a BMP file (no BM signature)";
+    case BmpLoadError::kPngFile: return "a PNG file, not a BMP file";
+    case BmpLoadError::kJpegFile: return "a JPEG file, not a BMP file";
+    case BmpLoadError::kGifFile: return "a GIF file, not a BMP file";
     case BmpLoadError::kTooShort: return "truncated BMP file (shorter than its headers)";
     case BmpLoadError::kInfoHeaderTooSmall: return "unsupported BMP header (info header smaller than 12 bytes)";
     case BmpLoadError::kUnknownInfoHeaderSize: return "unsupported BMP header (info header of 13 to 15 bytes)";
@@ -33,6 +36,7 @@ const char* DescribeLoadError(BmpLoadError error) noexcept {
     case BmpLoadError::kNegativeWidth: return "invalid BMP file (negative width)";
     case BmpLoadError::kTooWide: return "picture too wide (more than 32768 columns)";
     case BmpLoadError::kTooTall: return "picture too tall (more than 1600 rows)";
+    case BmpLoadError::kTooManyPixels: return "picture too large (more pixels than the load accepts)";
     case BmpLoadError::kNoPixels: return "picture has no pixels (width or height 0)";
     case BmpLoadError::kTooManyColours: return "invalid BMP file (more than 65535 colours used)";
     case BmpLoadError::kColourTablePastEnd: return "truncated BMP file (colour table runs past the end of the file)";

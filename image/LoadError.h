@@ -10,6 +10,9 @@ enum class BmpLoadError {
   kReadFailed,              // the system reported fewer bytes than the file's length
   kFileTooLarge,            // 2 GiB or more
   kNoSignature,             // does not start with the letters B, M
+  kPngFile,                 // starts with the PNG signature
+  kJpegFile,                // starts with the JPEG start-of-image marker
+  kGifFile,                 // starts with GIF87a or GIF89a
   kTooShort,                // the file ends inside its headers
   kInfoHeaderTooSmall,      // header-size field below 12, the smallest header
   kUnknownInfoHeaderSize,   // header-size field of 13 to 15: no header has that size
@@ -29,8 +32,9 @@ enum class BmpLoadError {
   kNonContiguousMask,       // a colour channel's mask has a gap
   kMaskOutsidePixel,        // a mask has bits beyond the pixel's bit count
   kNegativeWidth,
-  kTooWide,                 // above kMaxWidth
-  kTooTall,                 // more than kMaxRows rows, either storage order
+  kTooWide,                 // more columns than the load's limits allow
+  kTooTall,                 // more rows than the limits allow, either storage order
+  kTooManyPixels,           // more pixels (columns times rows) than the limits allow
   kNoPixels,                // width or height 0
   kTooManyColours,          // colours-used above 65535
   kColourTablePastEnd,      // the colour table runs past the end of the file
@@ -39,7 +43,8 @@ enum class BmpLoadError {
 };
 
 // A short lower-case phrase naming what was wrong, e.g. "not a BMP file (no BM
-// signature)". Never null.
+// signature)". Never null. The sizes named are those of kExportLimits; a
+// caller with other limits names its own.
 const char* DescribeLoadError(BmpLoadError error) noexcept;
 
 }  // namespace tamrovi

@@ -14,7 +14,7 @@ CPictureRows::CPictureRows(const CBmpImage& image) noexcept
       m_pixelBytes(image.m_is24Bit ? kColourPixelBytes : kGrayPixelBytes) {}
 
 std::uint8_t* CPictureRows::Row(std::int32_t row) const noexcept {
-  return IsGray() ? m_image.BytePlaneRow(row) : m_image.m_rgbRows[row];
+  return IsGray() ? m_image.BytePlaneRow(row) : m_image.RgbRows()[row];
 }
 
 const std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,

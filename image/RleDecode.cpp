@@ -50,6 +50,7 @@ class CRleCanvas {
   }
 
   bool Finished() const { return m_y >= m_height; }
+  std::int32_t RowsLeft() const { return m_y >= m_height ? 0 : m_height - m_y; }
 
  private:
   // Both stay within the stored picture plus one move of at most 255, so they never overflow.
@@ -95,15 +96,17 @@ bool PutAbsoluteRun(CRleCanvas& canvas, CByteReader& data, std::uint8_t count, i
 
 }  // namespace
 
-void DecodeRle(const std::uint8_t* data, std::int64_t size, int bitCount, std::int32_t width, std::int32_t height,
-               const IndexColours& colours, std::uint8_t* const* rows) noexcept {
+std::int32_t DecodeRle(const std::uint8_t* data, std::int64_t size, int bitCount, std::int32_t width,
+                       std::int32_t height, const IndexColours& colours, std::uint8_t* const* rows) noexcept {
   CByteReader reader(data, size);
   CRleCanvas canvas(width, height, bitCount, colours, rows);
+  // Running out of data is a file that ended early; a code that leaves the
+  // picture, or end of bitmap, is the data's own end.
   while (!canvas.Finished()) {
     std::uint8_t count = 0, value = 0;
-    if (!reader.ReadU8(count) || !reader.ReadU8(value)) return;
+    if (!reader.ReadU8(count) || !reader.ReadU8(value)) return canvas.RowsLeft();
     if (count != kEscape) {
-      if (!PutEncodedRun(canvas, count, value, bitCount)) return;
+      if (!PutEncodedRun(canvas, count, value, bitCount)) return 0;
       continue;
     }
     switch (value) {
@@ -111,17 +114,23 @@ void DecodeRle(const std::uint8_t* data, std::int64_t size, int bitCount, std::i
         canvas.EndLine();
         break;
       case kEndOfBitmap:
-        return;
+        return 0;
       case kDelta: {
         std::uint8_t dx = 0, dy = 0;
-        if (!reader.ReadU8(dx) || !reader.ReadU8(dy) || !canvas.Move(dx, dy)) return;
+        if (!reader.ReadU8(dx) || !reader.ReadU8(dy)) return canvas.RowsLeft();
+        if (!canvas.Move(dx, dy)) return 0;
         break;
       }
       default:
-        if (!PutAbsoluteRun(canvas, reader, value, bitCount)) return;
+        if (reader.Remaining() < (bitCount == 8 ? value : (value + 1) / 2)) {
+          PutAbsoluteRun(canvas, reader, value, bitCount);
+          return canvas.RowsLeft();
+        }
+        if (!PutAbsoluteRun(canvas, reader, value, bitCount)) return 0;
         break;
     }
   }
+  return 0;
 }
 
 }  // namespace tamrovi::bmp

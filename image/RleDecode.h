@@ -24,8 +24,10 @@ namespace tamrovi::bmp {
 // every pixel written until then. Pixels coded for a stored row's padding
 // (the columns between `width` and the row's 4-byte boundary) are dropped. Each code costs a bounded amount of work
 // apart from the pixels it writes, so the time taken is proportional to the
-// data plus the picture.
-void DecodeRle(const std::uint8_t* data, std::int64_t size, int bitCount, std::int32_t width, std::int32_t height,
+// data plus the picture. Returns how many rows the data ended before: 0 when
+// it reached end of bitmap, its last row, or a code outside the picture;
+// otherwise the rows from the one it was writing up to the top.
+std::int32_t DecodeRle(const std::uint8_t* data, std::int64_t size, int bitCount, std::int32_t width, std::int32_t height,
                const IndexColours& colours, std::uint8_t* const* rows) noexcept;
 
 }  // namespace tamrovi::bmp

@@ -37,7 +37,10 @@ typedef uint_least16_t TamroviChar16;
  * Reads the BMP file at inputPath, applies the filter that filterCode selects
  * and writes the result to outputPath as an uncompressed 24-bit BMP.
  *
- * Paths are zero-terminated UTF-16; either may be null. Filter codes:
+ * Paths are zero-terminated UTF-16; either may be null. On Linux a lone
+ * surrogate from U+DC80 to U+DCFF stands for the byte (its value less 0xDC00)
+ * of a file name that is not UTF-8; any other unpaired surrogate names no
+ * file. Filter codes:
  *   1 outline, 2 Roberts edges, 3 Laplacian edges, 4 and 6 whiten dark pixels,
  *   5 vertical flip, 7 centre window; any other code writes the picture as read.
  * An input that is missing or refused, or a filter that ran out of memory,

@@ -61,5 +61,25 @@ namespace tamrovi {
 // A Windows error code (GetLastError) as the errno value of the same failure.
 int ErrnoOfSystemError(unsigned long error) noexcept;
 
+// A UTF-16 path as the wide file calls take it: the path itself when shorter
+// than MAX_PATH, else its full form with the long-path prefix (\\?\ or
+// \\?\UNC\), with which the system opens paths of up to 32767 units whatever
+// its long-path setting. That form is made in a block of its own, so short
+// paths, the everyday ones, need no memory. Null for a null path, or when the
+// long form cannot be made.
+class CSystemPath {
+ public:
+  explicit CSystemPath(const char16_t* path) noexcept;
+  CSystemPath(const CSystemPath&) = delete;
+  CSystemPath& operator=(const CSystemPath&) = delete;
+  ~CSystemPath();
+
+  const wchar_t* Get() const noexcept { return m_pPath; }
+
+ private:
+  const wchar_t* m_pPath = nullptr;
+  wchar_t* m_pLongForm = nullptr;
+};
+
 }  // namespace tamrovi
 #endif

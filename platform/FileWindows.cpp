@@ -4,8 +4,10 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cwchar>
 #include <windows.h>
 
+#include "platform/Allocation.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -32,6 +34,33 @@ constexpr std::int64_t kLargestTransfer = 1 << 30;
 
 }  // namespace
 
+CSystemPath::CSystemPath(const char16_t* path) noexcept {
+  const auto* wide = reinterpret_cast<const wchar_t*>(path);
+  if (wide == nullptr || WideLength(path) < MAX_PATH || std::wcsncmp(wide, L"\\\\?\\", 4) == 0) {
+    m_pPath = wide;
+    return;
+  }
+  // Written 6 units in, where "\\server" of a network path becomes
+  // "\\?\UNC\server" and "C:" of any other "\\?\C:" in front of it.
+  constexpr DWORD kRoom = 6;
+  const DWORD needed = ::GetFullPathNameW(wide, 0, nullptr, nullptr);
+  if (needed == 0) return;
+  m_pLongForm = static_cast<wchar_t*>(AllocateBlock((std::int64_t{needed} + kRoom) * sizeof(wchar_t)));
+  if (m_pLongForm == nullptr) return;
+  wchar_t* full = m_pLongForm + kRoom;
+  const DWORD length = ::GetFullPathNameW(wide, needed, full, nullptr);
+  if (length == 0 || length >= needed) return;
+  if (full[0] == L'\\' && full[1] == L'\\') {
+    std::wmemcpy(m_pLongForm, L"\\\\?\\UNC", 7);  // the second backslash of "\\server" stays
+    m_pPath = m_pLongForm;
+  } else {
+    std::wmemcpy(full - 4, L"\\\\?\\", 4);
+    m_pPath = full - 4;
+  }
+}
+
+CSystemPath::~CSystemPath() { ReleaseBlock(m_pLongForm); }
+
 CFile::~CFile() { Close(); }
 
 bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
@@ -45,7 +74,12 @@ bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
   }
   const bool writing = (flags & kModeWrite) != 0;
   const DWORD disposition = (flags & kModeCreate) != 0 ? CREATE_ALWAYS : OPEN_EXISTING;
-  const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path), writing ? GENERIC_WRITE : GENERIC_READ,
+  const CSystemPath systemPath(path);
+  if (systemPath.Get() == nullptr) {
+    m_lastError = ENAMETOOLONG;
+    return false;
+  }
+  const HANDLE handle = ::CreateFileW(systemPath.Get(), writing ? GENERIC_WRITE : GENERIC_READ,
                                       FILE_SHARE_READ | (writing ? 0 : FILE_SHARE_WRITE | FILE_SHARE_DELETE), nullptr,
                                       disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {

@@ -9,22 +9,36 @@
 // the output, never a partial file under the output's name, and writers racing
 // for one path leave exactly one of their files, whole.
 //
-// A symbolic link at the final path is kept and its target replaced; a file
-// that is replaced keeps its permission bits. A file the user may not write is
-// refused, as opening it for writing would be.
+// A symbolic link at the final path is kept and its target replaced. The
+// temporary file is readable by its owner only while it is written; just
+// before the rename it takes the replaced file's permission bits, or for a
+// new file those the umask gives. A file the user may not write is refused,
+// as opening it for writing would be.
 //
-// Outputs that are not regular files (a character device such as /dev/stdout
-// or /dev/null, a FIFO) cannot be renamed over: they are written directly and
+// A regular file, or a name that does not exist, is only ever replaced by
+// renaming: the choice is made from one look at the final name, and a regular
+// file found there when opening a device is looked at again, never written
+// in place. Outputs that are not regular files (a character device such as
+// /dev/null, a FIFO) cannot be renamed over: they are written directly and
 // never removed. A FIFO that no process reads is refused at once (the system's
-// "No such device or address"), never waited on. So is a file that has no
-// name to rename over, reached through a link such as /proc/self/fd/N to a
-// deleted or memory file: it is emptied and written in place.
+// "No such device or address"), never waited on.
+//
+// A name of one of the process's descriptors (/dev/stdout, /dev/fd/N,
+// /proc/self/fd/N) is written through that descriptor, as kStandardOutput is.
+// A link of another process's descriptor to a deleted file, which no name
+// holds, is emptied and written in place.
 //
 // Paths are narrow: the bytes the system names files by (UTF-8 by convention).
+//
+// On Windows a symbolic link or junction at the final path is kept too, and
+// the file it leads to replaced; a link that leads nowhere is refused ("No
+// such file or directory"), there being no file to find. A temporary name
+// longer than a name may be (255 UTF-16 units) is shortened as on Linux.
 #pragma once
 
-#include <climits>
 #include <cstdint>
+
+#include "platform/TextConversion.h"
 
 namespace tamrovi {
 
@@ -54,26 +68,32 @@ class COutputFile {
   // The name Open takes for the process's standard output, which is written
   // in place and never replaced: a pipe, a terminal or a device, or a file
   // from where its open description stands (so `>>` appends).
-  // On Linux "/proc/self/fd/1" (unlike /dev/stdout, no link a failed write
-  // could remove). Windows gives standard output no path: there the name is
+  // On Linux "/proc/self/fd/1", as /dev/stdout and /dev/fd/1 are. Windows gives standard output no path: there the name is
   // "<stdout>", which no Windows file can have ('<' and '>' are refused in
   // names), and Open writes the standard output handle itself, in binary as
   // WriteFile always does.
   static const char* const kStandardOutput;
 
-  // Room for a path with its terminator: the longest the system opens.
-  static constexpr std::int64_t kPathCapacity = PATH_MAX;
+  // Room for a path with its terminator: the longest the system opens on
+  // Linux; on Windows, whose own limits count UTF-16 units, the same 4096
+  // bytes, the paths past MAX_PATH opened in their long form (\\?\).
+  static constexpr std::int64_t kPathCapacity = static_cast<std::int64_t>(tamrovi::kPathCapacity);
 
  private:
   friend struct COutputFileRegistry;
 
   bool OpenTemporary(const char* finalPath) noexcept;
-  bool OpenInPlace(const char* path, bool emptying) noexcept;
-  bool OpenStandardOutput() noexcept;
+  int OpenInPlace(const char* path) noexcept;  // 0 or the system's error number
+  bool OpenDescriptor(int descriptor) noexcept;  // POSIX
+  bool OpenStandardOutput() noexcept;            // Windows
+  void SealTemporary() noexcept;  // the final file's attributes, just before the rename
   bool Fail(int error) noexcept;
 
   std::intptr_t m_handle = -1;  // the open file, or -1
   bool m_direct = false;        // a device or FIFO, written in place
+  std::uint32_t m_finalMode = 0;    // the permission bits the replacement gets
+  std::int64_t m_finalOwner = -1;   // and its owner and group, -1 to keep
+  std::int64_t m_finalGroup = -1;
   int m_lastError = 0;
   COutputFile* m_pNextLive = nullptr;  // the uncommitted temporary files of the process
   COutputFile* m_pPreviousLive = nullptr;
@@ -91,5 +111,10 @@ class COutputFile {
 // `bytes` more bytes, as on a disk that fills; the write that would go beyond
 // fails with "No space left on device". A negative count lifts the limit.
 void LimitWrittenBytes(std::int64_t bytes) noexcept;
+
+// Testing aid, per thread: `hook` (null for none) is called with the final
+// path after a writer has looked at it and before it opens it, where another
+// writer's rename could change what the name holds.
+void CallBeforeOpening(void (*hook)(const char* path)) noexcept;
 
 }  // namespace tamrovi

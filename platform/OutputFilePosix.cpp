@@ -2,8 +2,10 @@
 // the final one, renamed over it.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -15,6 +17,7 @@ namespace tamrovi {
 namespace {
 
 constexpr int kMaxLinkHops = 40;  // as many as the system itself follows
+constexpr int kMaxLooks = 8;      // writers racing to rename over one name settle in fewer
 constexpr std::size_t kMaxNameBytes = 255;
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
@@ -28,24 +31,92 @@ bool AppendText(char* out, std::size_t& used, const char* text, std::size_t leng
   return true;
 }
 
-// Follows symbolic links at the end of `path` into `target`: the file the
-// writing must replace. Returns 0 or the system's error number.
-int ResolveFinalLinks(const char* path, char* target) noexcept {
+// What a path's final name is, found by following the symbolic links at its
+// end one lstat at a time: the one look at the name that is then opened.
+struct CFinalName {
+  int error = 0;          // the system's error number, or 0
+  int descriptor = -1;    // the process's descriptor the name stands for, or -1
+  bool exists = false;    // `status` holds the lstat of the final name
+  bool throughLink = false;
+  struct stat status {};
+};
+
+// The digits of a descriptor number after `prefix` in `path`, or null. The
+// system itself refuses leading zeros in such names.
+const char* DescriptorDigits(const char* path, const char* prefix) noexcept {
+  const std::size_t length = std::strlen(prefix);
+  if (std::strncmp(path, prefix, length) != 0) return nullptr;
+  const char* digits = path + length;
+  if (digits[0] < '0' || digits[0] > '9' || (digits[0] == '0' && digits[1] != 0)) return nullptr;
+  for (const char* c = digits; *c != 0; ++c) {
+    if (*c < '0' || *c > '9' || c - digits > 9) return nullptr;
+  }
+  return digits;
+}
+
+// The descriptor of this process that `path` names (/dev/stdout, /dev/fd/N,
+// /proc/self/fd/N and their kin), or -1. Such a name stands for what the
+// descriptor has open, often no file that a name holds; written through the
+// descriptor, it is never replaced.
+int DescriptorNamed(const char* path) noexcept {
+  if (std::strcmp(path, "/dev/stdin") == 0) return STDIN_FILENO;
+  if (std::strcmp(path, "/dev/stdout") == 0) return STDOUT_FILENO;
+  if (std::strcmp(path, "/dev/stderr") == 0) return STDERR_FILENO;
+  char ownFolder[40];
+  std::snprintf(ownFolder, sizeof ownFolder, "/proc/%ld/fd/", static_cast<long>(::getpid()));
+  for (const char* prefix : {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/", static_cast<const char*>(ownFolder)}) {
+    if (const char* digits = DescriptorDigits(path, prefix)) return std::atoi(digits);
+  }
+  return -1;
+}
+
+CFinalName ResolveFinalLinks(const char* path, char* target) noexcept {
+  CFinalName found;
   std::size_t used = 0;
-  if (!AppendText(target, used, path, std::strlen(path))) return ENAMETOOLONG;
-  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-    struct stat status {};
-    if (::lstat(target, &status) != 0) return errno == ENOENT ? 0 : errno;  // a new file, or a dangling link's
-    if (!S_ISLNK(status.st_mode)) return 0;
+  if (!AppendText(target, used, path, std::strlen(path))) {
+    found.error = ENAMETOOLONG;
+    return found;
+  }
+  for (int hop = 0; hop < kMaxLinkHops; ++hop, found.throughLink = true) {
+    found.descriptor = DescriptorNamed(target);
+    if (found.descriptor >= 0) return found;
+    found.exists = ::lstat(target, &found.status) == 0;
+    if (!found.exists) {
+      found.error = errno == ENOENT ? 0 : errno;  // a new file, or a dangling link's
+      return found;
+    }
+    if (!S_ISLNK(found.status.st_mode)) return found;
     char link[COutputFile::kPathCapacity];
     const ssize_t length = ::readlink(target, link, sizeof link - 1);
-    if (length < 0) return errno;
+    if (length < 0) {
+      found.error = errno;
+      return found;
+    }
     // A relative link is relative to the folder that holds it.
     const char* slash = std::strrchr(target, '/');
     used = link[0] == '/' || slash == nullptr ? 0 : static_cast<std::size_t>(slash - target + 1);
-    if (!AppendText(target, used, link, static_cast<std::size_t>(length))) return ENAMETOOLONG;
+    if (!AppendText(target, used, link, static_cast<std::size_t>(length))) {
+      found.error = ENAMETOOLONG;
+      return found;
+    }
   }
-  return ELOOP;
+  found.error = ELOOP;
+  return found;
+}
+
+// The permission bits the process's umask gives a new file, read from
+// /proc/self/status: asking umask() would change it for every thread for a
+// moment. Owner-only when it cannot be read.
+mode_t NewFileMode() noexcept {
+  const int descriptor = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return 0600;
+  char text[1024];
+  const ssize_t length = ::read(descriptor, text, sizeof text - 1);
+  ::close(descriptor);
+  text[length > 0 ? length : 0] = 0;
+  const char* line = std::strstr(text, "\nUmask:");
+  if (line == nullptr) return 0600;
+  return static_cast<mode_t>(0666 & ~std::strtoul(line + 7, nullptr, 8));
 }
 
 // A suffix seeded from the clock and the process.
@@ -73,14 +144,6 @@ bool TemporaryName(const char* target, char* out) noexcept {
          AppendText(out, used, suffix, kSuffixLength);
 }
 
-// The replacement keeps what can be kept of the file it replaces.
-void TakeOverAttributes(int descriptor, const struct stat& replaced) noexcept {
-  ::fchmod(descriptor, replaced.st_mode & 07777);
-  if (replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) {
-    [[maybe_unused]] const int ignored = ::fchown(descriptor, replaced.st_uid, replaced.st_gid);  // root only
-  }
-}
-
 }  // namespace
 
 const char* const COutputFile::kStandardOutput = "/proc/self/fd/1";
@@ -89,59 +152,93 @@ bool COutputFile::Open(const char* path) noexcept {
   Discard();
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
-  if (std::strcmp(path, kStandardOutput) == 0) return OpenStandardOutput();
-  struct stat status {};
-  const bool exists = ::stat(path, &status) == 0;
-  if (exists && S_ISDIR(status.st_mode)) return Fail(EISDIR);
-  if (exists && !S_ISREG(status.st_mode)) return OpenInPlace(path, false);
-  const int error = ResolveFinalLinks(path, m_finalPath);
-  if (error != 0) return Fail(error);
-  // A link whose text names no file, or another one (/proc/self/fd/N for a
-  // deleted or memory file), leaves nothing to rename over.
-  struct stat named {};
-  if (exists && (::lstat(m_finalPath, &named) != 0 || named.st_ino != status.st_ino || named.st_dev != status.st_dev)) {
-    return OpenInPlace(path, true);
+  // Each pass decides from one look at the final name. Another writer may
+  // rename its file over that name before it is opened: a regular file found
+  // where a device was is looked at again, never written in place.
+  for (int look = 0; look < kMaxLooks; ++look) {
+    const CFinalName found = ResolveFinalLinks(path, m_finalPath);
+    if (found.error != 0) return Fail(found.error);
+    if (found.descriptor >= 0) return OpenDescriptor(found.descriptor);
+    BeforeOpening(m_finalPath);
+    if (found.exists && S_ISDIR(found.status.st_mode)) return Fail(EISDIR);
+    if (found.exists && S_ISREG(found.status.st_mode)) {
+      if (::access(m_finalPath, W_OK) != 0) return Fail(errno);
+      m_finalMode = found.status.st_mode & 07777;
+      m_finalOwner = found.status.st_uid != ::geteuid() ? found.status.st_uid : -1;
+      m_finalGroup = found.status.st_gid != ::getegid() ? found.status.st_gid : -1;
+      return OpenTemporary(m_finalPath);
+    }
+    // A link whose text names no file (another process's /proc/PID/fd/N)
+    // still reaches what it stands for.
+    const bool unnamed = !found.exists && found.throughLink && ::access(path, F_OK) == 0;
+    if (!found.exists && !unnamed) {
+      m_finalMode = NewFileMode();
+      m_finalOwner = m_finalGroup = -1;
+      return OpenTemporary(m_finalPath);
+    }
+    const int error = OpenInPlace(unnamed ? path : m_finalPath);
+    if (error != EAGAIN) return error == 0 || Fail(error);
   }
-  return OpenTemporary(m_finalPath);
+  return Fail(EAGAIN);
 }
 
-// A file that standard output is redirected to is the caller's to place:
-// the shell opened it, maybe to append (>>) or after writing to it itself, and
-// it may write more after the tool. Its own open description is written, from
-// where it stands; replacing the file would drop what it held before and send
-// what follows to a file no longer there. Pipes, terminals and devices are
-// opened anew, so that a descriptor left non-blocking by another program does
-// not fail the write.
-bool COutputFile::OpenStandardOutput() noexcept {
+// A descriptor's regular file is the caller's to place: the shell opened it
+// for standard output, maybe to append (>>) or after writing to it itself,
+// and it may write more after the tool. Its own open description is written,
+// from where it stands; replacing the file would drop what it held before and
+// send what follows to a file no longer there. Pipes, terminals and devices
+// are opened anew, so that a descriptor left non-blocking by another program
+// does not fail the write.
+bool COutputFile::OpenDescriptor(int descriptor) noexcept {
   struct stat status {};
-  if (::fstat(STDOUT_FILENO, &status) != 0) return Fail(errno);
-  if (!S_ISREG(status.st_mode)) return OpenInPlace(kStandardOutput, false);
-  const int descriptor = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
-  if (descriptor < 0) return Fail(errno);
-  m_handle = descriptor;
+  if (::fstat(descriptor, &status) != 0) return Fail(errno);
+  if (!S_ISREG(status.st_mode)) {
+    char name[40];
+    std::snprintf(name, sizeof name, "/proc/self/fd/%d", descriptor);
+    const int error = OpenInPlace(name);
+    return error == 0 || Fail(error);
+  }
+  if ((::fcntl(descriptor, F_GETFL) & O_ACCMODE) == O_RDONLY) return Fail(EBADF);
+  const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return Fail(errno);
+  m_handle = copy;
   m_direct = true;
   return true;
 }
 
-bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
+// Returns 0, the system's error number, or EAGAIN when what was opened is a
+// regular file that a name holds: that is only ever replaced by renaming.
+int COutputFile::OpenInPlace(const char* path) noexcept {
   // Non-blocking: a FIFO nobody reads refuses at once instead of waiting.
-  const int descriptor = ::open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (emptying ? O_TRUNC : 0));
-  if (descriptor < 0) return Fail(errno);
+  const int descriptor = ::open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) return errno == EAGAIN ? EIO : errno;
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0 || (S_ISREG(status.st_mode) && status.st_nlink > 0)) {
+    ::close(descriptor);
+    return EAGAIN;
+  }
+  // A regular file no name holds (a deleted one another process has open) is
+  // emptied: nothing else can be lost with it.
+  if (S_ISREG(status.st_mode) && ::ftruncate(descriptor, 0) != 0) {
+    const int error = errno;
+    ::close(descriptor);
+    return error;
+  }
   ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
   m_handle = descriptor;
   m_direct = true;
-  return true;
+  return 0;
 }
 
+// The temporary file is made readable by its owner only, whatever it will
+// replace: a watcher that opened it while it was readable could read the
+// picture later. It gets the final file's mode just before the rename.
 bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
-  struct stat replaced {};
-  const bool replacing = ::stat(finalPath, &replaced) == 0;
-  if (replacing && ::access(finalPath, W_OK) != 0) return Fail(errno);
   const CCreationHold hold;
   int descriptor = -1;
   int error = ENAMETOOLONG;
   while (TemporaryName(finalPath, m_temporaryPath)) {
-    descriptor = ::open(m_temporaryPath, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    descriptor = ::open(m_temporaryPath, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
     error = errno;
     if (descriptor >= 0 || error != EEXIST) break;
   }
@@ -150,10 +247,21 @@ bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
     m_lastError = error;
     return false;
   }
-  if (replacing) TakeOverAttributes(descriptor, replaced);
   m_handle = descriptor;
   COutputFileRegistry::Add(*this);
   return true;
+}
+
+// The replacement keeps what can be kept of the file it replaces: its owner
+// (root only can give that) before its mode, as a change of owner clears the
+// set-user bits.
+void COutputFile::SealTemporary() noexcept {
+  const int descriptor = static_cast<int>(m_handle);
+  if (m_finalOwner >= 0 || m_finalGroup >= 0) {
+    [[maybe_unused]] const int ignored =
+        ::fchown(descriptor, static_cast<uid_t>(m_finalOwner), static_cast<gid_t>(m_finalGroup));
+  }
+  ::fchmod(descriptor, static_cast<mode_t>(m_finalMode));
 }
 
 bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {

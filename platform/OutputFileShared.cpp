@@ -7,6 +7,7 @@ namespace tamrovi {
 namespace {
 
 thread_local std::int64_t t_writableBytes = -1;
+thread_local void (*t_beforeOpening)(const char*) = nullptr;
 
 COutputFile*& First() noexcept {
   static COutputFile* first = nullptr;
@@ -23,6 +24,12 @@ std::int64_t WritableOf(std::int64_t count) noexcept {
 }
 
 void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
+
+void CallBeforeOpening(void (*hook)(const char* path)) noexcept { t_beforeOpening = hook; }
+
+void BeforeOpening(const char* path) noexcept {
+  if (t_beforeOpening != nullptr) t_beforeOpening(path);
+}
 
 void MakeSuffix(std::uint64_t seed, const char* alphabet, std::size_t letters, char* out) noexcept {
   static std::atomic<std::uint64_t> counter{0};
@@ -71,6 +78,7 @@ bool COutputFile::Commit() noexcept {
     m_lastError = EBADF;
     return false;
   }
+  if (!m_direct) SealTemporary();
   const int closeError = output_os::CloseOutput(m_handle);
   m_handle = -1;
   if (closeError != 0) return Fail(closeError);

@@ -15,6 +15,9 @@ namespace tamrovi {
 // when there is none.
 std::int64_t WritableOf(std::int64_t count) noexcept;
 
+// Calls the testing hook set by CallBeforeOpening, if any.
+void BeforeOpening(const char* path) noexcept;
+
 // Letters at the end of a temporary file's name, after ".NAME.".
 inline constexpr std::size_t kSuffixLength = 6;
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <windows.h>
 
+#include "platform/Allocation.h"
 #include "platform/File.h"
 #include "platform/OutputFileShared.h"
 #include "platform/TextConversion.h"
@@ -14,12 +15,43 @@ namespace tamrovi {
 namespace {
 
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // names ignore case here
+constexpr std::size_t kMaxNameUnits = 255;
 
-const wchar_t* AsWide(const CWidePath& path) { return reinterpret_cast<const wchar_t*>(path.Get()); }
+// A narrow path as the wide file calls take it, long paths included; its
+// Get() is null when the path does not convert.
+class CWindowsPath {
+ public:
+  explicit CWindowsPath(const char* path) noexcept : m_wide(path), m_system(m_wide.Get()) {}
+  const wchar_t* Get() const noexcept { return m_system.Get(); }
+
+ private:
+  CWidePath m_wide;
+  CSystemPath m_system;
+};
+
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 int LastErrno() { return ErrnoOfSystemError(::GetLastError()); }
 
-// "DIR\.NAME.xxxxxx" beside `target`, in `out` of kPathCapacity bytes.
+// The bytes of the longest start of UTF-8 `name` that takes at most `units`
+// UTF-16 units, ending between characters: Windows counts names in units.
+std::size_t BytesWithinUnits(const char* name, std::size_t units) noexcept {
+  std::size_t bytes = 0, used = 0;
+  while (name[bytes] != 0) {
+    const auto lead = static_cast<unsigned char>(name[bytes]);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    std::size_t whole = 1;
+    while (whole < length && (static_cast<unsigned char>(name[bytes + whole]) & 0xC0) == 0x80) ++whole;
+    const std::size_t taken = whole == 4 ? 2 : 1;  // a character beyond U+FFFF is a surrogate pair
+    if (used + taken > units) break;
+    used += taken;
+    bytes += whole;
+  }
+  return bytes;
+}
+
+// "DIR\.NAME.xxxxxx" beside `target`, in `out` of kPathCapacity bytes; the
+// name is shortened when the whole would be longer than a file name may be
+// (255 UTF-16 units).
 bool TemporaryName(const char* target, char* out) noexcept {
   const char* name = target;
   for (const char* c = target; *c != 0; ++c) {
@@ -29,14 +61,38 @@ bool TemporaryName(const char* target, char* out) noexcept {
   MakeSuffix(::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 32), kSuffixLetters,
              sizeof kSuffixLetters - 1, suffix);
   const std::size_t folder = static_cast<std::size_t>(name - target);
-  const std::size_t length = std::strlen(target) + 2 + kSuffixLength;
-  if (length + 1 > static_cast<std::size_t>(COutputFile::kPathCapacity)) return false;
+  const std::size_t nameBytes = BytesWithinUnits(name, kMaxNameUnits - 2 - kSuffixLength);
+  if (folder + nameBytes + 3 + kSuffixLength > static_cast<std::size_t>(COutputFile::kPathCapacity)) return false;
   std::memcpy(out, target, folder);
   out[folder] = '.';
-  std::strcpy(out + folder + 1, name);
-  std::strcat(out, ".");
-  std::strcat(out, suffix);
+  std::memcpy(out + folder + 1, name, nameBytes);
+  out[folder + 1 + nameBytes] = '.';
+  std::memcpy(out + folder + 2 + nameBytes, suffix, kSuffixLength + 1);
   return true;
+}
+
+// The file an existing `path` leads to, through any symbolic link or junction
+// on the way, in its full form, as UTF-8 into `out` of kPathCapacity bytes:
+// the replacement goes there and a link stays. Returns 0 or the errno value of
+// the failure: ENOENT for a link that leads nowhere, having no file to find,
+// ENOMEM when the path could not be had for want of memory.
+int FinalPathOf(const wchar_t* path, char* out) noexcept {
+  const HANDLE handle = ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastErrno();
+  const DWORD needed = ::GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  auto* target = static_cast<wchar_t*>(AllocateBlock((std::int64_t{needed} + 1) * sizeof(wchar_t)));
+  const bool found = needed != 0 && target != nullptr &&
+                     ::GetFinalPathNameByHandleW(handle, target, needed + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) != 0;
+  const int error = found ? 0 : (target == nullptr ? ENOMEM : LastErrno());
+  ::CloseHandle(handle);
+  const CNarrowText narrow = found ? WideToNarrow(reinterpret_cast<const char16_t*>(target)) : CNarrowText();
+  ReleaseBlock(target);
+  if (error != 0) return error;
+  if (!narrow) return ENOMEM;
+  if (std::strlen(narrow.Get()) + 1 > static_cast<std::size_t>(COutputFile::kPathCapacity)) return ENAMETOOLONG;
+  std::strcpy(out, narrow.Get());
+  return 0;
 }
 
 }  // namespace
@@ -48,29 +104,40 @@ bool COutputFile::Open(const char* path) noexcept {
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
   if (std::strcmp(path, kStandardOutput) == 0) return OpenStandardOutput();
-  const CWidePath widePath(path);
-  if (widePath.Get() == nullptr || std::strlen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) {
-    return Fail(ENAMETOOLONG);
+  if (std::strlen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) return Fail(ENAMETOOLONG);
+  std::strcpy(m_finalPath, path);
+  const CWindowsPath widePath(path);
+  if (widePath.Get() == nullptr) return Fail(ENAMETOOLONG);
+  const DWORD attributes = ::GetFileAttributesW(widePath.Get());
+  // An existing file is replaced where it is, which a symbolic link at the
+  // path (or on the way) hides. Wanting memory to find it, the path itself
+  // is replaced: the output is written all the same.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0) {
+    const int error = FinalPathOf(widePath.Get(), m_finalPath);
+    if (error == ENOENT) return Fail(error);
+    if (error != 0) std::strcpy(m_finalPath, path);
   }
-  const DWORD attributes = ::GetFileAttributesW(AsWide(widePath));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(EISDIR);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-    return OpenInPlace(path, false);
+    const int error = OpenInPlace(path);
+    return error == 0 || Fail(error);
   }
   // A file the user may not write is refused, as opening it for writing would be.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return Fail(EACCES);
-  std::strcpy(m_finalPath, path);
   return OpenTemporary(m_finalPath);
 }
 
-bool COutputFile::OpenInPlace(const char* path, bool emptying) noexcept {
-  const HANDLE handle = ::CreateFileW(AsWide(CWidePath(path)), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      emptying ? TRUNCATE_EXISTING : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(LastErrno());
+int COutputFile::OpenInPlace(const char* path) noexcept {
+  const HANDLE handle = ::CreateFileW(CWindowsPath(path).Get(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastErrno();
   m_handle = reinterpret_cast<std::intptr_t>(handle);
   m_direct = true;
-  return true;
+  return 0;
 }
+
+// Windows files take their folder's permissions: nothing to carry over.
+void COutputFile::SealTemporary() noexcept {}
 
 // A handle of our own to standard output, so that Commit and Discard close it
 // and never the process's.
@@ -93,7 +160,7 @@ bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
   HANDLE handle = INVALID_HANDLE_VALUE;
   int error = ENAMETOOLONG;
   while (TemporaryName(finalPath, m_temporaryPath)) {
-    handle = ::CreateFileW(AsWide(CWidePath(m_temporaryPath)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    handle = ::CreateFileW(CWindowsPath(m_temporaryPath).Get(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD systemError = ::GetLastError();
     error = ErrnoOfSystemError(systemError);
@@ -144,14 +211,14 @@ SRWLOCK g_moving = SRWLOCK_INIT;
 
 int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
   ::AcquireSRWLockExclusive(&g_moving);
-  const bool moved = ::MoveFileExW(AsWide(CWidePath(temporaryPath)), AsWide(CWidePath(finalPath)),
+  const bool moved = ::MoveFileExW(CWindowsPath(temporaryPath).Get(), CWindowsPath(finalPath).Get(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   const int error = moved ? 0 : LastErrno();
   ::ReleaseSRWLockExclusive(&g_moving);
   return error;
 }
 
-void RemoveTemporary(const char* path) noexcept { ::DeleteFileW(AsWide(CWidePath(path))); }
+void RemoveTemporary(const char* path) noexcept { ::DeleteFileW(CWindowsPath(path).Get()); }
 
 void ExitAtOnce(int status) noexcept { std::_Exit(status); }
 

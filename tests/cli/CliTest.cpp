@@ -1,6 +1,7 @@
 // The bmpfilters tool as a user runs it: exit statuses, messages, files.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -48,6 +49,7 @@ TEST_F(CliTest, WritesWhatTheExportWrites) {
       {{"IN", "OUT", "none"}, 0},    {{"IN", "OUT", "7"}, 7},      {{"IN", "OUT", "outline"}, 1},
       {{"--", "IN", "OUT", "3"}, 3}, {{"-", "OUT", "laplace"}, 3}, {{"IN", "-", "roberts"}, 2, "-"},
       {{"-", "-", "laplace"}, 3, "-"}, {{"IN", "out.PNG", "1", "--force"}, 1, "out.PNG"},
+      {{"IN", "/dev/stdout", "flip"}, 5, "-"}, {{"IN", "/dev/fd/1", "flip"}, 5, "-"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = c.arguments;
@@ -66,32 +68,57 @@ TEST_F(CliTest, WritesWhatTheExportWrites) {
 
 TEST_F(CliTest, RefusedInputsGiveOneLineAndNoOutput) {
   bmptest::WriteFile(dir.File("text.bmp"), Bytes{'h', 'i'});
-  bmptest::BmpFile tall = bmptest::Make24(1, 1, {0, 0, 0});
-  tall.height = 2000;
-  bmptest::WriteFile(dir.File("tall.bmp"), tall.Build());
+  bmptest::WriteFile(dir.File("photo.png"), Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13});
+  bmptest::BmpFile cut = bmptest::Make24(1, 1, {0, 0, 0});
+  cut.height = 2000;
+  bmptest::WriteFile(dir.File("cut.bmp"), cut.Build());
+  bmptest::BmpFile huge = bmptest::Make8(1, 1, {0});
+  huge.width = huge.height = 40000;
+  bmptest::WriteFile(dir.File("huge.bmp"), huge.Build());
   ::mkfifo(dir.File("fifo").c_str(), 0600);
+  const std::string convert = " (convert it to BMP first, e.g. convert ";
+  const std::string ended = ": the file ends early: 1999 of 2000 rows are missing (refused: --strict)\n";
+  const std::string tooLarge = ": picture too large (more than 1073741824 pixels; --max-pixels N raises the limit)\n";
   struct Case {
     std::string input;
     std::string message;
     std::string standardInput = "/dev/null";
+    std::vector<std::string> options = {};
   } const cases[] = {
       {dir.File("text.bmp"), dir.File("text.bmp") + ": not a BMP file (no BM signature)\n"},
-      {dir.File("tall.bmp"), dir.File("tall.bmp") + ": picture too tall (more than 1600 rows)\n"},
+      {dir.File("photo.png"), dir.File("photo.png") + ": a PNG file, not a BMP file" + convert + dir.File("photo.png") +
+                                  " bmp:- | bmpfilters - out.bmp flip)\n"},
+      {dir.File("cut.bmp"), dir.File("cut.bmp") + ended, "/dev/null", {"--strict"}},
+      {dir.File("huge.bmp"), dir.File("huge.bmp") + tooLarge},
+      {In(), In() + ": picture too large (more than 29 pixels; --max-pixels N raises the limit)\n", "/dev/null",
+       {"--max-pixels=29"}},
       {dir.File("gone.bmp"), dir.File("gone.bmp") + ": cannot open the file (No such file or directory)\n"},
       {dir.Path(), dir.Path() + ": not a regular file (Is a directory)\n"},
       {dir.File("fifo"), dir.File("fifo") + ": not a regular file (a pipe or device: give - to read standard input)\n"},
       {"-", "standard input: not a BMP file (no BM signature)\n", dir.File("text.bmp")},
-      {"-", "standard input: picture too tall (more than 1600 rows)\n", dir.File("tall.bmp")},
+      {"-", "standard input: a PNG file, not a BMP file" + convert + "photo.png bmp:- | bmpfilters - out.bmp flip)\n",
+       dir.File("photo.png")},
+      {"-", "standard input" + ended, dir.File("cut.bmp"), {"--strict"}},
+      {"-", "standard input" + tooLarge, dir.File("huge.bmp")},
       {"-", "standard input: not a BMP file (no BM signature)\n"},
       {"-", "standard input: not a BMP file (no BM signature)\n", "/dev/zero"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
-    const bmptest::ProcessResult run = Cli({c.input, Out(), "1"}, c.standardInput);
+    std::vector<std::string> arguments = c.options;
+    arguments.insert(arguments.end(), {c.input, Out(), "1"});
+    const bmptest::ProcessResult run = Cli(arguments, c.standardInput);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, c.message);
     EXPECT_FALSE(bmptest::FileExists(Out())) << "nothing is written for a refused input";
   }
+  // Without --strict a file that ends early is filtered as the export filters
+  // it, and one line says so.
+  const bmptest::ProcessResult run = Cli({dir.File("cut.bmp"), Out(), "1"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err, dir.File("cut.bmp") + ": the file ends early: 1999 of 2000 rows are missing" +
+                         " (read as black; --strict refuses such a file)\n");
+  EXPECT_TRUE(bmptest::FileExists(Out()));
 }
 
 TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
@@ -99,6 +126,11 @@ TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
   ::mkdir(dir.File("batch/in.bmp").c_str(), 0700);  // where batch would write in.bmp's output
   const std::string cannot = ": cannot write the output file (";
   const std::string full = "standard output: cannot write (No space left on device)\n";
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+  const std::string toTerminal = std::string(" >") + ::ptsname(terminal);
+  const std::string noise = "standard output: it is a terminal, where a picture would show as noise (redirect it to a "
+                            "file, e.g. > out.bmp, or pipe it to another program)\n";
   struct Case {
     std::string command;
     std::string message;
@@ -110,6 +142,8 @@ TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
       {In() + " - 0 >/dev/full", full},
       {"--list >/dev/full", full},
       {"histogram " + In() + " >/dev/full", full},
+      {In() + " - flip" + toTerminal, noise},
+      {"histogram " + In() + " --plot -" + toTerminal, noise},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
@@ -117,16 +151,20 @@ TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, c.message);
   }
+  ::close(terminal);
 }
 
 TEST_F(CliTest, UsageErrorsSayWhatWasExpectedInOneLine) {
-  const std::string filterForm = "expected bmpfilters [--keep-format] [--force] INPUT OUTPUT FILTER";
+  const std::string filterForm =
+      "expected bmpfilters [--keep-format] [--force] [--strict] [--max-pixels N] INPUT OUTPUT FILTER";
   const std::string batchForm =
-      "expected bmpfilters batch [--jobs N] [--keep-format] [--recursive] [--files-from LIST [--null]] [--shard K/N] "
-      "[--skip-existing] [--report FILE] [--progress] FILTER OUTDIR [INPUT...]";
+      "expected bmpfilters batch [--jobs N] [--keep-format] [--strict] [--max-pixels N] [--recursive] "
+      "[--files-from LIST [--null]] [--shard K/N] [--skip-existing] [--report FILE] [--progress] FILTER OUTDIR "
+      "[INPUT...]";
   const std::string codes = " (the codes are 0 to 7; see bmpfilters --list)";
   const std::string names = " (the filters are none, outline, roberts, laplace, whiten-dark, flip and window)";
   const std::string png = dir.File("out.png");
+  const std::string maxPixels = "--max-pixels needs a pixel count from 1 to 2147483647 (K, M and G mean 1024, 1024^2, 1024^3)";
   struct Case {
     std::vector<std::string> arguments;
     std::string message;
@@ -156,6 +194,10 @@ TEST_F(CliTest, UsageErrorsSayWhatWasExpectedInOneLine) {
       {{"--recursive", In(), Out(), "1"}, "--recursive does not go with INPUT OUTPUT FILTER"},
       {{"demo", "a", "b"}, "expected bmpfilters demo [DIR]"},
       {{"demo", "--keep-format"}, "--keep-format does not go with demo"},
+      {{"demo", "--strict"}, "--strict does not go with demo"},
+      {{"--max-pixels", "2G", In(), Out(), "1"}, maxPixels},
+      {{"--max-pixels=0", In(), Out(), "1"}, maxPixels},
+      {{"--max-pixels", "1T", In(), Out(), "1"}, maxPixels},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -170,7 +212,7 @@ TEST_F(CliTest, InformationOptionsAnswerAndExitWithZero) {
   const bmptest::ProcessResult help = Cli({"--help"});
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_EQ(help.out.rfind("usage: bmpfilters", 0), 0u);
-  for (const char* words : {"bmpfilters batch", "up to 1600 rows and 32768 columns", "A file named - is"}) {
+  for (const char* words : {"bmpfilters batch", "up to 1073741824 pixels", "A file named - is"}) {
     EXPECT_NE(help.out.find(words), std::string::npos) << words;
   }
 
@@ -321,6 +363,7 @@ TEST_F(CliTest, BatchKeepsFoldersReportsEachInputAndResumes) {
   for (const std::string& name : good) bmptest::WriteFile(dir.File("tree/" + name), picture);
   bmptest::WriteFile(dir.File("tree/b/caf\xe9.bmp"), Bytes{'B', 'M'});
   bmptest::WriteFile(dir.File("tree/notes.txt"), Bytes{'B', 'M'});
+  bmptest::WriteFile(dir.File("tree/a/cut.bmp"), Bytes(picture.begin(), picture.end() - 20));  // a row short
   // The output folder inside the walked one: it is not taken for inputs.
   const std::string out = dir.File("tree/out"), report = dir.File("report.jsonl");
   const std::string failed = "{\"input\":\"" + dir.File("tree/b/caf\\\\xe9.bmp") + "\",\"output\":\"" +
@@ -331,8 +374,9 @@ TEST_F(CliTest, BatchKeepsFoldersReportsEachInputAndResumes) {
     std::string summary;
     std::string shown;
   } const cases[] = {
-      {{}, "", "\"written\":3,\"skipped\":0,\"warning\":0,\"failed\":1,", "{\"input\":\"" + dir.File("tree/b/c/q.BMP") + "\",\"output\":\"" + out + "/b/c/q.BMP\",\"status\":\"written\","},
-      {{"--skip-existing"}, "a/p.bmp", "\"written\":1,\"skipped\":2,\"warning\":0,\"failed\":1,", "{\"input\":\"" + dir.File("tree/b/p.bmp") + "\",\"output\":\"" + out + "/b/p.bmp\",\"status\":\"skipped\","},
+      {{}, "", "\"written\":3,\"skipped\":0,\"warning\":1,\"failed\":1,", "{\"input\":\"" + dir.File("tree/a/cut.bmp") + "\",\"output\":\"" + out + "/a/cut.bmp\",\"status\":\"warning\",\"reason\":\"the file ends early: 1 of 5 rows are missing (read as black; --strict refuses such a file)\","},
+      {{"--skip-existing"}, "a/p.bmp", "\"written\":1,\"skipped\":3,\"warning\":0,\"failed\":1,", "{\"input\":\"" + dir.File("tree/b/p.bmp") + "\",\"output\":\"" + out + "/b/p.bmp\",\"status\":\"skipped\","},
+      {{"--strict"}, "", "\"written\":3,\"skipped\":0,\"warning\":0,\"failed\":2,", "{\"input\":\"" + dir.File("tree/a/cut.bmp") + "\",\"output\":\"" + out + "/a/cut.bmp\",\"status\":\"failed\",\"reason\":\"the file ends early: 1 of 5 rows are missing (refused: --strict)\","},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.summary);
@@ -345,8 +389,8 @@ TEST_F(CliTest, BatchKeepsFoldersReportsEachInputAndResumes) {
     const Bytes written = bmptest::ReadFile(report);
     const std::string lines(written.begin(), written.end());
     std::string summary;
-    EXPECT_EQ(ReportedInputs(lines, &summary).size(), 4u);
-    EXPECT_EQ(summary.rfind("{\"summary\":true,\"inputs\":4," + c.summary, 0), 0u) << summary;
+    EXPECT_EQ(ReportedInputs(lines, &summary).size(), 5u);
+    EXPECT_EQ(summary.rfind("{\"summary\":true,\"inputs\":5," + c.summary, 0), 0u) << summary;
     EXPECT_NE(lines.find(c.shown), std::string::npos) << lines;
     EXPECT_NE(lines.find(failed), std::string::npos) << lines;
     for (const std::string& name : good) {

@@ -139,17 +139,62 @@ TEST_F(DurabilityTest, ConcurrentExportsLeaveOneWholeOutput) {
   EXPECT_EQ(Listing(), (std::set<std::string>{"old.bmp", "photo.bmp"}));
 }
 
+// Another writer renames its file over the output after the writer looked
+// at the name and before it opens it (the writer's seam): the output is still
+// replaced by renaming, and the other writer's file is never written in place.
+TEST_F(DurabilityTest, AWriterRacedBetweenItsChecksStillRenames) {
+  static std::string rival;
+  rival = dir.File("rival");
+  WriteFile(photo, picture);
+  for (const bool fifo : {false, true}) {
+    SCOPED_TRACE(fifo ? "over a FIFO" : "over a file");
+    std::filesystem::remove(old), std::filesystem::remove(dir.File("rival-kept"));
+    fifo ? void(mkfifo(old.c_str(), 0600)) : WriteFile(old, Bytes(500, 'o'));
+    WriteFile(rival, Bytes(700, 'r')), link(rival.c_str(), dir.File("rival-kept").c_str());
+    tamrovi::CallBeforeOpening([](const char* path) { rename(rival.c_str(), path); });
+    BMPFilters(Wide(photo).c_str(), Wide(old).c_str(), 5);
+    tamrovi::CallBeforeOpening(nullptr);
+    EXPECT_EQ(ReadFile(old), flipped);
+    EXPECT_EQ(ReadFile(dir.File("rival-kept")), Bytes(700, 'r'));
+  }
+}
+
+// Nobody else can open the picture while it is written; the replacement then
+// takes the old file's mode, a new file the umask's.
+TEST_F(DurabilityTest, ATemporaryFileIsPrivateUntilItIsRenamed) {
+  const mode_t mask = umask(027);
+  for (const bool replacing : {true, false}) {
+    std::filesystem::remove(old);
+    if (replacing) WriteFile(old, Bytes(5, 'o')), chmod(old.c_str(), 0604);
+    tamrovi::COutputFile file;
+    ASSERT_TRUE(file.Open(old.c_str()) && file.Write("BM", 2));
+    for (const std::string& name : Listing()) {
+      struct stat status {};
+      if (name.rfind(".old.bmp.", 0) == 0 && stat(dir.File(name).c_str(), &status) == 0) {
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << name;
+      }
+    }
+    ASSERT_TRUE(file.Commit());
+    struct stat status {};
+    EXPECT_EQ(stat(old.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, replacing ? 0604u : 0640u);
+  }
+  umask(mask);
+}
+
 // A filter without work rows has not run (the export: FaultInjectionTest).
 TEST_F(DurabilityTest, AFilterThatCouldNotRunIsAFailure) {
   WriteFile(photo, picture);
   const std::string noFilter = photo + ": out of memory (the filter could not run; nothing was written)";
   for (std::int32_t code = 1; code <= 3; ++code) {
     const Bytes filtered = FilterThroughCore(scratch, picture, code);
-    std::string note, error;
+    std::string error;
     for (std::int64_t n = 1; n < 100 && error != noFilter; ++n) {
-      std::filesystem::remove(old), error.clear();
+      std::filesystem::remove(old);
+      tamrovi::cli::FileOutcome outcome;
       tamrovi::FailNthAllocation(n);
-      const bool written = tamrovi::cli::FilterFile(photo, old, code, false, note, error);
+      const bool written = tamrovi::cli::FilterFile(photo, old, code, {}, outcome);
+      error = outcome.error;
       tamrovi::FailNthAllocation(0);
       EXPECT_EQ(written, error.empty());
       EXPECT_EQ(ReadFile(old), written ? filtered : Bytes());
@@ -167,8 +212,9 @@ TEST_F(DurabilityTest, AnyNameOpensAndPrintsOnOneLine) {
             Printable(forged) + ": cannot open the file (No such file or directory)\n");
   WriteFile(dir.File("caf\xE9.bmp"), picture);
   EXPECT_EQ(RunProcess(TAMROVI_CLI_PATH, {dir.File("caf\xE9.bmp"), photo, "5"}).exitStatus, 0);
-  EXPECT_EQ(BMPFilters((Wide(dir.File("caf")) + u"\xDCE9.bmp").c_str(), Wide(old).c_str(), 5), 999);
-  EXPECT_EQ(ReadFile(old), flipped);
+  const std::u16string escaped = u"\xDCE9.bmp";  // the byte E9, in either path
+  EXPECT_EQ(BMPFilters((Wide(dir.File("caf")) + escaped).c_str(), (Wide(dir.File("out")) + escaped).c_str(), 5), 999);
+  EXPECT_EQ(ReadFile(dir.File("out\xE9.bmp")), flipped);
 }
 
 }  // namespace

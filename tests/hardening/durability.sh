@@ -38,9 +38,11 @@ for round in {1..5}; do
   for code in {0..7}; do cmp -s "$dir/shared.bmp" "$dir/expected-$code.bmp" && continue 2; done; fail "round $round"
 done
 compgen -G "$dir/.shared.bmp.*" && fail "a temporary file is left"
-# Standard output redirected to a file is written where the shell left it: appended to, kept around.
-{ echo before; "$tool" "$dir/photo.bmp" - flip; } > "$dir/stream" && "$tool" "$dir/photo.bmp" - flip >> "$dir/stream"
+# Standard output redirected to a file is written where the shell left it: appended to, kept around,
+# whether it is named -, /dev/stdout or /dev/fd/1.
+{ echo before; "$tool" "$dir/photo.bmp" - flip; "$tool" "$dir/photo.bmp" /dev/stdout flip; } > "$dir/stream" &&
+  "$tool" "$dir/photo.bmp" /dev/fd/1 flip >> "$dir/stream" && "$tool" "$dir/photo.bmp" - flip >> "$dir/stream"
 echo after >> "$dir/stream"
-cat <(echo before) "$dir/expected-5.bmp" "$dir/expected-5.bmp" <(echo after) | cmp -s - "$dir/stream" ||
+cat <(echo before) "$dir"/expected-5.bmp{,,,} <(echo after) | cmp -s - "$dir/stream" ||
   fail "standard output redirected to a file lost what it held"
 echo "every output whole"

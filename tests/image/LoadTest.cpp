@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <set>
 
@@ -109,6 +110,7 @@ TEST_F(LoadTest, WhatAShortFileDoesNotHoldReadsAsZero) {
   BmpFile colour = bmptest::Make24(4, 3, bgr);
   colour.pixels.resize(12 + 5);  // the bottom row and 5 bytes of the next
   ASSERT_EQ(Load(colour), 1);
+  EXPECT_EQ(image.m_missingRows, 2) << "a row the file ends inside is missing";
   Bytes expected(bgr.size(), 0);
   std::copy(bgr.begin() + 24, bgr.end(), expected.begin() + 24);
   std::copy(bgr.begin() + 12, bgr.begin() + 17, expected.begin() + 12);
@@ -117,6 +119,7 @@ TEST_F(LoadTest, WhatAShortFileDoesNotHoldReadsAsZero) {
   BmpFile gray = bmptest::Make8(5, 3, Bytes(15, 9));
   gray.pixels.resize(8 + 2);  // one stored row of 8 bytes and 2 of the next
   ASSERT_EQ(Load(gray), 1);
+  EXPECT_EQ(image.m_missingRows, 2);
   EXPECT_EQ(bmptest::BytePlane(image), (Bytes{0, 0, 0, 0, 0, 9, 9, 0, 0, 0, 9, 9, 9, 9, 9}));
   EXPECT_GE(image.m_dibSize, image.m_pBits - image.m_pDib + 3 * 8) << "the byte plane is whole in memory";
 }
@@ -130,11 +133,17 @@ TEST_F(LoadTest, AWhole24BitFileLendsItsRowsAndAShortOneGetsOneBlock) {
   EXPECT_EQ(image.m_rgbRows[1], image.m_rgbRows[0] + 15) << "rows side by side";
 }
 
+// The export's limit, and the wide limits, under which a tall picture gets
+// a row table of its own and is held whole.
 TEST_F(LoadTest, RowLimitHoldsInBothStorageOrders) {
   struct Case {
     std::int32_t height;
     int loaded;
-  } const cases[] = {{1600, 1}, {-1600, 1}, {1601, 0}, {-1601, 0}, {INT_MIN, 0}, {INT_MAX, 0}};
+    BmpLoadError wideError;
+  } const cases[] = {{1600, 1, BmpLoadError::kNone},          {-1600, 1, BmpLoadError::kNone},
+                     {1601, 0, BmpLoadError::kNone},          {-1601, 0, BmpLoadError::kNone},
+                     {-100000, 0, BmpLoadError::kNone},       {INT_MIN, 0, BmpLoadError::kTooTall},
+                     {INT_MAX, 0, BmpLoadError::kTooManyPixels}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.height);
     BmpFile file = bmptest::Make8(1, 1, {0});
@@ -147,6 +156,67 @@ TEST_F(LoadTest, RowLimitHoldsInBothStorageOrders) {
     } else {
       EXPECT_EQ(fresh.m_loadError, BmpLoadError::kTooTall);
       ExpectEmpty(fresh);
+    }
+    const bool wideLoaded = c.wideError == BmpLoadError::kNone;
+    EXPECT_EQ(bmptest::LoadBytes(fresh, dir, file.Build(), "wide.bmp", kWideLimits), wideLoaded ? 1 : 0);
+    EXPECT_EQ(fresh.m_loadError, c.wideError);
+    if (!wideLoaded) continue;
+    const std::int32_t rows = c.height < 0 ? -c.height : c.height;
+    EXPECT_EQ(fresh.m_missingRows, rows - 1600);
+    const Bytes plane = bmptest::BytePlane(fresh);
+    ASSERT_EQ(plane.size(), static_cast<std::size_t>(rows));
+    const std::size_t held = static_cast<std::size_t>(std::count(plane.begin(), plane.end(), 0x11));
+    EXPECT_EQ(held, 1600u) << "every row the file holds, and black below";
+  }
+}
+
+// A counted stream: `head` (a file's bytes), then zeros without end.
+struct CountedStream {
+  Bytes head;
+  std::int64_t read = 0;
+  static std::int64_t Read(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
+    auto& stream = *static_cast<CountedStream*>(context);
+    for (std::int64_t i = 0; i < count; ++i) {
+      const std::int64_t at = stream.read + i;
+      buffer[i] = at < static_cast<std::int64_t>(stream.head.size()) ? stream.head[static_cast<std::size_t>(at)] : 0;
+    }
+    stream.read += count;
+    return count;
+  }
+};
+
+// Headers first: a picture beyond the limits is refused from the few hundred
+// bytes of its headers, and an accepted one is read no further than it needs,
+// however long the stream or file behind it.
+TEST_F(LoadTest, AStreamIsReadOnlyAsFarAsItsPictureNeeds) {
+  BmpFile huge = bmptest::Make24(1, 1, {1, 2, 3});
+  huge.width = huge.height = 50000;
+  const BmpFile small = bmptest::Make8(5, 3, bmptest::RandomBytes(15, 5));
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    CLoadLimits limits;
+    BmpLoadError error;
+    std::int64_t mostRead;
+  } const cases[] = {
+      {"50000 x 50000", huge.Build(), kWideLimits, BmpLoadError::kTooManyPixels, 14 + 124},
+      {"beyond the export's columns", huge.Build(), kExportLimits, BmpLoadError::kTooWide, 14 + 124},
+      {"within the limits", small.Build(), kWideLimits, BmpLoadError::kNone,
+       static_cast<std::int64_t>(small.Build().size())},
+      {"smaller than the headers read", bmptest::Make24(1, 1, {1, 2, 3}).Build(), kWideLimits, BmpLoadError::kNone,
+       14 + 124},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CountedStream stream{c.bytes};
+    EXPECT_EQ(image.LoadBmpFromStream({CountedStream::Read, &stream}, c.limits), c.error == BmpLoadError::kNone);
+    EXPECT_EQ(image.m_loadError, c.error);
+    EXPECT_LE(stream.read, c.mostRead);
+    CBmpImage fromFile;
+    EXPECT_EQ(bmptest::LoadBytes(fromFile, dir, c.bytes, "file.bmp", c.limits), c.error == BmpLoadError::kNone);
+    EXPECT_EQ(fromFile.m_loadError, c.error);
+    if (c.error == BmpLoadError::kNone) {
+      EXPECT_EQ(bmptest::PictureBgr(image), bmptest::PictureBgr(fromFile));
     }
   }
 }
@@ -171,6 +241,9 @@ std::vector<Refusal> Refusals() {
       {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, BmpLoadError::kNoSignature},
       {"empty file", Bytes{}, BmpLoadError::kNoSignature},
       {"wrong signature", with([](BmpFile& f) { f.type = 0x4142; }), BmpLoadError::kNoSignature},
+      {"PNG", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}, BmpLoadError::kPngFile},
+      {"JPEG", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'}, BmpLoadError::kJpegFile},
+      {"GIF", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, BmpLoadError::kGifFile},
       {"53 bytes", truncatedHeaders, BmpLoadError::kTooShort},
       {"header size 11", with([](BmpFile& f) { f.headerSize = 11; }), BmpLoadError::kInfoHeaderTooSmall},
       {"header size 13", with([](BmpFile& f) { f.headerSize = 13; }), BmpLoadError::kUnknownInfoHeaderSize},

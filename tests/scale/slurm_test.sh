@@ -51,7 +51,7 @@ done
 echo "not a picture" >"$in/t1/notes.bmp"
 printf 'BM' >"$in/t7/s5/tiny.bmp"
 bad=("t1/notes.bmp" "t7/s5/tiny.bmp")
-# A file that ends early is written, its missing rows blank.
+# A file that ends early is written, its missing rows black, with a warning.
 head -c 1000 "$work/pictures/3.bmp" >"$in/t4/s2/cut.BMP"
 inputs=$((count + ${#bad[@]} + 1))
 
@@ -81,6 +81,8 @@ check_run() {  # NAME OUTDIR REPORTDIR
     grep -qF "{\"input\":\"$in/$name\",\"output\":\"$2/$name\",\"status\":\"failed\",\"reason\":\"" "$3"/*.jsonl ||
       fail "$1: $name is not reported as failed with a reason"
   done
+  grep -qF "{\"input\":\"$in/t4/s2/cut.BMP\",\"output\":\"$2/t4/s2/cut.BMP\",\"status\":\"warning\",\"reason\":\"the file ends early" \
+    "$3"/*.jsonl || fail "$1: the file that ends early is not reported with a warning"
 }
 
 # --- Slurm: one node, this machine, everything under $work.

@@ -5,9 +5,10 @@
 
 namespace bmptest {
 
-int LoadBytes(tamrovi::CBmpImage& image, const TempDir& dir, const Bytes& bytes, const std::string& name) {
+int LoadBytes(tamrovi::CBmpImage& image, const TempDir& dir, const Bytes& bytes, const std::string& name,
+              const tamrovi::CLoadLimits& limits) {
   WriteFile(dir.File(name), bytes);
-  return image.LoadBmp(dir.File(name).c_str());
+  return image.LoadBmp(dir.File(name).c_str(), limits);
 }
 
 Bytes PictureBgr(const tamrovi::CBmpImage& image) {
@@ -29,9 +30,10 @@ Bytes BytePlane(const tamrovi::CBmpImage& image) {
   return plane;
 }
 
-Bytes FilterThroughCore(const TempDir& dir, const Bytes& input, std::int32_t code) {
+Bytes FilterThroughCore(const TempDir& dir, const Bytes& input, std::int32_t code,
+                        const tamrovi::CLoadLimits& limits) {
   tamrovi::CBmpImage image;
-  LoadBytes(image, dir, input, "core-input.bmp");
+  LoadBytes(image, dir, input, "core-input.bmp", limits);
   tamrovi::ApplyFilterCode(image, code);
   const std::string output = dir.File("core-output.bmp");
   image.SaveBmp24(output.c_str());

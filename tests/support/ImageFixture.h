@@ -11,10 +11,10 @@
 
 namespace bmptest {
 
-// Writes `bytes` to a file in `dir` and loads it into `image`; returns what
-// LoadBmp returned.
+// Writes `bytes` to a file in `dir` and loads it into `image` within
+// `limits`; returns what LoadBmp returned.
 int LoadBytes(tamrovi::CBmpImage& image, const TempDir& dir, const Bytes& bytes,
-              const std::string& name = "input.bmp");
+              const std::string& name = "input.bmp", const tamrovi::CLoadLimits& limits = tamrovi::kExportLimits);
 
 // The picture held by a loaded image as B, G, R bytes per pixel, rows from the
 // top, whichever layout holds it, as they are written.
@@ -25,7 +25,8 @@ Bytes PictureBgr(const tamrovi::CBmpImage& image);
 Bytes BytePlane(const tamrovi::CBmpImage& image);
 
 // The result of LoadBmp, filter code and SaveBmp24 on `input`: what one
-// BMPFilters call writes.
-Bytes FilterThroughCore(const TempDir& dir, const Bytes& input, std::int32_t code);
+// BMPFilters call writes (or, with wider limits, the tool).
+Bytes FilterThroughCore(const TempDir& dir, const Bytes& input, std::int32_t code,
+                        const tamrovi::CLoadLimits& limits = tamrovi::kExportLimits);
 
 }  // namespace bmptest
