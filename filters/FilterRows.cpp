@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "image/Gray3.h"
 #include "platform/CpuFeatures.h"
 
 namespace tamrovi {
@@ -10,28 +9,23 @@ namespace {
 
 std::uint8_t Lightest(std::uint8_t a, std::uint8_t b, std::uint8_t c) { return std::max(std::max(a, b), c); }
 
+std::uint8_t Mark(bool marked) { return marked ? kWhite : kBlack; }
+
 void LightestAcross(const std::uint8_t* gray, std::int32_t width, std::uint8_t* lightest) noexcept {
   for (std::int32_t k = 1; k + 1 < width; ++k) lightest[k] = Lightest(gray[k - 1], gray[k], gray[k + 1]);
 }
 
-// (byte | inside) & dark: 0 where the byte is light, 255 where its whole
-// neighbourhood is dark, the byte itself otherwise. Written without a branch,
-// so that a compiler can run the loop many bytes at a time.
-void OutlineBytes(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
-                  std::int32_t width, std::uint8_t* below, std::uint8_t* bytes) noexcept {
+// (level | inside) & dark: 0 where the level is light, 255 where its whole
+// neighbourhood is dark, the level itself otherwise. Written without a
+// branch, so that a compiler can run the loop many bytes at a time.
+void Outline(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray, std::int32_t width,
+             std::uint8_t* below, std::uint8_t* levels, std::uint8_t* changed) noexcept {
   LightestAcross(belowGray, width, below);
   for (std::int32_t k = 1; k + 1 < width; ++k) {
-    const std::uint8_t inside = Lightest(above[k], here[k], below[k]) <= kDarkestLight ? kWhite : kBlack;
-    const std::uint8_t dark = bytes[k] <= kDarkestLight ? kWhite : kBlack;
-    bytes[k] = static_cast<std::uint8_t>((bytes[k] | inside) & dark);
-  }
-}
-
-void OutlineMasks(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                  const std::uint8_t* gray, std::int32_t width, std::uint8_t* set, std::uint8_t* keep) noexcept {
-  for (std::int32_t k = 1; k + 1 < width; ++k) {
-    set[k] = Lightest(above[k], here[k], below[k]) <= kDarkestLight ? kWhite : kBlack;
-    keep[k] = gray[k] <= kDarkestLight ? kWhite : kBlack;
+    const std::uint8_t inside = Mark(Lightest(above[k], here[k], below[k]) <= kDarkestLight);
+    const std::uint8_t dark = Mark(levels[k] <= kDarkestLight);
+    changed[k] = static_cast<std::uint8_t>(inside | ~dark);
+    levels[k] = static_cast<std::uint8_t>((levels[k] | inside) & dark);
   }
 }
 
@@ -40,58 +34,30 @@ void RobertsEdges(const std::uint8_t* upper, const std::uint8_t* lower, std::int
   for (std::int32_t k = 0; k + 1 < width; ++k) {
     const int a = upper[k] - lower[k + 1];
     const int b = upper[k + 1] - lower[k];
-    levels[k] = a * a + b * b >= kEdgeMagnitudeSquared ? kBlack : kWhite;
+    levels[k] = Mark(a * a + b * b < kEdgeMagnitudeSquared);
   }
 }
 
-void LaplaceOfBytes(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down, std::int32_t width,
-                    std::uint8_t* levels) noexcept {
+void Laplace(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down, const std::uint8_t* thirds,
+             std::int32_t width, std::uint8_t* levels) noexcept {
   for (std::int32_t k = 1; k + 1 < width; ++k) {
-    const int value = up[k] + down[k] + centre[k - 1] + centre[k + 1] - 4 * centre[k];
-    levels[k] = value > 0 ? kWhite : kBlack;
+    const int neighbours = up[k] + down[k] + centre[k - 1] + centre[k + 1];
+    levels[k] = Mark(neighbours > 4 * centre[k] + thirds[k]);
   }
 }
 
-// The centre term scales the channel sum before the division by 3, so it is
-// not always 4 * Gray3: (2, 0, 0) gives 2 where its Gray3 is 0.
-void GrayAndCentreTerms(const std::uint16_t* sums, std::int32_t width, std::uint8_t* gray,
-                        std::uint16_t* terms) noexcept {
-  for (std::int32_t k = 0; k < width; ++k) {
-    gray[k] = static_cast<std::uint8_t>(DivideByThree(sums[k]));
-    terms[k] = static_cast<std::uint16_t>(DivideByThree(4 * sums[k]));
-  }
-}
-
-void LaplaceOfGrays(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
-                    const std::uint16_t* terms, std::int32_t width, std::uint8_t* levels) noexcept {
-  for (std::int32_t k = 1; k + 1 < width; ++k) {
-    const int value = up[k] + down[k] + centre[k - 1] + centre[k + 1] - terms[k];
-    levels[k] = value > 0 ? kWhite : kBlack;
-  }
-}
-
-void WhitenDarkBytes(std::uint8_t* bytes, std::int32_t width) noexcept {
-  for (std::int32_t k = 0; k < width; ++k) bytes[k] = bytes[k] < kDarkLevels ? kWhite : bytes[k];
-}
-
-// Gray3 < 16 exactly when the channel sum is below 48: no division needed.
-void WhitenDarkPixels(std::uint8_t* bgr, std::int32_t width) noexcept {
-  for (std::int32_t k = 0; k < width; ++k, bgr += 3) {
-    const bool dark = bgr[0] + bgr[1] + bgr[2] < 3 * kDarkLevels;
-    for (int byte = 0; byte < 3; ++byte) bgr[byte] = dark ? kWhite : bgr[byte];
-  }
+bool DarkMarks(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks) noexcept {
+  if (std::none_of(gray, gray + width, [](std::uint8_t level) { return level < kDarkLevels; })) return false;
+  for (std::int32_t k = 0; k < width; ++k) marks[k] = Mark(gray[k] < kDarkLevels);
+  return true;
 }
 
 constexpr CFilterRowRoutines kPlain = {
     .lightestAcross = LightestAcross,
-    .outlineBytes = OutlineBytes,
-    .outlineMasks = OutlineMasks,
+    .outline = Outline,
     .robertsEdges = RobertsEdges,
-    .laplaceOfBytes = LaplaceOfBytes,
-    .grayAndCentreTerms = GrayAndCentreTerms,
-    .laplaceOfGrays = LaplaceOfGrays,
-    .whitenDarkBytes = WhitenDarkBytes,
-    .whitenDarkPixels = WhitenDarkPixels,
+    .laplace = Laplace,
+    .darkMarks = DarkMarks,
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The filters' work on one row at a time, on one byte a pixel: gray levels,
-// marks of 0 and 255, and gray-byte pixels. A filter runs over the
-// picture's rows keeping only the few rows its neighbourhood needs, and hands
-// each row to these routines.
+// The filters' rules on one row at a time, on one byte a pixel: gray levels,
+// the thirds a colour pixel's gray level drops (see CPictureRows), and marks
+// of 0 and 255. A filter runs over the picture's rows keeping only the few
+// rows its neighbourhood needs, and hands each row to these routines; they
+// never see how the picture is held.
 //
 // Every routine has a plain form, which runs everywhere, and where the
 // processor has them a form on 256-bit vectors. They give the same bytes (the
@@ -35,40 +36,28 @@ struct CFilterRowRoutines {
   // exactly when the largest of `lightest` at its column in its own row and
   // in the rows above and below is dark.
   void (*lightestAcross)(const std::uint8_t* gray, std::int32_t width, std::uint8_t* lightest) noexcept;
-  // Outline on bytes, inside columns, in one pass over a row and the row
-  // below it: first lightestAcross of `belowGray` into `below`, then, from
-  // the `lightest` rows above, here and below, each byte of the row (its own
-  // gray level): a byte above 200 becomes 0 (light), a byte whose whole
-  // neighbourhood is at most 200 becomes 255 (inside a dark region), and
-  // every other byte stays.
-  void (*outlineBytes)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
-                       std::int32_t width, std::uint8_t* below, std::uint8_t* bytes) noexcept;
-  // Outline on colour, inside columns: the same decisions as masks for the
-  // colour row's routine maskPixels, set[k] = 255 inside a dark region and
-  // keep[k] = 255 where gray[k] is dark.
-  void (*outlineMasks)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                       const std::uint8_t* gray, std::int32_t width, std::uint8_t* set, std::uint8_t* keep) noexcept;
+  // Outline, inside columns, in one pass over a row and the row below it:
+  // lightestAcross of `belowGray` into `below`, then, from the `lightest` rows
+  // above, here and below, the row's gray `levels` rewritten in place: a
+  // level above 200 becomes 0, one whose whole neighbourhood is at most 200
+  // becomes 255, every other stays. changed[k] = 255 where levels[k] was
+  // rewritten, else 0: the `where` of CPictureRows::PaintLevelsWhere.
+  void (*outline)(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* belowGray,
+                  std::int32_t width, std::uint8_t* below, std::uint8_t* levels, std::uint8_t* changed) noexcept;
   // Roberts, columns 0 to width - 2: levels[k] = black where
   // a * a + b * b >= 2500 with a = upper[k] - lower[k + 1] and
   // b = upper[k + 1] - lower[k], else white.
   void (*robertsEdges)(const std::uint8_t* upper, const std::uint8_t* lower, std::int32_t width,
                        std::uint8_t* levels) noexcept;
-  // Laplace on bytes, inside columns: levels[k] = white where
-  // up[k] + down[k] + centre[k - 1] + centre[k + 1] - 4 * centre[k] > 0, else black.
-  void (*laplaceOfBytes)(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
-                         std::int32_t width, std::uint8_t* levels) noexcept;
-  // Laplace on colour, from channel sums: gray[k] = sums[k] / 3 and
-  // terms[k] = (4 * sums[k]) / 3, each truncated.
-  void (*grayAndCentreTerms)(const std::uint16_t* sums, std::int32_t width, std::uint8_t* gray,
-                             std::uint16_t* terms) noexcept;
-  // Laplace on colour, inside columns: levels[k] = white where
-  // up[k] + down[k] + centre[k - 1] + centre[k + 1] - terms[k] > 0, else black.
-  void (*laplaceOfGrays)(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
-                         const std::uint16_t* terms, std::int32_t width, std::uint8_t* levels) noexcept;
-  // Whiten dark: bytes below 16 become 255.
-  void (*whitenDarkBytes)(std::uint8_t* bytes, std::int32_t width) noexcept;
-  // Whiten dark: pixels whose Gray3 is below 16 become white.
-  void (*whitenDarkPixels)(std::uint8_t* bgr, std::int32_t width) noexcept;
+  // Laplace, inside columns: levels[k] = white where the four neighbours'
+  // levels add up to more than the centre term 4 * centre[k] + thirds[k],
+  // else black. That term is (4 * channel sum) / 3 truncated: with a sum of
+  // 3g + t (t < 3), 4 * (3g + t) / 3 = 4g + 4t / 3, which truncates to 4g + t.
+  void (*laplace)(const std::uint8_t* up, const std::uint8_t* centre, const std::uint8_t* down,
+                  const std::uint8_t* thirds, std::int32_t width, std::uint8_t* levels) noexcept;
+  // Whiten dark: false when no gray[k] is below 16; else true, with
+  // marks[k] = 255 where gray[k] is below 16 and 0 elsewhere.
+  bool (*darkMarks)(const std::uint8_t* gray, std::int32_t width, std::uint8_t* marks) noexcept;
 };
 
 // The plain forms.

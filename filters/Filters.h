@@ -1,40 +1,29 @@
-// The seven filter codes' operations. Each rewrites a loaded picture in place,
-// in whichever layout holds it, and returns 1 in every case: a filter has no
-// way to fail that its caller could act on. An empty picture is left as it is.
+// The seven filter codes' operations; their rules are in docs/filters.md.
+// Each rewrites a loaded picture in place and returns 1 in every case: a
+// filter has no way to fail that its caller could act on. An empty picture is
+// left as it is.
 //
-// Every filter reaches the pixels through CPictureRows and treats a picture the
-// same way whether it is held in colour rows or as gray bytes: any file gives
+// Every filter reaches the pixels through CPictureRows, which hands out the
+// same gray levels for a picture whichever layout holds it: any file gives
 // the result the picture it shows gives stored as a 24-bit file.
+//
+// Outline, Roberts and Laplace decide from the picture as it was and need
+// work rows of a few bytes a column (CWorkRows); without them the picture is
+// left as it is.
 #pragma once
 
 #include "image/BmpImage.h"
 
 namespace tamrovi {
 
-// Marks every pixel of gray 200 or less as dark and rewrites the inside of the
-// picture: light pixels become black, dark pixels whose eight neighbours are
-// all dark become white, dark pixels on the edge of a dark region keep their
-// value. Decisions read only the marks of the picture as it was, so the order
-// of the visits does not matter. The outermost rows and columns never change.
-// Needs work rows of a few bytes a column (CWorkRows); without them the
-// picture is left as it is.
+// Light pixels become black, dark pixels inside a dark region white, the rest
+// keep their value; the outermost rows and columns never change.
 int OutlineFilter(CBmpImage& image) noexcept;
 
-// Roberts-cross edges, black on white: with a = g(r, k) - g(r+1, k+1) and
-// b = g(r, k+1) - g(r+1, k), true signed differences of gray levels, pixel
-// (r, k) becomes black when a*a + b*b >= 2500 (a gradient magnitude of 50 or
-// more) and white otherwise. The last row and the last column are white.
-// Needs work rows of a few bytes a column (CWorkRows); without them the
-// picture is left as it is.
+// Roberts-cross edges, black on white.
 int RobertsFilter(CBmpImage& image) noexcept;
 
-// The sign of the four-neighbour Laplacian, in two levels: an inside pixel
-// becomes white when up + down + left + right - 4 * centre > 0, black
-// otherwise; the outermost rows and columns are black. In colour rows the
-// neighbours count with their gray level and the centre as
-// (4 * (blue + green + red)) / 3, each truncated on its own. Needs work rows
-// of a few bytes a column (CWorkRows); without them the picture is left as it
-// is.
+// The sign of the four-neighbour Laplacian, white above 0, black otherwise.
 int LaplaceFilter(CBmpImage& image) noexcept;
 
 // Whitens every pixel whose gray level is below 16. Filter codes 4 and 6.
@@ -44,9 +33,7 @@ int WhitenDarkFilter(CBmpImage& image) noexcept;
 // every row buffer stays where it is, so the row tables do not change.
 int FlipVertical(CBmpImage& image) noexcept;
 
-// Whitens everything outside a fixed window: columns m_width / 4 to
-// (2 * m_width) / 3 and rows m_height / 3 to (2 * m_height) / 3, all bounds
-// inclusive, rows counted from the top of the picture.
+// Whitens everything outside a fixed window a little left of the centre.
 int CentreWindowFilter(CBmpImage& image) noexcept;
 
 }  // namespace tamrovi

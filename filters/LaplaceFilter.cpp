@@ -4,75 +4,36 @@
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
 #include "filters/WorkRows.h"
-#include "image/ColourRows.h"
 #include "image/PictureRows.h"
 
 namespace tamrovi {
 namespace {
 
-// The gray levels and centre terms of three colour rows in turn (row r in
-// slot r mod 3), the channel sums they are made from, and the results of two
-// rows in turn. Centre terms and sums take two bytes a pixel.
-enum LaplaceRow { kGrays = 0, kTerms = 3, kSums = 6, kLevels = 7, kLaplaceRows = 9 };
-
-class CLaplaceRows {
- public:
-  CLaplaceRows(const CPictureRows& picture, CWorkRows& rows) : m_picture(picture), m_rows(rows) {}
-
-  // Takes what the Laplacian needs of picture row `row` before the row is
-  // rewritten. Gray bytes are their own gray levels, read where they lie, and
-  // a centre term four times the byte, which the byte routine forms as it
-  // goes; a colour pixel's centre term scales its channel sum before the
-  // division by 3.
-  void Read(std::int32_t row) {
-    if (m_picture.IsGray()) {
-      m_grays[row % 3] = m_picture.Row(row);
-      return;
-    }
-    auto* sums = reinterpret_cast<std::uint16_t*>(m_rows.Row(kSums));
-    std::uint8_t* grays = m_rows.Row(kGrays + row % 3);
-    ColourRowRoutines().channelSums(m_picture.Row(row), m_picture.Width(), sums);
-    FilterRowRoutines().grayAndCentreTerms(sums, m_picture.Width(), grays, Terms(row));
-    m_grays[row % 3] = grays;
-  }
-
-  void Decide(std::int32_t row, std::uint8_t* levels) const {
-    const std::int32_t width = m_picture.Width();
-    const std::uint8_t* up = m_grays[(row - 1) % 3];
-    const std::uint8_t* centre = m_grays[row % 3];
-    const std::uint8_t* down = m_grays[(row + 1) % 3];
-    if (m_picture.IsGray()) {
-      FilterRowRoutines().laplaceOfBytes(up, centre, down, width, levels);
-    } else {
-      FilterRowRoutines().laplaceOfGrays(up, centre, down, Terms(row), width, levels);
-    }
-  }
-
- private:
-  std::uint16_t* Terms(std::int32_t row) const {
-    return reinterpret_cast<std::uint16_t*>(m_rows.Row(kTerms + row % 3));
-  }
-
-  const CPictureRows& m_picture;
-  CWorkRows& m_rows;
-  const std::uint8_t* m_grays[3] = {};  // rows' gray levels, where they lie or in work rows
-};
+// The gray levels and thirds of three rows in turn (row r in slot r mod 3),
+// and the results of two rows in turn.
+enum LaplaceRow { kGrays = 0, kThirds = 3, kLevels = 6, kLaplaceRows = 8 };
 
 // Row r's result needs rows r - 1 to r + 1 as they were, so it is written
-// only once row r + 1's result is made: the row above is then needed no more,
-// and gray bytes can be read in place. The outermost rows and the two
-// outermost columns of every row are black.
+// only once row r + 1's levels are taken: the row above is then needed no
+// more, and levels that lie in the picture itself can be read in place. The
+// outermost rows and the two outermost columns of every row are black.
 void PaintSigns(const CPictureRows& picture, CWorkRows& rows) {
   const std::int32_t width = picture.Width();
   const std::int32_t height = picture.Height();
-  CLaplaceRows laplace(picture, rows);
+  const std::uint8_t* grays[3] = {};
+  // Gray bytes leave their thirds rows as they find them: zeros.
+  for (int slot = 0; slot < 3; ++slot) std::memset(rows.Row(kThirds + slot), 0, static_cast<std::size_t>(width));
+  auto read = [&](std::int32_t row) {
+    grays[row % 3] = picture.GrayLevelsAndThirds(row, rows.Row(kGrays + row % 3), rows.Row(kThirds + row % 3));
+  };
   auto levels = [&](std::int32_t row) { return rows.Row(kLevels + row % 2); };
-  laplace.Read(0);
+  read(0);
   for (std::int32_t row = 0; row < height; ++row) {
-    if (row + 1 < height) laplace.Read(row + 1);
+    if (row + 1 < height) read(row + 1);
     if (row > 0 && row + 1 < height) {
       levels(row)[0] = levels(row)[width - 1] = kBlack;
-      laplace.Decide(row, levels(row));
+      FilterRowRoutines().laplace(grays[(row - 1) % 3], grays[row % 3], grays[(row + 1) % 3],
+                                  rows.Row(kThirds + row % 3), width, levels(row));
     } else {
       std::memset(levels(row), kBlack, static_cast<std::size_t>(width));
     }
@@ -86,7 +47,7 @@ void PaintSigns(const CPictureRows& picture, CWorkRows& rows) {
 int LaplaceFilter(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
   if (picture.IsEmpty()) return 1;
-  CWorkRows rows(image, 2 * std::int64_t{picture.Width()}, kLaplaceRows);
+  CWorkRows rows(image, picture.Width(), kLaplaceRows);
   if (!rows.IsHeld()) return 1;
   PaintSigns(picture, rows);
   return 1;

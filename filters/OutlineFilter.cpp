@@ -3,16 +3,14 @@
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
 #include "filters/WorkRows.h"
-#include "image/ColourRows.h"
 #include "image/PictureRows.h"
 
 namespace tamrovi {
 namespace {
 
 // The lightest gray across each of three rows in turn (row r in slot r mod
-// 3), the gray levels of the rows in the same turn, and the masks a colour
-// row is rewritten with.
-enum OutlineRow { kLightest = 0, kGrays = 3, kSet = 6, kKeep = 7, kOutlineRows = 8 };
+// 3), the gray levels of the rows in the same turn, and where a row changes.
+enum OutlineRow { kLightest = 0, kGrays = 3, kChanged = 6, kOutlineRows = 7 };
 
 class COutlineRows {
  public:
@@ -20,36 +18,30 @@ class COutlineRows {
 
   // Takes what is needed of picture row `row` before the row is rewritten.
   void Read(std::int32_t row) {
-    m_grays[row % 3] = m_picture.GrayLevels(row, m_rows.Row(kGrays + row % 3));
+    ReadGrays(row);
     FilterRowRoutines().lightestAcross(m_grays[row % 3], m_picture.Width(), Lightest(row));
   }
 
-  // Reads row + 1, then rewrites `row`: light pixels become black, pixels
-  // whose whole neighbourhood is dark white, the rest keep their value. Only
-  // the inside columns; the outermost never change. Gray bytes are their own
-  // gray levels, so they are read and rewritten in one pass.
+  // Reads row + 1, then rewrites the inside columns of `row`; the outermost
+  // never change. The row's levels are needed no more, so they are rewritten
+  // where they lie: gray bytes in the picture itself.
   void ReadBelowAndRewrite(std::int32_t row) {
     const std::int32_t width = m_picture.Width();
-    std::uint8_t* pixels = m_picture.Row(row);
-    if (m_picture.IsGray()) {
-      FilterRowRoutines().outlineBytes(Lightest(row - 1), Lightest(row), m_picture.Row(row + 1), width,
-                                       Lightest(row + 1), pixels);
-      return;
-    }
-    Read(row + 1);
-    std::uint8_t* set = m_rows.Row(kSet);
-    std::uint8_t* keep = m_rows.Row(kKeep);
-    FilterRowRoutines().outlineMasks(Lightest(row - 1), Lightest(row), Lightest(row + 1), m_grays[row % 3], width, set,
-                                     keep);
-    ColourRowRoutines().maskPixels(pixels + kColourPixelBytes, width - 2, set + 1, keep + 1);
+    ReadGrays(row + 1);
+    std::uint8_t* levels = m_grays[row % 3];
+    std::uint8_t* changed = m_rows.Row(kChanged);
+    FilterRowRoutines().outline(Lightest(row - 1), Lightest(row), m_grays[(row + 1) % 3], width, Lightest(row + 1),
+                                levels, changed);
+    m_picture.PaintLevelsWhere(row, 1, width - 2, levels + 1, changed + 1);
   }
 
  private:
+  void ReadGrays(std::int32_t row) { m_grays[row % 3] = m_picture.GrayLevels(row, m_rows.Row(kGrays + row % 3)); }
   std::uint8_t* Lightest(std::int32_t row) const { return m_rows.Row(kLightest + row % 3); }
 
   const CPictureRows& m_picture;
   CWorkRows& m_rows;
-  const std::uint8_t* m_grays[3] = {};  // rows' gray levels, where they lie or in work rows
+  std::uint8_t* m_grays[3] = {};  // rows' gray levels, where they lie or in work rows
 };
 
 // Rows are read one ahead of the row being rewritten, so every decision

@@ -1,5 +1,5 @@
 // Filters that apply a fixed rule to each pixel or row and need no work
-// table: whitening of dark pixels (codes 4 and 6), the vertical flip (code 5)
+// rows: whitening of dark pixels (codes 4 and 6), the vertical flip (code 5)
 // and the centre window (code 7).
 #include <algorithm>
 #include <cstring>
@@ -19,14 +19,26 @@ void WhitenSpan(const CPictureRows& picture, std::int32_t row, std::int32_t firs
               static_cast<std::size_t>(pixelBytes) * (last - first));
 }
 
+// Whitening works along a row in spans this long, its levels and marks on
+// the stack: no work rows to fail, and a few KiB of stack at most.
+constexpr std::int32_t kSpanPixels = 1024;
+
 }  // namespace
 
+// A span without a dark pixel, as most are, is left unwritten: memory written
+// back costs as much again as memory read, on a large picture.
 int WhitenDarkFilter(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
   const CFilterRowRoutines& routines = FilterRowRoutines();
-  // A gray byte is its own gray level; a colour pixel is dark by its Gray3.
-  const auto whiten = picture.IsGray() ? routines.whitenDarkBytes : routines.whitenDarkPixels;
-  for (std::int32_t row = 0; row < picture.Height() && !picture.IsEmpty(); ++row) whiten(picture.Row(row), picture.Width());
+  std::uint8_t grays[kSpanPixels], marks[kSpanPixels], white[kSpanPixels];
+  std::memset(white, kWhite, sizeof white);
+  for (std::int32_t row = 0; row < picture.Height(); ++row) {
+    for (std::int32_t first = 0; first < picture.Width(); first += kSpanPixels) {
+      const std::int32_t count = std::min(kSpanPixels, picture.Width() - first);
+      const std::uint8_t* levels = picture.GrayLevels(row, first, count, grays);
+      if (routines.darkMarks(levels, count, marks)) picture.PaintLevelsWhere(row, first, count, white, marks);
+    }
+  }
   return 1;
 }
 

@@ -6,22 +6,36 @@
 namespace tamrovi {
 namespace {
 
-void ChannelSums(const std::uint8_t* bgr, std::int32_t width, std::uint16_t* sums) noexcept {
-  for (std::int32_t k = 0; k < width; ++k, bgr += 3) sums[k] = static_cast<std::uint16_t>(bgr[0] + bgr[1] + bgr[2]);
-}
-
 void GrayLevels(const std::uint8_t* bgr, std::int32_t width, std::uint8_t* gray) noexcept {
   for (std::int32_t k = 0; k < width; ++k, bgr += 3) gray[k] = static_cast<std::uint8_t>(Gray3(bgr));
+}
+
+void GrayLevelsAndThirds(const std::uint8_t* bgr, std::int32_t width, std::uint8_t* gray,
+                         std::uint8_t* thirds) noexcept {
+  for (std::int32_t k = 0; k < width; ++k, bgr += 3) {
+    const int sum = bgr[0] + bgr[1] + bgr[2];
+    gray[k] = static_cast<std::uint8_t>(DivideByThree(sum));
+    thirds[k] = static_cast<std::uint8_t>(sum - 3 * gray[k]);
+  }
 }
 
 void SpreadLevels(const std::uint8_t* levels, std::int32_t width, std::uint8_t* bgr) noexcept {
   for (std::int32_t k = 0; k < width; ++k, bgr += 3) bgr[0] = bgr[1] = bgr[2] = levels[k];
 }
 
-void MaskPixels(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* set, const std::uint8_t* keep) noexcept {
+std::uint8_t Select(std::uint8_t byte, std::uint8_t level, std::uint8_t where) {
+  return static_cast<std::uint8_t>((byte & ~where) | (level & where));
+}
+
+void PaintWhere(std::uint8_t* bgr, std::int32_t width, const std::uint8_t* levels, const std::uint8_t* where) noexcept {
   for (std::int32_t k = 0; k < width; ++k, bgr += 3) {
-    for (int byte = 0; byte < 3; ++byte) bgr[byte] = static_cast<std::uint8_t>((bgr[byte] | set[k]) & keep[k]);
+    for (int byte = 0; byte < 3; ++byte) bgr[byte] = Select(bgr[byte], levels[k], where[k]);
   }
+}
+
+void PaintBytesWhere(std::uint8_t* bytes, std::int32_t width, const std::uint8_t* levels,
+                     const std::uint8_t* where) noexcept {
+  for (std::int32_t k = 0; k < width; ++k) bytes[k] = Select(bytes[k], levels[k], where[k]);
 }
 
 void TakeChannel(const std::uint8_t* bgr, std::int32_t width, std::int32_t channel, std::uint8_t* bytes) noexcept {
@@ -33,10 +47,11 @@ void PutChannel(std::uint8_t* bgr, std::int32_t width, std::int32_t channel, con
 }
 
 constexpr CColourRowRoutines kPlain = {
-    .channelSums = ChannelSums,
     .grayLevels = GrayLevels,
+    .grayLevelsAndThirds = GrayLevelsAndThirds,
     .spreadLevels = SpreadLevels,
-    .maskPixels = MaskPixels,
+    .paintWhere = PaintWhere,
+    .paintBytesWhere = PaintBytesWhere,
     .takeChannel = TakeChannel,
     .putChannel = PutChannel,
 };

@@ -17,11 +17,18 @@ std::uint8_t* CPictureRows::Row(std::int32_t row) const noexcept {
   return IsGray() ? m_image.BytePlaneRow(row) : m_image.RgbRows()[row];
 }
 
-const std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
-                                             std::uint8_t* scratch) const noexcept {
-  const std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
+std::uint8_t* CPictureRows::GrayLevels(std::int32_t row, std::int32_t first, std::int32_t count,
+                                       std::uint8_t* scratch) const noexcept {
+  std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
   if (IsGray()) return pixels;
   ColourRowRoutines().grayLevels(pixels, count, scratch);
+  return scratch;
+}
+
+const std::uint8_t* CPictureRows::GrayLevelsAndThirds(std::int32_t row, std::uint8_t* scratch,
+                                                      std::uint8_t* thirds) const noexcept {
+  if (IsGray()) return Row(row);
+  ColourRowRoutines().grayLevelsAndThirds(Row(row), m_width, scratch, thirds);
   return scratch;
 }
 
@@ -40,6 +47,16 @@ void CPictureRows::PaintLevels(std::int32_t row, const std::uint8_t* levels) con
     std::memcpy(Row(row), levels, static_cast<std::size_t>(m_width));
   } else {
     ColourRowRoutines().spreadLevels(levels, m_width, Row(row));
+  }
+}
+
+void CPictureRows::PaintLevelsWhere(std::int32_t row, std::int32_t first, std::int32_t count,
+                                    const std::uint8_t* levels, const std::uint8_t* where) const noexcept {
+  std::uint8_t* pixels = Row(row) + static_cast<std::int64_t>(m_pixelBytes) * first;
+  if (!IsGray()) {
+    ColourRowRoutines().paintWhere(pixels, count, levels, where);
+  } else if (levels != pixels) {
+    ColourRowRoutines().paintBytesWhere(pixels, count, levels, where);
   }
 }
 

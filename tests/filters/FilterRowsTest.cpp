@@ -1,8 +1,8 @@
-// The filters' row routines in every form this processor runs, against their
-// rules written out per pixel: rows of every width up to a few vector blocks
-// (32 pixels) and the benchmarks' 1600, with bytes chosen to sit on both
-// sides of every threshold. A routine never writes outside the columns it
-// owns.
+// The AVX2 forms of the filters' row routines give the plain forms' bytes
+// (the reference filters hold the plain forms to the rules): random rows of
+// every width up to a few vector blocks (32 pixels) and the benchmarks' 1600,
+// with bytes chosen to sit on both sides of every threshold, and guard bytes
+// around every buffer that must come back untouched.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,16 +16,7 @@ namespace {
 
 using bmptest::Bytes;
 
-struct Form {
-  const char* name;
-  const CFilterRowRoutines* routines;
-};
-
-std::vector<Form> Forms() {
-  std::vector<Form> forms = {{"plain", &PlainFilterRowRoutines()}};
-  if (const CFilterRowRoutines* avx2 = Avx2FilterRowRoutines()) forms.push_back({"AVX2", avx2});
-  return forms;
-}
+constexpr std::int32_t kGuard = 40;  // more than a vector block on each side
 
 std::vector<std::int32_t> Widths() {
   std::vector<std::int32_t> widths;
@@ -65,140 +56,75 @@ class CRows {
   std::uint32_t m_state;
 };
 
-// Runs `routine` on an output row with a guard byte before and after it,
-// filled with `fill`; checks the guards and returns the row.
-Bytes Written(std::int32_t width, std::uint8_t fill, const std::function<void(std::uint8_t*)>& routine) {
-  Bytes out(static_cast<std::size_t>(width) + 2, fill);
-  routine(out.data() + 1);
-  EXPECT_TRUE(out.front() == fill && out.back() == fill) << "a byte outside the row was written";
-  return Bytes(out.begin() + 1, out.end() - 1);
+// One routine run on `r` (each a row inside its guards); returns what the
+// routine returns, or 0.
+using Rows = std::uint8_t* const*;
+struct RoutineCase {
+  const char* name;
+  int rows;
+  int thirdsRow;  // the row that holds thirds of a level (0 to 2), or -1
+  std::function<int(const CFilterRowRoutines&, Rows r, std::int32_t width)> run;
+};
+
+const RoutineCase kCases[] = {
+    {"lightestAcross", 2, -1, [](auto& f, Rows r, std::int32_t w) { return f.lightestAcross(r[0], w, r[1]), 0; }},
+    {"outline", 6, -1,
+     [](auto& f, Rows r, std::int32_t w) { return f.outline(r[0], r[1], r[2], w, r[3], r[4], r[5]), 0; }},
+    {"robertsEdges", 3, -1, [](auto& f, Rows r, std::int32_t w) { return f.robertsEdges(r[0], r[1], w, r[2]), 0; }},
+    {"laplace", 5, 3, [](auto& f, Rows r, std::int32_t w) { return f.laplace(r[0], r[1], r[2], r[3], w, r[4]), 0; }},
+    {"darkMarks", 2, -1, [](auto& f, Rows r, std::int32_t w) { return static_cast<int>(f.darkMarks(r[0], w, r[1])); }},
+};
+
+// Runs `routine` on copies of `buffers`, which come back with what it
+// returned as one buffer more; the guards must stay as they were.
+std::vector<Bytes> Ran(const RoutineCase& routine, const CFilterRowRoutines& form, std::vector<Bytes> buffers,
+                       std::int32_t width) {
+  std::vector<std::uint8_t*> rows;
+  for (Bytes& buffer : buffers) rows.push_back(buffer.data() + kGuard);
+  const std::vector<Bytes> before = buffers;
+  const int result = routine.run(form, rows.data(), width);
+  for (std::size_t i = 0; i < buffers.size(); ++i) {
+    EXPECT_TRUE(std::equal(buffers[i].begin(), buffers[i].begin() + kGuard, before[i].begin()) &&
+                std::equal(buffers[i].end() - kGuard, buffers[i].end(), before[i].end() - kGuard))
+        << "a byte outside row " << i << " was written";
+  }
+  buffers.push_back(Bytes{static_cast<std::uint8_t>(result)});
+  return buffers;
 }
 
-std::uint8_t Level(bool white) { return white ? 255 : 0; }
-
-TEST(FilterRowsTest, Outline) {
+TEST(FilterRowsTest, Avx2FormsGiveThePlainFormsBytes) {
+  const CFilterRowRoutines* avx2 = Avx2FilterRowRoutines();
+  if (avx2 == nullptr) GTEST_SKIP() << "only the plain forms run here";
   CRows rows(1);
-  for (std::int32_t width : Widths()) {
-    for (int kind = 0; kind < 3; ++kind) {
-      const Bytes gray = rows.Next(width, kind), belowGray = rows.Next(width, kind);
-      const Bytes above = rows.Next(width, kind), here = rows.Next(width, kind), below = rows.Next(width, kind);
-      Bytes lightest(gray.size(), 0xEE), lightestBelow(gray.size(), 0xEE), outlined(gray), set(gray.size(), 0xEE),
-          keep(gray.size(), 0xEE);
-      for (std::int32_t k = 1; k + 1 < width; ++k) {
-        lightest[k] = std::max({gray[k - 1], gray[k], gray[k + 1]});
-        lightestBelow[k] = std::max({belowGray[k - 1], belowGray[k], belowGray[k + 1]});
-        const bool dark = gray[k] <= 200, inside = above[k] <= 200 && here[k] <= 200 && below[k] <= 200;
-        set[k] = Level(inside);
-        keep[k] = Level(dark);
-        const bool insideAbove = above[k] <= 200 && here[k] <= 200 && lightestBelow[k] <= 200;
-        outlined[k] = !dark ? 0 : insideAbove ? 255 : gray[k];
-      }
-      for (const Form& form : Forms()) {
-        SCOPED_TRACE(::testing::Message() << form.name << ", width " << width << ", kind " << kind);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) { form.routines->lightestAcross(gray.data(), width, out); }),
-                  lightest);
-        Bytes belowOut(gray.size() + 2, 0xEE);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            std::copy(gray.begin(), gray.end(), out);
-                            form.routines->outlineBytes(above.data(), here.data(), belowGray.data(), width,
-                                                        belowOut.data() + 1, out);
-                          }),
-                  outlined);
-        EXPECT_EQ(Bytes(belowOut.begin() + 1, belowOut.end() - 1), lightestBelow);
-        EXPECT_TRUE(belowOut.front() == 0xEE && belowOut.back() == 0xEE);
-        Bytes keepOut(gray.size() + 2, 0xEE);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            form.routines->outlineMasks(above.data(), here.data(), below.data(), gray.data(), width,
-                                                        out, keepOut.data() + 1);
-                          }),
-                  set);
-        EXPECT_EQ(Bytes(keepOut.begin() + 1, keepOut.end() - 1), keep);
-        EXPECT_TRUE(keepOut.front() == 0xEE && keepOut.back() == 0xEE);
-      }
-    }
-  }
-}
-
-TEST(FilterRowsTest, RobertsEdges) {
-  CRows rows(2);
-  for (std::int32_t width : Widths()) {
-    for (int kind = 0; kind < 3; ++kind) {
-      const Bytes upper = rows.Next(width, kind), lower = rows.Next(width, kind);
-      Bytes expected(upper.size(), 0xEE);
-      for (std::int32_t k = 0; k + 1 < width; ++k) {
-        const int a = upper[k] - lower[k + 1], b = upper[k + 1] - lower[k];
-        expected[k] = Level(a * a + b * b < 2500);
-      }
-      for (const Form& form : Forms()) {
-        SCOPED_TRACE(::testing::Message() << form.name << ", width " << width << ", kind " << kind);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            form.routines->robertsEdges(upper.data(), lower.data(), width, out);
-                          }),
-                  expected);
-      }
-    }
-  }
-}
-
-TEST(FilterRowsTest, LaplaceOfBytesAndOfGrays) {
-  CRows rows(3);
-  for (std::int32_t width : Widths()) {
-    for (int kind = 0; kind < 3; ++kind) {
-      const Bytes up = rows.Next(width, kind), centre = rows.Next(width, kind), down = rows.Next(width, kind);
-      const Bytes bgrSums = rows.Next(3 * width, kind);
-      std::vector<std::uint16_t> sums(static_cast<std::size_t>(width)), expectedTerms(sums.size());
-      Bytes expectedGray(sums.size()), ofBytes(sums.size(), 0xEE), ofGrays(sums.size(), 0xEE);
-      for (std::int32_t k = 0; k < width; ++k) {
-        sums[k] = static_cast<std::uint16_t>(bgrSums[3 * k] + bgrSums[3 * k + 1] + bgrSums[3 * k + 2]);
-        expectedGray[k] = static_cast<std::uint8_t>(sums[k] / 3);
-        expectedTerms[k] = static_cast<std::uint16_t>(4 * sums[k] / 3);
-        if (k == 0 || k == width - 1) continue;
-        const int neighbours = up[k] + down[k] + centre[k - 1] + centre[k + 1];
-        ofBytes[k] = Level(neighbours - 4 * centre[k] > 0);
-        ofGrays[k] = Level(neighbours - expectedTerms[k] > 0);
-      }
-      for (const Form& form : Forms()) {
-        SCOPED_TRACE(::testing::Message() << form.name << ", width " << width << ", kind " << kind);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            form.routines->laplaceOfBytes(up.data(), centre.data(), down.data(), width, out);
-                          }),
-                  ofBytes);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            form.routines->laplaceOfGrays(up.data(), centre.data(), down.data(),
-                                                          expectedTerms.data(), width, out);
-                          }),
-                  ofGrays);
-        std::vector<std::uint16_t> terms(sums.size() + 2, 0xABCD);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            form.routines->grayAndCentreTerms(sums.data(), width, out, terms.data() + 1);
-                          }),
-                  expectedGray);
-        EXPECT_EQ(std::vector<std::uint16_t>(terms.begin() + 1, terms.end() - 1), expectedTerms);
-        EXPECT_TRUE(terms.front() == 0xABCD && terms.back() == 0xABCD);
+  for (const RoutineCase& routine : kCases) {
+    for (std::int32_t width : Widths()) {
+      for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(::testing::Message() << routine.name << ", width " << width << ", kind " << kind);
+        std::vector<Bytes> buffers;
+        for (int row = 0; row < routine.rows; ++row) {
+          buffers.push_back(rows.Next(width + 2 * kGuard, kind));
+          for (std::uint8_t& byte : buffers.back()) byte = row == routine.thirdsRow ? byte % 3 : byte;
+        }
+        EXPECT_EQ(Ran(routine, PlainFilterRowRoutines(), buffers, width), Ran(routine, *avx2, buffers, width));
       }
     }
   }
 }
 
 // The vector form decides the sign of up + down + left + right - 4 * centre
-// from rounded averages of bytes. Those depend on up and down only through
-// their sum (the average rounds it, the parity is its last bit), and likewise
-// on left and right, so trying every sum of up and down (0..510) against every
-// sum of left and right and every centre tries every neighbourhood there is.
+// - third from rounded averages of bytes and the last two bits of their sum.
+// Those depend on up and down only through their sum (the average rounds it,
+// the parity is its last bit), and likewise on left and right, so trying every
+// sum of up and down (0..510) against every sum of left and right, every
+// centre and every third tries every neighbourhood there is.
 // Each test column k = 3i + 1 has its own left, centre and right bytes.
-TEST(FilterRowsTest, LaplaceOfBytesIsExactForEveryNeighbourhood) {
+TEST(FilterRowsTest, LaplaceIsExactForEveryNeighbourhood) {
   if (Avx2FilterRowRoutines() == nullptr) GTEST_SKIP() << "only the plain form runs here, and it is the rule itself";
   constexpr int kSums = 511;
   constexpr std::int32_t kWidth = 3 * kSums + 1;
-  Bytes up(kWidth), down(kWidth), centre(kWidth), expected(kWidth), levels(kWidth);
-  for (int level = 0; level < 256; ++level) {
+  Bytes up(kWidth), down(kWidth), centre(kWidth), thirds(kWidth), expected(kWidth), levels(kWidth);
+  for (int level = 0; level < 3 * 256; ++level) {
+    std::fill(thirds.begin(), thirds.end(), static_cast<std::uint8_t>(level / 256));
     for (int vertical = 0; vertical < kSums; ++vertical) {
       for (int horizontal = 0; horizontal < kSums; ++horizontal) {
         const std::int32_t k = 3 * horizontal + 1;
@@ -207,51 +133,14 @@ TEST(FilterRowsTest, LaplaceOfBytesIsExactForEveryNeighbourhood) {
         centre[k + 1] = static_cast<std::uint8_t>(horizontal / 2);
         centre[k] = static_cast<std::uint8_t>(level);
       }
-      PlainFilterRowRoutines().laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, expected.data());
-      for (const Form& form : Forms()) {
-        if (form.routines == &PlainFilterRowRoutines()) continue;  // the rule itself
-        form.routines->laplaceOfBytes(up.data(), centre.data(), down.data(), kWidth, levels.data());
-        for (std::int32_t k = 1; k + 1 < kWidth; k += 3) {
-          if (levels[k] == expected[k]) continue;
-          FAIL() << form.name << ": up + down " << vertical << ", left + right " << (k - 1) / 3 << ", centre " << level;
-        }
+      PlainFilterRowRoutines().laplace(up.data(), centre.data(), down.data(), thirds.data(), kWidth, expected.data());
+      Avx2FilterRowRoutines()->laplace(up.data(), centre.data(), down.data(), thirds.data(), kWidth, levels.data());
+      for (std::int32_t k = 1; k + 1 < kWidth; k += 3) {
+        if (levels[k] == expected[k]) continue;
+        FAIL() << "up + down " << vertical << ", left + right " << (k - 1) / 3 << ", centre and third " << level;
       }
     }
   }
-}
-
-TEST(FilterRowsTest, WhitenDark) {
-  CRows rows(5);
-  for (std::int32_t width : Widths()) {
-    for (int kind = 0; kind < 3; ++kind) {
-      const Bytes bytes = rows.Next(width, kind), bgr = rows.Next(3 * width, kind);
-      Bytes expectedBytes(bytes), expectedBgr(bgr);
-      for (std::int32_t k = 0; k < width; ++k) {
-        if (bytes[k] < 16) expectedBytes[k] = 255;
-        if ((bgr[3 * k] + bgr[3 * k + 1] + bgr[3 * k + 2]) / 3 < 16) std::fill_n(expectedBgr.begin() + 3 * k, 3, 255);
-      }
-      for (const Form& form : Forms()) {
-        SCOPED_TRACE(::testing::Message() << form.name << ", width " << width << ", kind " << kind);
-        EXPECT_EQ(Written(width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            std::copy(bytes.begin(), bytes.end(), out);
-                            form.routines->whitenDarkBytes(out, width);
-                          }),
-                  expectedBytes);
-        EXPECT_EQ(Written(3 * width, 0xEE,
-                          [&](std::uint8_t* out) {
-                            std::copy(bgr.begin(), bgr.end(), out);
-                            form.routines->whitenDarkPixels(out, width);
-                          }),
-                  expectedBgr);
-      }
-    }
-  }
-}
-
-TEST(FilterRowsTest, TheFastestFormIsOneOfThem) {
-  const CFilterRowRoutines* avx2 = Avx2FilterRowRoutines();
-  EXPECT_EQ(&FilterRowRoutines(), avx2 != nullptr ? avx2 : &PlainFilterRowRoutines());
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ constexpr std::int64_t kLargestPicture = std::int64_t{kMaxWidth} * kMaxRows;  //
 // Load: the colour rows (3 bytes a pixel), or the byte plane extended to whole
 // stored rows plus its row copies; a stored row of scratch; the palette.
 constexpr std::int64_t kLoadLimit = 3 * kLargestPicture + kMiB;
-// Outline, Roberts and Laplace: work rows of at most 18 bytes a column
-// (Laplace's), allowed twice that. A table of the whole picture fails this.
-constexpr std::int64_t kWorkRowsLimit = 2 * 18 * std::int64_t{kMaxWidth};
+// Outline, Roberts and Laplace: work rows of at most 8 bytes a column,
+// allowed twice that. A table of the whole picture fails this.
+constexpr std::int64_t kWorkRowsLimit = 2 * 8 * std::int64_t{kMaxWidth};
 // Smoothing at sigma 0.3: six rows of doubles (three the kernel spans, three
 // more), allowed twice that.
 constexpr std::int64_t kSmoothingLimit = 2 * 6 * 8 * std::int64_t{kMaxWidth};

@@ -58,29 +58,29 @@ TEST(ColourRowsTest, EveryFormFollowsTheRulesAtEveryWidth) {
     // Two bytes more than the row at each end, to catch a write outside it.
     const Bytes bgr = bmptest::RandomBytes(3 * pixels, ++seed);
     const Bytes levels = bmptest::RandomBytes(pixels + 4, ++seed);
-    const Bytes set = Masks(pixels, ++seed), keep = Masks(pixels, ++seed);
-    std::vector<std::uint16_t> expectedSums(pixels);
-    Bytes expectedGray(pixels), expectedSpread(3 * pixels), expectedMasked(bgr);
+    const Bytes set = Masks(pixels, ++seed);
+    Bytes expectedGray(pixels), expectedThirds(pixels), expectedSpread(3 * pixels), expectedMasked(bgr);
+    Bytes expectedPaintedBytes(levels.begin() + 4, levels.end());
     for (std::size_t k = 0; k < pixels; ++k) {
       const int sum = bgr[3 * k] + bgr[3 * k + 1] + bgr[3 * k + 2];
-      expectedSums[k] = static_cast<std::uint16_t>(sum);
+      expectedThirds[k] = static_cast<std::uint8_t>(sum % 3);
       expectedGray[k] = static_cast<std::uint8_t>(sum / 3);
+      expectedPaintedBytes[k] = static_cast<std::uint8_t>((levels[k + 4] & ~set[k]) | (levels[k] & set[k]));
       for (std::size_t byte = 0; byte < 3; ++byte) {
         expectedSpread[3 * k + byte] = levels[k];
-        expectedMasked[3 * k + byte] = static_cast<std::uint8_t>((bgr[3 * k + byte] | set[k]) & keep[k]);
+        expectedMasked[3 * k + byte] = static_cast<std::uint8_t>((bgr[3 * k + byte] & ~set[k]) | (levels[k] & set[k]));
       }
     }
     for (const Form& form : forms) {
       SCOPED_TRACE(::testing::Message() << form.name << ", width " << width);
-      std::vector<std::uint16_t> sums(pixels + 2, 0xABCD);
-      form.routines->channelSums(bgr.data(), width, sums.data() + 1);
-      EXPECT_EQ(std::vector<std::uint16_t>(sums.begin() + 1, sums.end() - 1), expectedSums);
-      EXPECT_TRUE(sums.front() == 0xABCD && sums.back() == 0xABCD);
-
-      Bytes gray(pixels + 2, 0xEE);
+      Bytes gray(pixels + 2, 0xEE), grayToo(gray), thirds(gray);
       form.routines->grayLevels(bgr.data(), width, gray.data() + 1);
       EXPECT_EQ(Bytes(gray.begin() + 1, gray.end() - 1), expectedGray);
       EXPECT_TRUE(gray.front() == 0xEE && gray.back() == 0xEE);
+      form.routines->grayLevelsAndThirds(bgr.data(), width, grayToo.data() + 1, thirds.data() + 1);
+      EXPECT_EQ(grayToo, gray);
+      EXPECT_EQ(Bytes(thirds.begin() + 1, thirds.end() - 1), expectedThirds);
+      EXPECT_TRUE(thirds.front() == 0xEE && thirds.back() == 0xEE);
 
       Bytes spread(3 * pixels + 2, 0xEE);
       form.routines->spreadLevels(levels.data(), width, spread.data() + 1);
@@ -89,9 +89,14 @@ TEST(ColourRowsTest, EveryFormFollowsTheRulesAtEveryWidth) {
 
       Bytes masked(3 * pixels + 2, 0xEE);
       std::copy(bgr.begin(), bgr.end(), masked.begin() + 1);
-      form.routines->maskPixels(masked.data() + 1, width, set.data(), keep.data());
+      form.routines->paintWhere(masked.data() + 1, width, levels.data(), set.data());
       EXPECT_EQ(Bytes(masked.begin() + 1, masked.end() - 1), expectedMasked);
       EXPECT_TRUE(masked.front() == 0xEE && masked.back() == 0xEE);
+      Bytes painted(pixels + 2, 0xEE);
+      std::copy_n(levels.begin() + 4, pixels, painted.begin() + 1);
+      form.routines->paintBytesWhere(painted.data() + 1, width, levels.data(), set.data());
+      EXPECT_EQ(Bytes(painted.begin() + 1, painted.end() - 1), expectedPaintedBytes);
+      EXPECT_TRUE(painted.front() == 0xEE && painted.back() == 0xEE);
 
       for (std::int32_t channel = 0; channel < 3; ++channel) {
         Bytes taken(pixels + 2, 0xEE), expectedTaken, expectedPut(bgr);
@@ -110,12 +115,6 @@ TEST(ColourRowsTest, EveryFormFollowsTheRulesAtEveryWidth) {
       }
     }
   }
-}
-
-TEST(ColourRowsTest, TheFastestFormIsOneOfThem) {
-  const CColourRowRoutines& fastest = ColourRowRoutines();
-  const CColourRowRoutines* avx2 = Avx2ColourRowRoutines();
-  EXPECT_EQ(&fastest, avx2 != nullptr ? avx2 : &PlainColourRowRoutines());
 }
 
 }  // namespace
