@@ -70,9 +70,11 @@ lib::WrittenFormat WrittenFormatOf(tamrovi_format format) {
 
 bool IsKnownFormat(tamrovi_format format) { return format == TAMROVI_FORMAT_24BIT || format == TAMROVI_FORMAT_KEEP; }
 
-// Room for `height` rows of `rowBytes` bytes, `stride` apart, whose offsets
-// fit in memory.
-bool StrideFits(std::int32_t height, std::size_t rowBytes, std::size_t stride) {
+// Room for `height` rows of `width` pixels of `channels` bytes, `stride`
+// apart, whose offsets fit in memory. Counted in 64 bits: a row's bytes can
+// pass a 32-bit size_t.
+bool StrideFits(std::int32_t height, std::int32_t width, int channels, std::size_t stride) {
+  const std::uint64_t rowBytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(channels);
   if (height <= 0) return true;
   return stride >= rowBytes && static_cast<std::uint64_t>(stride) <= SIZE_MAX / static_cast<std::uint64_t>(height);
 }
@@ -122,7 +124,7 @@ tamrovi_status tamrovi_make_picture(int32_t width, int32_t height, int channels,
     return TAMROVI_INVALID_ARGUMENT;
   }
   if (std::int64_t{width} * height > kLargestMaxPixels) return TAMROVI_TOO_MANY_PIXELS;
-  if (!StrideFits(height, static_cast<std::size_t>(width) * static_cast<std::size_t>(channels), stride)) {
+  if (!StrideFits(height, width, channels, stride)) {
     return TAMROVI_INVALID_ARGUMENT;
   }
   CMemoryOutput file;
@@ -150,8 +152,8 @@ int32_t tamrovi_missing_rows(const tamrovi_picture* picture) {
 tamrovi_status tamrovi_get_pixels(const tamrovi_picture* picture, uint8_t* pixels, size_t stride) {
   if (picture == nullptr || pixels == nullptr) return TAMROVI_INVALID_ARGUMENT;
   const CPictureRows rows(*picture);
+  if (!StrideFits(rows.Height(), rows.Width(), rows.PixelBytes(), stride)) return TAMROVI_INVALID_ARGUMENT;
   const auto rowBytes = static_cast<std::size_t>(rows.Width()) * static_cast<std::size_t>(rows.PixelBytes());
-  if (!StrideFits(rows.Height(), rowBytes, stride)) return TAMROVI_INVALID_ARGUMENT;
   for (std::int32_t row = 0; row < rows.Height(); ++row) {
     std::uint8_t* out = pixels + static_cast<std::size_t>(row) * stride;
     std::memcpy(out, rows.Row(row), rowBytes);
