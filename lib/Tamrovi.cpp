@@ -2,6 +2,7 @@
 // picture to the core that the tool and BMPFilters run on.
 #include "tamrovi.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "analysis/GaussianSmooth.h"
@@ -110,7 +111,7 @@ tamrovi_status tamrovi_read_memory(const void* bytes, size_t length, const tamro
   }
   // Lengths beyond 63 bits cannot be a file the reader takes; it refuses
   // from 2 GiB anyway.
-  const std::int64_t held = length > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(length);
+  const auto held = static_cast<std::int64_t>(std::min<std::uint64_t>(length, INT64_MAX));
   return ReadPicture(options, picture, nullptr, [bytes, held](CBmpImage& image, const CLoadLimits& limits) {
     return image.LoadBmpFromMemory(static_cast<const std::uint8_t*>(bytes), held, limits) != 0;
   });
