@@ -4,6 +4,7 @@
 
 #include "platform/Allocation.h"
 #include "image/BmpWriter.h"
+#include "platform/DeviceContext.h"
 
 namespace tamrovi {
 
@@ -75,6 +76,17 @@ void CBmpImage::Clear() noexcept {
   m_isTopDown = 0;
   m_fileBitCount = 0;
   m_pixelOffset = 0;
+}
+
+int CBmpImage::SelectPaletteInto(CDeviceContext& context) const noexcept {
+  if (m_pDib == nullptr) return 0;
+  if (!m_palette.HasPalette()) return 1;
+  // Realising maps the palette onto the device; the context then gets its own
+  // palette back, so drawing elsewhere with it is not affected.
+  const CPalette* previous = context.SelectPalette(&m_palette, false);
+  context.RealizePalette();
+  context.SelectPalette(previous, false);
+  return 1;
 }
 
 }  // namespace tamrovi
