@@ -3,6 +3,7 @@
 #                   built-in picture (demo-out/, with a labelled contact sheet)
 #   make test       build and run every test
 #   make sanitize   the same tests in an AddressSanitizer + UBSan build
+#   make test-scale batch on a single-node Slurm started for the test (as root) and on GNU parallel
 #   make bench      benchmarks (Google Benchmark); BENCH_FILTER=regex picks some
 #   make fuzz       build the fuzz target with clang and run it SECONDS seconds (default 60)
 #   make fuzz-seeds rewrite the fuzz target's seed corpus (fuzz/corpus) from the test helpers
@@ -23,7 +24,7 @@ GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS  := -DTAMROVI_WERROR=$(if $(WERROR),ON,OFF) $(EXTRA_CMAKE_FLAGS)
 
 .PHONY: all configure build demo test sanitize fuzz fuzz-tools fuzz-seeds valgrind bench bench-tools install clean \
-	windows test-windows cross test-cross
+	windows test-windows cross test-cross test-scale
 
 all: build
 
@@ -40,6 +41,11 @@ demo: configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# A real scheduler: slurmctld and slurmd started on this machine with a
+# configuration of their own in a temporary folder, then GNU parallel.
+test-scale: build
+	bash tests/scale/slurm_test.sh $(BUILD_DIR)/bmpfilters
 
 sanitize:
 	cmake -S . -B $(SANITIZE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTAMROVI_SANITIZE=ON $(CMAKE_FLAGS)

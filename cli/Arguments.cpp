@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "cli/BatchShard.h"
 #include "cli/Messages.h"
 #include "image/LoadLimits.h"
 
@@ -99,6 +100,25 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       else line.plotPath = value;
     } else if (name == "--jobs" || name == "-j") {
       if (!takeValue() || !ParseJobCount(value, line.jobs)) line.error = "--jobs needs a whole number from 1 to 1024";
+    } else if (name == "--files-from") {
+      if (!takeValue() || value.empty()) line.error = "--files-from needs a file name (- for standard input)";
+      else line.filesFrom = value;
+    } else if (name == "--null") {
+      line.nullSeparated = true;
+    } else if (name == "--recursive" || name == "-r") {
+      line.recursive = true;
+    } else if (name == "--shard") {
+      line.shardGiven = true;
+      if (!takeValue() || !ParseShard(value, line.shard)) {
+        line.error = "--shard needs K/N, whole numbers with K from 0 to N-1 (such as 0/4)";
+      }
+    } else if (name == "--skip-existing") {
+      line.skipExisting = true;
+    } else if (name == "--report") {
+      if (!takeValue() || value.empty()) line.error = "--report needs a file name (- for standard output)";
+      else line.reportPath = value;
+    } else if (name == "--progress") {
+      line.progress = true;
     } else {
       line.error = "unknown option " + Printable(std::string(argument));
     }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/BatchShard.h"
+
 namespace tamrovi::cli {
 
 struct CommandLine {
@@ -17,7 +19,16 @@ struct CommandLine {
   bool keepFormat = false;
   bool force = false;    // write an output whose name says another format
   std::string plotPath;  // histogram --plot
-  int jobs = 0;          // batch --jobs; 0 = one per core
+  int jobs = 0;          // batch --jobs; 0 = one per processor available
+  // batch only
+  std::string filesFrom;      // --files-from LIST ("-": standard input)
+  bool nullSeparated = false;  // --null: the list's names end with NUL bytes
+  bool recursive = false;
+  BatchShard shard;  // --shard K/N
+  bool shardGiven = false;
+  bool skipExisting = false;
+  std::string reportPath;  // --report FILE
+  bool progress = false;
   std::int64_t maxPixels = 0;  // --max-pixels; 0 = not given, the default limit
   bool strict = false;   // --strict: an input that ends before its last row is refused
   std::string error;     // non-empty when the line could not be understood

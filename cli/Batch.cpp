@@ -2,71 +2,31 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
-#include <set>
-#include <thread>
+#include <unordered_set>
+#include <utility>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include "cli/Arguments.h"
+#include "cli/BatchProgress.h"
+#include "cli/BatchReport.h"
 #include "cli/Commands.h"
 #include "cli/FilterChoice.h"
+#include "cli/Interruption.h"
 #include "cli/Messages.h"
+#include "cli/WorkerPool.h"
 
 namespace tamrovi::cli {
 namespace {
 
-constexpr int kProgressBarWidth = 30;
-
-// One line on a terminal, redrawn in place as files finish.
-class CProgressBar {
- public:
-  CProgressBar(std::size_t total, bool enabled) : m_total(total), m_enabled(enabled && total > 0) {}
-
-  void Advance() {
-    if (!m_enabled) return;
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_done;
-    const std::size_t filled = m_done * kProgressBarWidth / m_total;
-    std::cerr << "\r[" << std::string(filled, '#') << std::string(kProgressBarWidth - filled, ' ') << "] " << m_done
-              << '/' << m_total << std::flush;
-    if (m_done == m_total) std::cerr << '\n';
-  }
-
- private:
-  std::mutex m_mutex;
-  std::size_t m_done = 0;
-  const std::size_t m_total;
-  const bool m_enabled;
-};
-
-int JobCount(int requested, std::size_t files) {
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t jobs = requested > 0 ? static_cast<std::size_t>(requested) : cores;
-  return static_cast<int>(std::max<std::size_t>(1, std::min(jobs, files)));
-}
-
-// Output paths in the output directory; an input whose file name an earlier
-// input already has would overwrite that one's output, so it gets none.
-std::vector<std::string> OutputPaths(const BatchRequest& request, std::vector<std::string>& errors) {
-  std::vector<std::string> outputs(request.inputs.size());
-  std::set<std::string> names;
-  for (std::size_t i = 0; i < request.inputs.size(); ++i) {
-    const std::string name = std::filesystem::path(request.inputs[i]).filename().string();
-    if (name.empty()) {
-      errors[i] = Printable(request.inputs[i]) + ": names a folder, not a file";
-    } else if (!names.insert(name).second) {
-      errors[i] = Printable(request.inputs[i]) +
-                  ": an earlier input has the same file name; its output would be overwritten";
-    } else {
-      outputs[i] = (std::filesystem::path(request.outputDirectory) / name).string();
-    }
-  }
-  return outputs;
-}
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
 // Every file asks for the same few large blocks (its file image, its rows),
 // and gives them back before the next. Left to itself the allocator hands
@@ -84,58 +44,198 @@ void KeepFreedMemoryForTheNextFile() {
 #endif
 }
 
+// An output's name as the file system compares names: on Windows two names
+// that differ only in the case of letters are one file.
+std::string OutputKey(const std::string& relative) {
+#if defined(_WIN32)
+  return AsciiLowerCase(relative);
+#else
+  return relative;
+#endif
+}
+
+// More threads than processors only take turns on them.
+int JobCount(int requested) {
+  const int available = ProcessorsAvailable();
+  return requested > 0 ? std::min(requested, available) : available;
+}
+
+class CBatchRun {
+ public:
+  CBatchRun(const BatchRequest& request, std::int32_t code, CBatchInputs& inputs, CBatchReport& report)
+      : m_request(request), m_code(code), m_inputs(inputs), m_report(report),
+        m_progress(::isatty(STDERR_FILENO) != 0, request.progress) {
+    // File operands alone are counted before the work starts, for the time left.
+    if (request.sources.recursive || !request.sources.listPath.empty()) return;
+    for (const std::string& operand : request.sources.operands) {
+      m_countedAhead += InShard(fs::path(operand).filename().string(), request.shard) ? 1 : 0;
+    }
+  }
+
+  // What each thread runs: take an input, filter it, record it, until none is left.
+  void Work() {
+    ++m_threads;
+    BatchInput input;
+    std::string output;
+    while (Take(input, output)) Finish(Process(input, output));
+  }
+
+  // At the end of the run, when every thread has finished.
+  int End() {
+    const std::lock_guard<std::timed_mutex> lock(m_recordLock);
+    return Summarise(0);
+  }
+
+  // On a signal: the summary so far. The lock is kept, so that no thread
+  // records a file after it; the process ends next. A thread stuck holding
+  // it (writing the report to a pipe nobody reads) does not keep the tool
+  // from ending: after a while it ends without the summary.
+  void Interrupt(int signal) {
+    if (m_recordLock.try_lock_for(std::chrono::seconds(2))) Summarise(signal);
+  }
+
+ private:
+  // The summary line, and the report's last line; returns the exit status.
+  int Summarise(int signal) {
+    const BatchEnding ending{m_threads.load(), std::chrono::duration<double>(Clock::now() - m_start).count(),
+                             signal};
+    m_progress.Clear();
+    std::ostream& out = signal != 0 || m_request.reportPath == "-" ? std::cerr : std::cout;
+    out << "batch: ";
+    if (signal != 0) out << "interrupted by signal " << signal << "; so far ";
+    out << m_tally.written + m_tally.warned << " of " << m_tally.Total() << " files written to "
+        << Printable(m_request.outputDirectory);
+    if (m_tally.skipped > 0) out << ", " << m_tally.skipped << " skipped (their outputs were there)";
+    if (m_tally.warned > 0) out << ", " << m_tally.warned << " with a warning";
+    if (m_tally.failed > 0) out << ", " << m_tally.failed << " failed";
+    out << '\n' << std::flush;
+    m_report.Summarise(m_tally, ending);
+    return m_tally.failed > 0 ? kExitFailed : kExitOk;
+  }
+
+  // The next input of this run's shard and its output path; an input that
+  // cannot be taken comes with its reason in `input.error`.
+  bool Take(BatchInput& input, std::string& output) {
+    const std::lock_guard<std::mutex> lock(m_takeLock);
+    do {
+      if (!m_inputs.Next(input)) {
+        m_inputsRead = true;
+        return false;
+      }
+    } while (!InShard(input.key, m_request.shard));
+    ++m_taken;
+    output.clear();
+    if (!input.error.empty()) return true;
+    output = (fs::path(m_request.outputDirectory) / fs::path(input.relative)).string();
+    // Never two inputs onto one output: the second would overwrite the first.
+    if (!m_outputs.insert(OutputKey(input.relative)).second) {
+      input.error = Printable(input.path) +
+                    (m_request.sources.recursive
+                         ? ": an earlier input has the same path under the output folder; its output would be overwritten"
+                         : ": an earlier input has the same file name; its output would be overwritten");
+      output.clear();
+    }
+    return true;
+  }
+
+  BatchOutcome Process(const BatchInput& input, const std::string& output) {
+    const Clock::time_point start = Clock::now();
+    BatchOutcome outcome;
+    outcome.input = input.path;
+    outcome.output = output;
+    std::error_code failure;
+    if (!input.error.empty()) {
+      outcome.status = BatchStatus::kFailed;
+      outcome.message = input.error;
+    } else if (m_request.skipExisting && fs::exists(output, failure)) {
+      outcome.status = BatchStatus::kSkipped;
+    } else {
+      // Its folder is made only for a file that is there to fill it.
+      const fs::path folder = fs::path(output).parent_path();
+      if (m_request.sources.recursive && !folder.empty() && fs::is_regular_file(input.path, failure)) {
+        fs::create_directories(folder, failure);
+      }
+      FileOutcome file;
+      if (!FilterFile(input.path, output, m_code, m_request.options, file)) {
+        outcome.status = BatchStatus::kFailed;
+        outcome.message = file.error;
+      } else if (!file.warning.empty()) {
+        outcome.status = BatchStatus::kWarning;  // written; with --strict it would have failed
+        outcome.message = file.warning;
+      }
+      outcome.note = file.note;
+    }
+    outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return outcome;
+  }
+
+  void Finish(const BatchOutcome& outcome) {
+    const std::lock_guard<std::timed_mutex> lock(m_recordLock);
+    m_tally.Count(outcome.status);
+    if (!outcome.note.empty() || !outcome.message.empty()) {
+      m_progress.Clear();
+      if (!outcome.note.empty()) std::cerr << outcome.note << '\n';
+      if (!outcome.message.empty()) std::cerr << outcome.message << '\n';
+      std::cerr << std::flush;
+    }
+    m_report.Record(outcome);
+    m_progress.Update(m_tally.Total(), m_inputsRead ? m_taken.load() : m_countedAhead);
+  }
+
+  const BatchRequest& m_request;
+  const std::int32_t m_code;
+  const Clock::time_point m_start = Clock::now();
+  std::atomic<int> m_threads{0};
+
+  std::mutex m_takeLock;  // the inputs and the outputs named so far
+  CBatchInputs& m_inputs;
+  std::unordered_set<std::string> m_outputs;
+  std::atomic<std::size_t> m_taken{0};
+  std::atomic<bool> m_inputsRead{false};
+  std::size_t m_countedAhead = 0;  // 0: not known until the inputs are read
+
+  std::timed_mutex m_recordLock;  // the tally, the report, standard error
+  CBatchReport& m_report;
+  BatchTally m_tally;
+  CBatchProgress m_progress;
+};
+
+std::atomic<CBatchRun*> g_running{nullptr};
+
+void NoteInterruption(int signal) {
+  if (CBatchRun* run = g_running.load()) run->Interrupt(signal);
+}
+
 }  // namespace
 
 int RunBatch(const BatchRequest& request) {
   std::int32_t code = 0;
-  std::string filterError;
-  if (!ChooseFilter(request.filter, code, filterError)) return UsageError(filterError);
+  std::string error;
+  if (!ChooseFilter(request.filter, code, error)) return UsageError(error);
   std::error_code failure;
-  std::filesystem::create_directories(request.outputDirectory, failure);
+  fs::create_directories(request.outputDirectory, failure);
   if (failure) {
     std::cerr << Printable(request.outputDirectory) << ": cannot create the output folder (" << failure.message()
               << ")\n";
     return kExitFailed;
   }
-
-  const std::size_t total = request.inputs.size();
-  std::vector<std::string> errors(total);
-  std::vector<std::string> notes(total);
-  const std::vector<std::string> outputs = OutputPaths(request, errors);
-  CProgressBar progress(total, ::isatty(STDERR_FILENO) != 0);
-  KeepFreedMemoryForTheNextFile();
-  std::atomic<std::size_t> next{0};
-  auto work = [&] {
-    for (std::size_t i = next++; i < total; i = next++) {
-      if (errors[i].empty()) {
-        FileOutcome outcome;
-        FilterFile(request.inputs[i], outputs[i], code, FilterOptions{{}, request.keepFormat}, outcome);
-        notes[i] = outcome.warning.empty() ? outcome.note : outcome.warning;
-        errors[i] = outcome.error;
-      }
-      progress.Advance();
-    }
-  };
-  std::vector<std::thread> workers;
-  const int jobs = JobCount(request.jobs, total);
-  for (int j = 1; j < jobs; ++j) workers.emplace_back(work);
-  work();
-  for (std::thread& worker : workers) worker.join();
-
-  for (const std::string& note : notes) {
-    if (!note.empty()) std::cerr << note << '\n';
-  }
-  std::size_t failed = 0;
-  for (const std::string& error : errors) {
-    if (error.empty()) continue;
+  BatchSources sources = request.sources;
+  sources.outputFolder = request.outputDirectory;
+  CBatchInputs inputs(std::move(sources));
+  CBatchReport report;
+  if (!inputs.Open(error) || !report.Open(request.reportPath, error)) {
     std::cerr << error << '\n';
-    ++failed;
+    return kExitFailed;
   }
-  std::cout << "batch: " << total - failed << " of " << total << " files written to "
-            << Printable(request.outputDirectory);
-  if (failed > 0) std::cout << ", " << failed << " failed";
-  std::cout << '\n';
-  return failed > 0 ? kExitFailed : kExitOk;
+
+  KeepFreedMemoryForTheNextFile();
+  CBatchRun run(request, code, inputs, report);
+  g_running = &run;
+  SetInterruptionNote(NoteInterruption);
+  RunOnThreads(JobCount(request.jobs), [&run] { run.Work(); });
+  SetInterruptionNote(nullptr);
+  g_running = nullptr;
+  return run.End();
 }
 
 }  // namespace tamrovi::cli

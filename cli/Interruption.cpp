@@ -1,5 +1,6 @@
 #include "cli/Interruption.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <initializer_list>
@@ -12,6 +13,7 @@ namespace {
 
 sigset_t g_endings;
 pthread_t g_watcher;
+std::atomic<InterruptionNote> g_note{nullptr};
 
 // The signals are taken by a thread of its own that waits for them, not by a
 // handler: removing files and taking a lock are then ordinary code.
@@ -19,6 +21,7 @@ void* WaitForAnEnding(void*) {
   int signal = 0;
   while (sigwait(&g_endings, &signal) != 0) {
   }
+  if (const InterruptionNote note = g_note.load()) note(signal);
   DiscardOutputsAndExit(128 + signal);
 }
 
@@ -30,6 +33,8 @@ void StopWaiting() {
 }
 
 }  // namespace
+
+void SetInterruptionNote(InterruptionNote note) { g_note.store(note); }
 
 void EndCleanlyOnInterruption() {
   std::signal(SIGXFSZ, SIG_IGN);

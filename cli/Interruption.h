@@ -10,4 +10,11 @@ namespace tamrovi::cli {
 // (SIGXFSZ is ignored). Call before any other thread starts.
 void EndCleanlyOnInterruption();
 
+// A function the ending calls first, with the signal's number, on the thread
+// that takes the signal: a batch prints and records what it has done so far.
+// nullptr calls none. It may take locks, but must not wait for the threads
+// that hold them to finish their files.
+using InterruptionNote = void (*)(int signal);
+void SetInterruptionNote(InterruptionNote note);
+
 }  // namespace tamrovi::cli

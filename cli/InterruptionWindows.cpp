@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "platform/OutputFile.h"
 
 namespace tamrovi::cli {
@@ -13,9 +15,16 @@ namespace {
 // The exit status a POSIX shell gives a program ended by SIGINT.
 constexpr int kInterruptedStatus = 128 + 2;
 
-BOOL WINAPI EndOnConsoleEvent(DWORD) { DiscardOutputsAndExit(kInterruptedStatus); }
+std::atomic<InterruptionNote> g_note{nullptr};
+
+BOOL WINAPI EndOnConsoleEvent(DWORD) {
+  if (const InterruptionNote note = g_note.load()) note(kInterruptedStatus - 128);
+  DiscardOutputsAndExit(kInterruptedStatus);
+}
 
 }  // namespace
+
+void SetInterruptionNote(InterruptionNote note) { g_note.store(note); }
 
 void EndCleanlyOnInterruption() { ::SetConsoleCtrlHandler(EndOnConsoleEvent, TRUE); }
 

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "cli/AnalysisCommands.h"
 #include "cli/Arguments.h"
@@ -19,7 +20,14 @@ namespace {
 using namespace tamrovi::cli;
 
 // The options each form takes; any other option given with it is an error.
-enum : unsigned { kTakesKeepFormat = 1, kTakesJobs = 2, kTakesPlot = 4, kTakesForce = 8, kTakesInputOptions = 16 };
+enum : unsigned {
+  kTakesKeepFormat = 1,
+  kTakesJobs = 2,
+  kTakesPlot = 4,
+  kTakesForce = 8,
+  kTakesInputOptions = 16,
+  kTakesBatchOptions = 32,
+};
 
 struct Form {
   const char* command;  // the first operand, "" for the filter form
@@ -33,7 +41,10 @@ constexpr std::size_t kNoMost = static_cast<std::size_t>(-1);
 constexpr Form kForms[] = {
     {"", "[--keep-format] [--force] [--strict] [--max-pixels N] INPUT OUTPUT FILTER", 3, 3,
      kTakesKeepFormat | kTakesForce | kTakesInputOptions},
-    {"batch", "[--jobs N] [--keep-format] FILTER OUTDIR INPUT...", 3, kNoMost, kTakesJobs | kTakesKeepFormat},
+    {"batch",
+     "[--jobs N] [--keep-format] [--strict] [--max-pixels N] [--recursive] [--files-from LIST [--null]] "
+     "[--shard K/N] [--skip-existing] [--report FILE] [--progress] FILTER OUTDIR [INPUT...]",
+     2, kNoMost, kTakesJobs | kTakesKeepFormat | kTakesInputOptions | kTakesBatchOptions},
     {"histogram", "[--force] [--strict] [--max-pixels N] INPUT [--plot OUT.bmp]", 1, 1,
      kTakesPlot | kTakesForce | kTakesInputOptions},
     {"smooth", "[--keep-format] [--force] [--strict] [--max-pixels N] INPUT OUTPUT SIGMA", 3, 3,
@@ -51,9 +62,25 @@ constexpr char kDescription[] =
     "a file that ends early is filtered with its missing rows black, and a line\n"
     "on standard error says so.\n"
     "\n"
-    "  batch FILTER OUTDIR INPUT...\n"
+    "  batch FILTER OUTDIR [INPUT...]\n"
     "                 filter many files, one output each in OUTDIR under the input's\n"
-    "                 name, on every core (--jobs N to choose); exit 1 if any failed\n"
+    "                 name, on every processor this process may use (--jobs N, at\n"
+    "                 most that many); failures are named as they happen; exit 1 if\n"
+    "                 any failed. Its options:\n"
+    "    --recursive  walk folder operands for *.bmp files; each output keeps its path\n"
+    "                 relative to its folder (or, for --files-from, as listed)\n"
+    "    --files-from LIST\n"
+    "                 also take the inputs named in LIST (- for standard input), one a\n"
+    "                 line, or NUL-terminated with --null (find -print0)\n"
+    "    --shard K/N  take only shard K (0 to N-1) of the inputs, by a stable hash of\n"
+    "                 each one's path relative to its operand: N runs take each once\n"
+    "    --skip-existing\n"
+    "                 skip an input whose output is there: a rerun resumes a run\n"
+    "    --report FILE\n"
+    "                 record each input as a JSON line when it finishes (- for standard\n"
+    "                 output), then a summary line\n"
+    "    --progress   a progress line every 10 seconds where standard error is not a\n"
+    "                 terminal (on a terminal it is always shown)\n"
     "  histogram INPUT\n"
     "                 print how many pixels have each gray level, as CSV: a line\n"
     "                 \"level,count\", then \"L,C\" for L from 0 to 255; --plot OUT.bmp\n"
@@ -104,6 +131,19 @@ const char* OptionNotTaken(const CommandLine& line, const Form& form) {
   if (line.force && (form.options & kTakesForce) == 0) return "--force";
   if (line.strict && (form.options & kTakesInputOptions) == 0) return "--strict";
   if (line.maxPixels != 0 && (form.options & kTakesInputOptions) == 0) return "--max-pixels";
+  if ((form.options & kTakesBatchOptions) != 0) return nullptr;
+  const std::pair<bool, const char*> batchOptions[] = {
+      {!line.filesFrom.empty(), "--files-from"},
+      {line.nullSeparated, "--null"},
+      {line.recursive, "--recursive"},
+      {line.shardGiven, "--shard"},
+      {line.skipExisting, "--skip-existing"},
+      {!line.reportPath.empty(), "--report"},
+      {line.progress, "--progress"},
+  };
+  for (const auto& [given, option] : batchOptions) {
+    if (given) return option;
+  }
   return nullptr;
 }
 
@@ -114,6 +154,10 @@ std::string MisuseOf(const CommandLine& line, const Form& form, std::span<const 
   }
   const std::string name = form.command[0] != '\0' ? form.command : "INPUT OUTPUT FILTER";
   if (const char* option = OptionNotTaken(line, form)) return std::string(option) + " does not go with " + name;
+  if (form.command == std::string("batch")) {
+    if (operands.size() < 3 && line.filesFrom.empty()) return "expected " + UsageLine(form);
+    if (line.nullSeparated && line.filesFrom.empty()) return "--null goes with --files-from";
+  }
   return "";
 }
 
@@ -133,12 +177,23 @@ std::string StreamMisuse(const Form& form, std::span<const std::string> operands
 
 int RunForm(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
   const std::string command = form.command;
+  const FilterOptions options{InputOptionsOf(line), line.keepFormat};
   if (command == "batch") {
-    BatchRequest request{operands[0], operands[1], {operands.begin() + 2, operands.end()}, line.jobs,
-                         line.keepFormat};
+    BatchRequest request;
+    request.filter = operands[0];
+    request.outputDirectory = operands[1];
+    request.sources.operands.assign(operands.begin() + 2, operands.end());
+    request.sources.listPath = line.filesFrom;
+    request.sources.nullSeparated = line.nullSeparated;
+    request.sources.recursive = line.recursive;
+    request.jobs = line.jobs;
+    request.options = options;
+    request.shard = line.shard;
+    request.skipExisting = line.skipExisting;
+    request.reportPath = line.reportPath;
+    request.progress = line.progress;
     return RunBatch(request);
   }
-  const FilterOptions options{InputOptionsOf(line), line.keepFormat};
   if (command == "histogram") return RunHistogramCommand(operands[0], line.plotPath, options.input);
   if (command == "smooth") return RunSmoothCommand(operands[0], operands[1], operands[2], options);
   if (command == "demo") return RunDemo(operands.empty() ? "demo-out" : operands[0]);

@@ -7,6 +7,9 @@ set(TAMROVI_EXCLUDED_TESTS_hardening_tests "BoundedCostTest.*")
 # need the host kernel as a native process sees it. On Windows they are not
 # built (POSIX only).
 list(APPEND TAMROVI_EXCLUDED_TESTS_hardening_tests "DurabilityTest.*")
+# The tool's threads under a small address-space limit: the emulator itself
+# needs more address space than the limit leaves.
+set(TAMROVI_EXCLUDED_TESTS_cli_tests "CliTest.BatchRunsOnTheProcessorsAndThreadsItCanHave")
 
 
 # On Windows: the reference decoder is ImageMagick's convert, a Linux program

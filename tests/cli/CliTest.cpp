@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <set>
+#include <sstream>
 
 #include "image/BmpImage.h"
 #include "image/PictureRows.h"
@@ -155,7 +157,10 @@ TEST_F(CliTest, OutputFailuresNameTheOutputAndTheReason) {
 TEST_F(CliTest, UsageErrorsSayWhatWasExpectedInOneLine) {
   const std::string filterForm =
       "expected bmpfilters [--keep-format] [--force] [--strict] [--max-pixels N] INPUT OUTPUT FILTER";
-  const std::string batchForm = "expected bmpfilters batch [--jobs N] [--keep-format] FILTER OUTDIR INPUT...";
+  const std::string batchForm =
+      "expected bmpfilters batch [--jobs N] [--keep-format] [--strict] [--max-pixels N] [--recursive] "
+      "[--files-from LIST [--null]] [--shard K/N] [--skip-existing] [--report FILE] [--progress] FILTER OUTDIR "
+      "[INPUT...]";
   const std::string codes = " (the codes are 0 to 7; see bmpfilters --list)";
   const std::string names = " (the filters are none, outline, roberts, laplace, whiten-dark, flip and window)";
   const std::string png = dir.File("out.png");
@@ -184,6 +189,9 @@ TEST_F(CliTest, UsageErrorsSayWhatWasExpectedInOneLine) {
       {{"batch", "flip", "-", In()}, "batch writes many files into a folder: - (standard output) cannot hold them"},
       {{"batch", "flip", dir.File("o"), "-"}, "batch names each output after its input: - (standard input) has no name"},
       {{"batch", "--force", "flip", dir.File("o"), In()}, "--force does not go with batch"},
+      {{"batch", "--null", "flip", dir.File("o"), In()}, "--null goes with --files-from"},
+      {{"batch", "--shard", "4/4", "flip", dir.File("o"), In()}, "--shard needs K/N, whole numbers with K from 0 to N-1 (such as 0/4)"},
+      {{"--recursive", In(), Out(), "1"}, "--recursive does not go with INPUT OUTPUT FILTER"},
       {{"demo", "a", "b"}, "expected bmpfilters demo [DIR]"},
       {{"demo", "--keep-format"}, "--keep-format does not go with demo"},
       {{"demo", "--strict"}, "--strict does not go with demo"},
@@ -283,9 +291,11 @@ TEST_F(CliTest, BatchWritesOneOutputPerInputAndNamesEachFailure) {
     const bmptest::ProcessResult run = Cli(arguments);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out, "batch: 6 of 8 files written to " + outdir + ", 2 failed\n");
-    EXPECT_EQ(run.err, dir.File("broken.bmp") + ": truncated BMP file (shorter than its headers)\n" +
-                           dir.File("other/pic0.bmp") +
-                           ": an earlier input has the same file name; its output would be overwritten\n");
+    // Each failure is named as it happens, so the threads decide their order.
+    const std::string broken = dir.File("broken.bmp") + ": truncated BMP file (shorter than its headers)\n";
+    const std::string clash =
+        dir.File("other/pic0.bmp") + ": an earlier input has the same file name; its output would be overwritten\n";
+    EXPECT_TRUE(run.err == broken + clash || run.err == clash + broken) << run.err;
     for (int i = 0; i < 6; ++i) {
       EXPECT_EQ(bmptest::ReadFile(outdir + "/pic" + std::to_string(i) + ".bmp"),
                 bmptest::FilterThroughCore(dir, bmptest::ReadFile(inputs[i]), 3));
@@ -301,6 +311,117 @@ TEST_F(CliTest, BatchOfGoodFilesExitsWithZero) {
   EXPECT_EQ(bmptest::ReadFile(dir.File("out/in.bmp")), bmptest::FilterThroughCore(dir, picture, 5));
   EXPECT_EQ(Cli({"batch", "flip", dir.File("out"), In(), "--jobs", "0"}).exitStatus, 2);
   EXPECT_EQ(Cli({"batch", "sharpen", dir.File("out"), In()}).exitStatus, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The input named on each line of a batch report, and the summary's line.
+std::vector<std::string> ReportedInputs(const std::string& report, std::string* summary = nullptr) {
+  std::vector<std::string> inputs;
+  std::istringstream lines(report);
+  for (std::string line; std::getline(lines, line);) {
+    const std::string key = "{\"input\":\"";
+    if (line.rfind(key, 0) == 0) inputs.push_back(line.substr(key.size(), line.find('"', key.size()) - key.size()));
+    else if (summary != nullptr) *summary = line;
+  }
+  return inputs;
+}
+
+TEST_F(CliTest, BatchShardsTakeEveryInputExactlyOnce) {
+  // Listed files that are not there: each fails at once, and is reported.
+  std::string list;
+  std::multiset<std::string> names;
+  for (int i = 0; i < 2000; ++i) {
+    std::string name = std::to_string(i % 13);
+    name.append("/n").append(std::to_string(i * 7919 % 100003)).append(".bmp");
+    names.insert(name);
+    list += name + "\n";
+  }
+  bmptest::WriteFile(dir.File("list"), Bytes(list.begin(), list.end()));
+  for (const int shards : {1, 2, 3, 7}) {
+    SCOPED_TRACE(shards);
+    std::multiset<std::string> taken;
+    for (int k = 0; k < shards; ++k) {
+      const std::string shard = std::to_string(k) + "/" + std::to_string(shards);
+      const bmptest::ProcessResult run =
+          Cli({"batch", "-r", "--files-from", dir.File("list"), "--shard", shard, "--report", "-", "flip", dir.File("o")});
+      EXPECT_EQ(run.exitStatus, 1);
+      const std::vector<std::string> inputs = ReportedInputs(run.out);
+      EXPECT_GT(inputs.size(), 2000u / shards / 2) << "the shards are near even";
+      taken.insert(inputs.begin(), inputs.end());
+    }
+    EXPECT_EQ(taken, names);
+  }
+  EXPECT_FALSE(bmptest::FileExists(dir.File("o/0"))) << "no folder is made for an input that is not there";
+}
+
+TEST_F(CliTest, BatchKeepsFoldersReportsEachInputAndResumes) {
+  for (const char* folder : {"tree", "tree/a", "tree/b", "tree/b/c"}) std::filesystem::create_directory(dir.File(folder));
+  const std::vector<std::string> good = {"a/p.bmp", "b/p.bmp", "b/c/q.BMP"};
+  for (const std::string& name : good) bmptest::WriteFile(dir.File("tree/" + name), picture);
+  bmptest::WriteFile(dir.File("tree/b/caf\xe9.bmp"), Bytes{'B', 'M'});
+  bmptest::WriteFile(dir.File("tree/notes.txt"), Bytes{'B', 'M'});
+  bmptest::WriteFile(dir.File("tree/a/cut.bmp"), Bytes(picture.begin(), picture.end() - 20));  // a row short
+  // The output folder inside the walked one: it is not taken for inputs.
+  const std::string out = dir.File("tree/out"), report = dir.File("report.jsonl");
+  const std::string failed = "{\"input\":\"" + dir.File("tree/b/caf\\\\xe9.bmp") + "\",\"output\":\"" +
+                             out + "/b/caf\\\\xe9.bmp\",\"status\":\"failed\",\"reason\":\"truncated BMP file (shorter than its headers)\"";
+  struct Case {
+    std::vector<std::string> options;
+    std::string removed;  // an output taken away before the run
+    std::string summary;
+    std::string shown;
+  } const cases[] = {
+      {{}, "", "\"written\":3,\"skipped\":0,\"warning\":1,\"failed\":1,", "{\"input\":\"" + dir.File("tree/a/cut.bmp") + "\",\"output\":\"" + out + "/a/cut.bmp\",\"status\":\"warning\",\"reason\":\"the file ends early: 1 of 5 rows are missing (read as black; --strict refuses such a file)\","},
+      {{"--skip-existing"}, "a/p.bmp", "\"written\":1,\"skipped\":3,\"warning\":0,\"failed\":1,", "{\"input\":\"" + dir.File("tree/b/p.bmp") + "\",\"output\":\"" + out + "/b/p.bmp\",\"status\":\"skipped\","},
+      {{"--strict"}, "", "\"written\":3,\"skipped\":0,\"warning\":0,\"failed\":2,", "{\"input\":\"" + dir.File("tree/a/cut.bmp") + "\",\"output\":\"" + out + "/a/cut.bmp\",\"status\":\"failed\",\"reason\":\"the file ends early: 1 of 5 rows are missing (refused: --strict)\","},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.summary);
+    if (!c.removed.empty()) std::filesystem::remove(out + "/" + c.removed);
+    std::vector<std::string> arguments = {"batch", "--recursive", "--report", report};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    arguments.insert(arguments.end(), {"flip", out, dir.File("tree")});
+    const bmptest::ProcessResult run = Cli(arguments);
+    EXPECT_EQ(run.exitStatus, 1);
+    const Bytes written = bmptest::ReadFile(report);
+    const std::string lines(written.begin(), written.end());
+    std::string summary;
+    EXPECT_EQ(ReportedInputs(lines, &summary).size(), 5u);
+    EXPECT_EQ(summary.rfind("{\"summary\":true,\"inputs\":5," + c.summary, 0), 0u) << summary;
+    EXPECT_NE(lines.find(c.shown), std::string::npos) << lines;
+    EXPECT_NE(lines.find(failed), std::string::npos) << lines;
+    for (const std::string& name : good) {
+      EXPECT_EQ(bmptest::ReadFile(out + "/" + name), bmptest::FilterThroughCore(dir, picture, 5)) << name;
+    }
+  }
+}
+
+TEST_F(CliTest, BatchRunsOnTheProcessorsAndThreadsItCanHave) {
+  const std::string tool = TAMROVI_CLI_PATH;
+  const std::string batch = tool + " batch --report - -j 2 flip " + dir.File("out") + " " + In();
+  struct Case {
+    std::string command;
+    bool underSanitizers;
+  } const cases[] = {
+      {"taskset -c 0 " + batch, true},
+      // No room for a second thread's stack: the batch carries on alone.
+      {"ulimit -s 1000000 && ulimit -v 600000 && " + batch, false},
+  };
+  for (const Case& c : cases) {
+#if defined(__SANITIZE_ADDRESS__)
+    if (!c.underSanitizers) continue;  // the sanitizers' runtime needs more address space than that
+#endif
+    SCOPED_TRACE(c.command);
+    std::filesystem::remove_all(dir.File("out"));
+    const bmptest::ProcessResult run = bmptest::RunProcess("/bin/sh", {"-c", c.command});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.out.find("\"written\":1,\"skipped\":0,\"warning\":0,\"failed\":0,\"jobs\":1,"), std::string::npos) << run.out;
+    EXPECT_EQ(bmptest::ReadFile(dir.File("out/in.bmp")), bmptest::FilterThroughCore(dir, picture, 5));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("out")), {}), 1) << "no temporary file left";
+  }
 }
 
 }  // namespace

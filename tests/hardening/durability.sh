@@ -19,6 +19,13 @@ for signal in INT TERM HUP KILL; do
   [[ $status =~ ^(0|$((128 + $(kill -l $signal))))$ ]] || fail "$signal: exit status $status"
   compgen -G "$dir/.out.bmp.*" && fail "$signal left a temporary file"
 done
+# A batch cut short says so, on standard error and as its report's last line.
+mkdir "$dir/many" && for n in 1 2 3 4; do ln "$dir/big.bmp" "$dir/many/$n.bmp"; done
+"$tool" batch -j 1 --report "$dir/report" flip "$dir/many-out" "$dir/many"/*.bmp 2> "$dir/err" & pid=$!
+for ((i = 0; i < 1000; i++)); do compgen -G "$dir/many-out/.*.bmp.*" > /dev/null && break; sleep 0.01; done
+kill -s TERM $pid; wait $pid; status=$?
+[ $status = 143 ] && grep -q '^batch: interrupted by signal 15; so far' "$dir/err" || fail "batch on TERM: $status"
+tail -n 1 "$dir/report" | grep -q '^{"summary":true,.*"interrupted":true,"signal":15}$' || fail "batch report on TERM"
 # Over the file-size limit the write fails with its reason; in place, the input stays.
 "$tool" demo "$dir/demo" > /dev/null && cp "$dir/demo/picture-24bit.bmp" "$dir/photo.bmp" || fail demo
 message=$( (ulimit -f 8; "$tool" "$dir/photo.bmp" "$dir/photo.bmp" flip) 2>&1)
