@@ -137,6 +137,10 @@ class CBmpImage {
   std::uint8_t** RgbRows() noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
   std::uint8_t* const* RgbRows() const noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
 
+  // Why the last load refused its file, in the library's one shape (kNone
+  // after a load that succeeded): m_loadError and m_loadSystemError.
+  CResult LoadResult() const noexcept { return {m_loadError, m_loadSystemError}; }
+
   // True when the object holds no picture.
   bool IsEmpty() const noexcept { return m_width == 0 || m_height == 0; }
 
