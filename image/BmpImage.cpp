@@ -41,10 +41,6 @@ int CBmpImage::SaveBmp24(const char* path) const noexcept {
   return SaveToPath(path, [this](const CByteSink& out) { return WriteBmp24(*this, out); }).Ok();
 }
 
-int CBmpImage::SaveBmp8(const char* path, const CPictureColours& colours) const noexcept {
-  return SaveToPath(path, [&](const CByteSink& out) { return WriteBmp8(*this, colours, out); }).Ok();
-}
-
 int CBmpImage::SaveDib(const char* path) const noexcept {
   if (m_pDib == nullptr) return 0;  // no file is created
   return SaveToPath(path, [this](const CByteSink& out) { return WriteFileImage(*this, out); }).Ok();

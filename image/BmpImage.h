@@ -36,7 +36,6 @@
 namespace tamrovi {
 
 class CDeviceContext;
-class CPictureColours;
 
 // A source of bytes read front to back, such as standard input: `read` puts
 // up to `count` bytes at `buffer` and returns how many arrived, 0 at the end
@@ -96,12 +95,6 @@ class CBmpImage {
   // `path` then keeps what it held before, or stays absent (COutputFile). The
   // writer itself (image/BmpWriter.h) says why, and writes to any output.
   int SaveBmp24(const char* path) const noexcept;
-
-  // Writes the picture as an uncompressed bottom-up 8-bit BMP with a 54-byte
-  // header and `colours`, which CPictureColours::Collect made from this
-  // picture as it now is, as its colour table: the file shows exactly the
-  // pixels SaveBmp24 writes. Returns 1 and 0 as SaveBmp24 does.
-  int SaveBmp8(const char* path, const CPictureColours& colours) const noexcept;
 
   // Writes the file image as loaded, m_pDib behind a rebuilt 14-byte file
   // header, so an 8-bit picture stays 8-bit with its colour table and its
