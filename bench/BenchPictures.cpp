@@ -6,7 +6,7 @@
 #include <map>
 #include <unistd.h>
 
-#include "image/BmpHeaders.h"
+#include "image/BmpWriter.h"
 
 namespace bench {
 namespace {

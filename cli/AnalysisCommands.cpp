@@ -31,8 +31,8 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath, c
   std::int32_t counts[kGrayLevels];
   GrayHistogram(image, counts);
   if (!plotPath.empty()) {
-    if (const int failure = WritePicture24(plotPath, DrawHistogramPlot(counts)); failure != 0) {
-      std::cerr << OutputFailureMessage(plotPath, failure) << '\n';
+    if (const CResult written = WritePicture24(plotPath, DrawHistogramPlot(counts)); !written.Ok()) {
+      std::cerr << OutputFailureMessage(plotPath, written.systemError) << '\n';
       return kExitFailed;
     }
   }

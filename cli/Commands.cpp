@@ -6,6 +6,7 @@
 #include "cli/FilterChoice.h"
 #include "cli/Messages.h"
 #include "cli/Operands.h"
+#include "cli/PictureWriter.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 #include "image/PictureColours.h"
@@ -16,21 +17,21 @@ namespace {
 
 // The reason of a picture beyond the limits, with the limit it passed and
 // the option that moves it; "" for every other reason.
-std::string LimitReason(BmpLoadError error, const CLoadLimits& limits) {
+std::string LimitReason(Reason error, const CLoadLimits& limits) {
   switch (error) {
-    case BmpLoadError::kTooManyPixels:
+    case Reason::kTooManyPixels:
       return "picture too large (more than " + std::to_string(limits.maxPixels) +
              " pixels; --max-pixels N raises the limit)";
-    case BmpLoadError::kTooTall: return "picture too tall (more than " + std::to_string(limits.maxRows) + " rows)";
-    case BmpLoadError::kTooWide:
+    case Reason::kTooTall: return "picture too tall (more than " + std::to_string(limits.maxRows) + " rows)";
+    case Reason::kTooWide:
       return "picture too wide (more than " + std::to_string(limits.maxWidth) + " columns)";
     default: return "";
   }
 }
 
 // How a picture of another format can still be filtered.
-std::string ConversionHint(BmpLoadError error, const std::string& input) {
-  if (error != BmpLoadError::kPngFile && error != BmpLoadError::kJpegFile && error != BmpLoadError::kGifFile) {
+std::string ConversionHint(Reason error, const std::string& input) {
+  if (error != Reason::kPngFile && error != Reason::kJpegFile && error != Reason::kGifFile) {
     return "";
   }
   const std::string name = IsStandardStream(input) ? "photo.png" : Printable(input);
@@ -40,10 +41,10 @@ std::string ConversionHint(BmpLoadError error, const std::string& input) {
 std::string RefusalMessage(const std::string& input, const CBmpImage& image, const CLoadLimits& limits) {
   const std::string limitReason = LimitReason(image.m_loadError, limits);
   std::string message = Printable(InputName(input)) + ": " +
-                        (limitReason.empty() ? DescribeLoadError(image.m_loadError) : limitReason) +
+                        (limitReason.empty() ? DescribeReason(image.m_loadError) : limitReason) +
                         ConversionHint(image.m_loadError, input);
   const int systemError = image.m_loadSystemError;
-  if (image.m_loadError == BmpLoadError::kNotRegularFile && systemError != EISDIR) {
+  if (image.m_loadError == Reason::kNotRegularFile && systemError != EISDIR) {
     // A pipe or a device could feed bytes without end: only standard input is
     // read as a stream, and only as far as its picture needs.
     message += " (a pipe or device: give - to read standard input)";
@@ -57,14 +58,14 @@ std::string RefusalMessage(const std::string& input, const CBmpImage& image, con
 // picture as its own file image, with its header and colour table; any other
 // with a table of its own colours. With more colours than a table holds it is
 // written 24-bit, and `note` says so.
-int SaveWithColourTable(const CBmpImage& image, const std::string& output, std::string& note) {
-  const std::string path = WritablePath(output);
-  if (CPictureRows(image).IsGray()) return image.SaveDib(path.c_str());
+CResult WriteWithColourTable(const CBmpImage& image, const CByteSink& out, const std::string& output,
+                             std::string& note) {
+  if (CPictureRows(image).IsGray()) return WriteFileImage(image, out);
   CPictureColours colours;
-  if (colours.Collect(CPictureRows(image))) return image.SaveBmp8(path.c_str(), colours);
-  const int written = image.SaveBmp24(path.c_str());
-  if (written) note = Printable(OutputName(output)) + ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
-  return written;
+  if (colours.Collect(CPictureRows(image))) return WriteBmp8(image, colours, out);
+  note = Printable(OutputName(output)) +
+         ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  return WriteBmp24(image, out);
 }
 
 }  // namespace
@@ -106,10 +107,12 @@ bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& o
 bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
                 std::string& error) {
   const bool keepColourTable = keepFormat && image.m_fileBitCount <= 8;
-  const int written =
-      keepColourTable ? SaveWithColourTable(image, output, note) : image.SaveBmp24(WritablePath(output).c_str());
-  if (written) return true;
-  error = OutputFailureMessage(output, image.m_saveSystemError);
+  const CResult written = WriteOutput(output, [&](const CByteSink& out) {
+    return keepColourTable ? WriteWithColourTable(image, out, output, note) : WriteBmp24(image, out);
+  });
+  if (written.Ok()) return true;
+  note.clear();
+  error = OutputFailureMessage(output, written.systemError);
   return false;
 }
 
@@ -122,7 +125,7 @@ bool FilterFile(const std::string& input, const std::string& output, std::int32_
                 const FilterOptions& options, FileOutcome& outcome) {
   CBmpImage image;
   if (!LoadInput(image, input, options.input, outcome)) return false;
-  if (!ApplyFilterCode(image, code)) {
+  if (!ApplyFilterCode(image, code).Ok()) {
     outcome.error = Printable(InputName(input)) + ": out of memory (the filter could not run; nothing was written)";
     return false;
   }

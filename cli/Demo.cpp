@@ -132,10 +132,10 @@ int RunDemo(const std::string& directory) {
   }
   const RgbPicture picture = DrawDemoPicture();
   const std::string sources[] = {directory + "/picture-24bit.bmp", directory + "/picture-8bit.bmp"};
-  const int failures[] = {WritePicture24(sources[0], picture), WritePictureGray8(sources[1], picture)};
+  const CResult results[] = {WritePicture24(sources[0], picture), WritePictureGray8(sources[1], picture)};
   for (int source = 0; source < 2; ++source) {
-    if (failures[source] != 0) {
-      std::cerr << OutputFailureMessage(sources[source], failures[source]) << '\n';
+    if (!results[source].Ok()) {
+      std::cerr << OutputFailureMessage(sources[source], results[source].systemError) << '\n';
       return kExitFailed;
     }
     std::cout << "wrote " << Printable(sources[source]) << '\n';
@@ -163,8 +163,8 @@ int RunDemo(const std::string& directory) {
     }
   }
   const std::string sheetPath = directory + "/contact-sheet.bmp";
-  if (const int failure = WritePicture24(sheetPath, sheet); failure != 0) {
-    std::cerr << OutputFailureMessage(sheetPath, failure) << '\n';
+  if (const CResult written = WritePicture24(sheetPath, sheet); !written.Ok()) {
+    std::cerr << OutputFailureMessage(sheetPath, written.systemError) << '\n';
     return kExitFailed;
   }
   std::cout << "wrote " << Printable(sheetPath) << " (columns: filter codes 0 to 7, labelled; rows: 24-bit, 8-bit)\n";

@@ -15,7 +15,6 @@
 #include "cli/Arguments.h"
 #include "cli/Messages.h"
 #include "image/BmpImage.h"
-#include "platform/OutputFile.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -46,10 +45,6 @@ const char* const kOtherFormats[][2] = {
 }  // namespace
 
 bool IsStandardStream(const std::string& operand) { return operand == "-"; }
-
-std::string WritablePath(const std::string& output) {
-  return IsStandardStream(output) ? COutputFile::kStandardOutput : output;
-}
 
 std::string InputName(const std::string& input) { return IsStandardStream(input) ? "standard input" : input; }
 

@@ -14,11 +14,6 @@ namespace tamrovi::cli {
 // "-" as an input reads standard input; as an output, writes standard output.
 bool IsStandardStream(const std::string& operand);
 
-// The path an output operand is written through: standard output for "-",
-// reached by the path of its descriptor, so that every output goes through
-// one writer; any other operand is its own path.
-std::string WritablePath(const std::string& output);
-
 // How messages name an operand: its path, or "standard input" / "standard output".
 std::string InputName(const std::string& input);
 std::string OutputName(const std::string& output);

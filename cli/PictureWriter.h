@@ -1,10 +1,14 @@
-// Pictures the tool draws itself (the demo picture, the contact sheet) and
-// their writing as BMP files.
+// Pictures the tool draws itself (the demo picture, the contact sheet, the
+// histogram plot), and the tool's outputs: a file replaced whole, or standard
+// output for "-", written by the library's one writer.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "cli/Operands.h"
+#include "image/BmpWriter.h"
 
 namespace tamrovi::cli {
 
@@ -25,13 +29,22 @@ struct RgbPicture {
   std::vector<std::uint8_t> bgr;
 };
 
-// Writes `picture` as a bottom-up 24-bit BMP to `path` ("-": standard
-// output), replacing a file there whole or not at all (COutputFile). Returns
-// 0, or the system's error number when it could not be written.
-int WritePicture24(const std::string& path, const RgbPicture& picture);
+// Opens `output` ("-": standard output), writes it with `write` (a function
+// of a CByteSink returning a CResult) and commits it: a file is replaced
+// whole or not at all (COutputFile).
+template <typename Write>
+CResult WriteOutput(const std::string& output, Write write) {
+  COutputFile out;
+  const bool opened = IsStandardStream(output) ? out.OpenStandardOutput() : out.Open(output.c_str());
+  if (!opened) return {Reason::kCannotWrite, out.LastError()};
+  return CommitOutput(out, write(SinkOf(out)));
+}
 
-// Writes the gray level of every pixel as an 8-bit BMP with a gray palette
-// (entry i is (i, i, i)), as WritePicture24 writes.
-int WritePictureGray8(const std::string& path, const RgbPicture& picture);
+// `picture` as a 24-bit BMP to `output`, as WriteOutput writes.
+CResult WritePicture24(const std::string& output, const RgbPicture& picture);
+
+// The gray level of every pixel as an 8-bit BMP with a gray palette (entry i
+// is (i, i, i)), as WriteOutput writes.
+CResult WritePictureGray8(const std::string& output, const RgbPicture& picture);
 
 }  // namespace tamrovi::cli

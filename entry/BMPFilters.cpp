@@ -26,7 +26,7 @@ extern "C" int32_t BMPFilters(const TamroviChar16* inputPath, const TamroviChar1
   // mark of a failed call. A filter that could not run for want of memory
   // leaves the picture unfiltered, which must not pass for its result: that
   // call has failed too.
-  if (!ApplyFilterCode(image, filterCode)) image.Clear();
+  if (!ApplyFilterCode(image, filterCode).Ok()) image.Clear();
   image.SaveBmp24(CNarrowPath(Utf16(outputPath)).Get());
   return TAMROVI_BMPFILTERS_DONE;
 }

@@ -5,15 +5,22 @@
 namespace tamrovi {
 namespace {
 
+// The filters that cannot fail, in the table's form.
+template <FilterOperation kFilter>
+CResult Always(CBmpImage& image) noexcept {
+  kFilter(image);
+  return {};
+}
+
 constexpr FilterDescriptor kFilters[] = {
     {0, "none", "no filter: the picture is written as read", nullptr},
-    {1, "outline", "outline of dark regions", OutlineFilter},
-    {2, "roberts", "Roberts-cross edges, black on white", RobertsFilter},
-    {3, "laplace", "four-neighbour Laplacian, two levels", LaplaceFilter},
-    {4, "whiten-dark", "near-black pixels (gray below 16) become white", WhitenDarkFilter},
-    {5, "flip", "vertical flip", FlipVertical},
-    {6, "whiten-dark", "the same as 4", WhitenDarkFilter},
-    {7, "window", "whiten everything outside the centre window", CentreWindowFilter},
+    {1, "outline", "outline of dark regions", Outline},
+    {2, "roberts", "Roberts-cross edges, black on white", Roberts},
+    {3, "laplace", "four-neighbour Laplacian, two levels", Laplace},
+    {4, "whiten-dark", "near-black pixels (gray below 16) become white", Always<WhitenDarkFilter>},
+    {5, "flip", "vertical flip", Always<FlipVertical>},
+    {6, "whiten-dark", "the same as 4", Always<WhitenDarkFilter>},
+    {7, "window", "whiten everything outside the centre window", Always<CentreWindowFilter>},
 };
 
 }  // namespace
@@ -34,11 +41,9 @@ const FilterDescriptor* FindFilterByName(std::string_view name) noexcept {
   return nullptr;
 }
 
-bool ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept {
-  image.m_filterOutOfMemory = 0;
+CResult ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept {
   const FilterDescriptor* filter = FindFilter(code);
-  if (filter != nullptr && filter->run != nullptr) filter->run(image);
-  return image.m_filterOutOfMemory == 0;
+  return filter != nullptr && filter->run != nullptr ? filter->run(image) : CResult{};
 }
 
 }  // namespace tamrovi

@@ -6,17 +6,22 @@
 #include <string_view>
 
 #include "image/BmpImage.h"
+#include "image/Result.h"
 
 namespace tamrovi {
 
-// A filter rewrites a loaded picture in place; it always returns 1.
-using FilterOperation = int (*)(CBmpImage& image);
+// A filter as its callers name it: it rewrites a loaded picture in place and
+// always returns 1.
+using FilterOperation = int (*)(CBmpImage& image) noexcept;
+
+// A filter as the table runs it: kOutOfMemory when it could not run.
+using FilterRoutine = CResult (*)(CBmpImage& image) noexcept;
 
 struct FilterDescriptor {
   std::int32_t code;
   const char* name;     // the command-line name
   const char* summary;  // one line for --list
-  FilterOperation run;  // null: the picture is written as loaded
+  FilterRoutine run;    // null: the picture is written as loaded
 };
 
 // Every listed code, in code order (0 and 6 included).
@@ -29,8 +34,8 @@ const FilterDescriptor* FindFilter(std::int32_t code) noexcept;
 const FilterDescriptor* FindFilterByName(std::string_view name) noexcept;
 
 // Runs the filter `code` selects on `image`; unlisted codes do nothing.
-// False when the filter could not run for want of memory: the picture is then
-// as it was, and must not be written as the filter's result.
-bool ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept;
+// kOutOfMemory when the filter could not run: the picture is then as it was,
+// and must not be written as the filter's result.
+CResult ApplyFilterCode(CBmpImage& image, std::int32_t code) noexcept;
 
 }  // namespace tamrovi

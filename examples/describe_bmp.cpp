@@ -25,7 +25,7 @@ bool DescribeFile(const char* path) {
   // heap so that a caller with a small stack can use it too.
   const auto image = std::make_unique<tamrovi::CBmpImage>();
   if (!image->LoadBmp(path)) {
-    std::cerr << path << ": " << tamrovi::DescribeLoadError(image->m_loadError);
+    std::cerr << path << ": " << tamrovi::DescribeReason(image->m_loadError);
     if (image->m_loadSystemError != 0) std::cerr << " (" << std::strerror(image->m_loadSystemError) << ')';
     std::cerr << '\n';
     return false;

@@ -1,7 +1,6 @@
 // The seven filter codes' operations; their rules are in docs/filters.md.
-// Each rewrites a loaded picture in place and returns 1 in every case: a
-// filter has no way to fail that its caller could act on. An empty picture is
-// left as it is.
+// Each rewrites a loaded picture in place and returns 1 in every case; an
+// empty picture is left as it is.
 //
 // Every filter reaches the pixels through CPictureRows, which hands out the
 // same gray levels for a picture whichever layout holds it: any file gives
@@ -9,22 +8,27 @@
 //
 // Outline, Roberts and Laplace decide from the picture as it was and need
 // work rows of a few bytes a column (CWorkRows); without them the picture is
-// left as it is.
+// left as it is, and their CResult forms, the filter table's, say
+// kOutOfMemory.
 #pragma once
 
 #include "image/BmpImage.h"
+#include "image/Result.h"
 
 namespace tamrovi {
 
 // Light pixels become black, dark pixels inside a dark region white, the rest
 // keep their value; the outermost rows and columns never change.
-int OutlineFilter(CBmpImage& image) noexcept;
+CResult Outline(CBmpImage& image) noexcept;
+inline int OutlineFilter(CBmpImage& image) noexcept { return Outline(image), 1; }
 
 // Roberts-cross edges, black on white.
-int RobertsFilter(CBmpImage& image) noexcept;
+CResult Roberts(CBmpImage& image) noexcept;
+inline int RobertsFilter(CBmpImage& image) noexcept { return Roberts(image), 1; }
 
 // The sign of the four-neighbour Laplacian, white above 0, black otherwise.
-int LaplaceFilter(CBmpImage& image) noexcept;
+CResult Laplace(CBmpImage& image) noexcept;
+inline int LaplaceFilter(CBmpImage& image) noexcept { return Laplace(image), 1; }
 
 // Whitens every pixel whose gray level is below 16. Filter codes 4 and 6.
 int WhitenDarkFilter(CBmpImage& image) noexcept;

@@ -44,13 +44,13 @@ void PaintSigns(const CPictureRows& picture, CWorkRows& rows) {
 
 }  // namespace
 
-int LaplaceFilter(CBmpImage& image) noexcept {
+CResult Laplace(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
-  if (picture.IsEmpty()) return 1;
-  CWorkRows rows(image, picture.Width(), kLaplaceRows);
-  if (!rows.IsHeld()) return 1;
+  if (picture.IsEmpty()) return {};
+  CWorkRows rows(picture.Width(), kLaplaceRows);
+  if (!rows.IsHeld()) return {Reason::kOutOfMemory, 0};
   PaintSigns(picture, rows);
-  return 1;
+  return {};
 }
 
 }  // namespace tamrovi

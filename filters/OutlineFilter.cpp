@@ -56,13 +56,13 @@ void RewriteInside(const CPictureRows& picture, CWorkRows& rows) {
 
 }  // namespace
 
-int OutlineFilter(CBmpImage& image) noexcept {
+CResult Outline(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
-  if (picture.IsEmpty()) return 1;
-  CWorkRows rows(image, picture.Width(), kOutlineRows);
-  if (!rows.IsHeld()) return 1;
+  if (picture.IsEmpty()) return {};
+  CWorkRows rows(picture.Width(), kOutlineRows);
+  if (!rows.IsHeld()) return {Reason::kOutOfMemory, 0};
   RewriteInside(picture, rows);
-  return 1;
+  return {};
 }
 
 }  // namespace tamrovi

@@ -35,13 +35,13 @@ void PaintEdges(const CPictureRows& picture, CWorkRows& rows) {
 
 }  // namespace
 
-int RobertsFilter(CBmpImage& image) noexcept {
+CResult Roberts(CBmpImage& image) noexcept {
   const CPictureRows picture(image);
-  if (picture.IsEmpty()) return 1;
-  CWorkRows rows(image, picture.Width(), kRobertsRows);
-  if (!rows.IsHeld()) return 1;
+  if (picture.IsEmpty()) return {};
+  CWorkRows rows(picture.Width(), kRobertsRows);
+  if (!rows.IsHeld()) return {Reason::kOutOfMemory, 0};
   PaintEdges(picture, rows);
-  return 1;
+  return {};
 }
 
 }  // namespace tamrovi

@@ -13,28 +13,30 @@
 
 #include <cstdint>
 
-namespace tamrovi {
+#include "platform/Allocation.h"
 
-class CBmpImage;
+namespace tamrovi {
 
 class CWorkRows {
  public:
-  // `count` rows of `rowBytes` bytes each, contents undefined, for a filter
-  // run on `image`. When they cannot be had the image records it
-  // (m_filterOutOfMemory), so that the picture it keeps unfiltered is never
-  // written as if the filter had run.
-  CWorkRows(CBmpImage& image, std::int64_t rowBytes, std::int32_t count) noexcept;
+  // `count` rows of `rowBytes` bytes each, contents undefined.
+  CWorkRows(std::int64_t rowBytes, std::int32_t count) noexcept
+      : m_stride((rowBytes + kCacheLine - 1) / kCacheLine * kCacheLine),
+        m_pRows(static_cast<std::uint8_t*>(AllocateBlock(m_stride * count))) {}
   CWorkRows(const CWorkRows&) = delete;
   CWorkRows& operator=(const CWorkRows&) = delete;
-  ~CWorkRows();
+  ~CWorkRows() { ReleaseBlock(m_pRows); }
 
   // False when the memory could not be had: the filter must then leave the
-  // picture as it is.
+  // picture as it is and say so (kOutOfMemory), so that the picture it keeps
+  // unfiltered is never written as if the filter had run.
   bool IsHeld() const noexcept { return m_pRows != nullptr; }
 
   std::uint8_t* Row(std::int32_t index) const noexcept { return m_pRows + index * m_stride; }
 
  private:
+  static constexpr std::int64_t kCacheLine = 64;
+
   std::int64_t m_stride;  // whole cache lines, so that rows of 16-bit values stay aligned
   std::uint8_t* m_pRows;
 };

@@ -181,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   CBmpImage first;
   const int loaded = first.LoadBmp(input.Path());
-  Require(loaded == (first.m_loadError == BmpLoadError::kNone ? 1 : 0), "LoadBmp's result matches its reason");
+  Require(loaded == (first.m_loadError == Reason::kNone ? 1 : 0), "LoadBmp's result matches its reason");
   Require(loaded == 1 || first.IsEmpty(), "a refused file leaves an empty object");
   SaveAndCheck(first, output);
   if (!loaded) {

@@ -10,13 +10,13 @@ namespace {
 
 constexpr unsigned kChannelBits = 8;
 
-BmpLoadError CheckMask(std::uint32_t mask, int bitCount) {
-  if (mask == 0) return BmpLoadError::kEmptyMask;
-  if (bitCount < 32 && (mask >> bitCount) != 0) return BmpLoadError::kMaskOutsidePixel;
+Reason CheckMask(std::uint32_t mask, int bitCount) {
+  if (mask == 0) return Reason::kEmptyMask;
+  if (bitCount < 32 && (mask >> bitCount) != 0) return Reason::kMaskOutsidePixel;
   // Shifted down to bit 0, a contiguous mask is one less than a power of two.
   const std::uint32_t lowered = mask >> std::countr_zero(mask);
-  if ((lowered & (lowered + 1)) != 0) return BmpLoadError::kNonContiguousMask;
-  return BmpLoadError::kNone;
+  if ((lowered & (lowered + 1)) != 0) return Reason::kNonContiguousMask;
+  return Reason::kNone;
 }
 
 // Full intensity is 255 whatever the channel's width: each value v of an
@@ -40,19 +40,19 @@ inline std::uint8_t ChannelValue(std::uint32_t pixel, const ChannelField& channe
 
 }  // namespace
 
-BmpLoadError MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount, BitFieldLayout& layout) noexcept {
+Reason MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount, BitFieldLayout& layout) noexcept {
   for (const std::uint32_t mask : {masks.red, masks.green, masks.blue}) {
-    const BmpLoadError error = CheckMask(mask, bitCount);
-    if (error != BmpLoadError::kNone) return error;
+    const Reason error = CheckMask(mask, bitCount);
+    if (error != Reason::kNone) return error;
   }
   if ((masks.red & masks.green) != 0 || (masks.red & masks.blue) != 0 || (masks.green & masks.blue) != 0) {
-    return BmpLoadError::kOverlappingMasks;
+    return Reason::kOverlappingMasks;
   }
   layout.bitCount = bitCount;
   MakeChannel(masks.blue, layout.blue);
   MakeChannel(masks.green, layout.green);
   MakeChannel(masks.red, layout.red);
-  return BmpLoadError::kNone;
+  return Reason::kNone;
 }
 
 void DecodeBitFieldRow(const std::uint8_t* stored, std::int32_t width, const BitFieldLayout& layout,

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "image/BmpHeaderParse.h"
-#include "image/LoadError.h"
+#include "image/Result.h"
 
 namespace tamrovi::bmp {
 
@@ -28,7 +28,7 @@ struct BitFieldLayout {
 // non-empty, contiguous, within the pixel, no two sharing a bit; the alpha
 // mask is not used) and fills `layout`. Returns kNone or the reason they are
 // refused.
-BmpLoadError MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount, BitFieldLayout& layout) noexcept;
+Reason MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount, BitFieldLayout& layout) noexcept;
 
 // Turns one stored row of `width` pixels into 3 * `width` bytes of blue,
 // green, red at `bgr`. `stored` must hold the whole row.

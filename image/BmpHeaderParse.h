@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-#include "image/LoadError.h"
+#include "image/Result.h"
 #include "image/LoadLimits.h"
 
 namespace tamrovi::bmp {
@@ -70,7 +70,7 @@ inline constexpr std::int64_t kHeaderBytesParsed = 124;
 // at least kHeaderBytesParsed, or all of them. Returns kNone, or why the
 // file is refused, a picture beyond `limits` among the reasons; nothing past
 // the `heldBytes` is read.
-BmpLoadError ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
+Reason ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
                             std::uint32_t filePixelOffset, const CLoadLimits& limits,
                             BmpDescription& description) noexcept;
 

@@ -3,7 +3,8 @@
 #include <cstdlib>
 
 #include "platform/Allocation.h"
-#include "platform/OutputFile.h"
+#include "image/BmpWriter.h"
+#include "platform/DeviceContext.h"
 
 namespace tamrovi {
 
@@ -23,10 +24,8 @@ CBmpImage::CBmpImage() noexcept
       m_isTopDown(0),
       m_fileBitCount(0),
       m_pixelOffset(0),
-      m_loadError(BmpLoadError::kNone),
+      m_loadError(Reason::kNone),
       m_loadSystemError(0),
-      m_filterOutOfMemory(0),
-      m_saveSystemError(0),
       m_pRowBlock(nullptr),
       m_pTallGrayRows(nullptr),
       m_pTallRgbRows(nullptr),
@@ -38,14 +37,13 @@ void* CBmpImage::operator new(std::size_t bytes) noexcept { return std::malloc(b
 
 void CBmpImage::operator delete(void* object) noexcept { std::free(object); }
 
-int CBmpImage::FinishSave(COutputFile& out, bool written) const noexcept {
-  if (written && out.Commit()) {
-    m_saveSystemError = 0;
-    return 1;
-  }
-  m_saveSystemError = out.LastError();
-  out.Discard();
-  return 0;
+int CBmpImage::SaveBmp24(const char* path) const noexcept {
+  return SaveToPath(path, [this](const CByteSink& out) { return WriteBmp24(*this, out); }).Ok();
+}
+
+int CBmpImage::SaveDib(const char* path) const noexcept {
+  if (m_pDib == nullptr) return 0;  // no file is created
+  return SaveToPath(path, [this](const CByteSink& out) { return WriteFileImage(*this, out); }).Ok();
 }
 
 void CBmpImage::Clear() noexcept {
@@ -74,6 +72,17 @@ void CBmpImage::Clear() noexcept {
   m_isTopDown = 0;
   m_fileBitCount = 0;
   m_pixelOffset = 0;
+}
+
+int CBmpImage::SelectPaletteInto(CDeviceContext& context) const noexcept {
+  if (m_pDib == nullptr) return 0;
+  if (!m_palette.HasPalette()) return 1;
+  // Realising maps the palette onto the device; the context then gets its own
+  // palette back, so drawing elsewhere with it is not affected.
+  const CPalette* previous = context.SelectPalette(&m_palette, false);
+  context.RealizePalette();
+  context.SelectPalette(previous, false);
+  return 1;
 }
 
 }  // namespace tamrovi

@@ -29,15 +29,13 @@
 #include <cstdint>
 
 #include "image/BmpFormat.h"
-#include "image/LoadError.h"
+#include "image/Result.h"
 #include "image/LoadLimits.h"
 #include "platform/Palette.h"
 
 namespace tamrovi {
 
 class CDeviceContext;
-class COutputFile;
-class CPictureColours;
 
 // A source of bytes read front to back, such as standard input: `read` puts
 // up to `count` bytes at `buffer` and returns how many arrived, 0 at the end
@@ -94,15 +92,9 @@ class CBmpImage {
   // Writes the picture as an uncompressed bottom-up 24-bit BMP with a 54-byte
   // header; an empty object gives the headers alone. Returns 1 when the whole
   // file was written, 0 when it could not be created or written; the file at
-  // `path` then keeps what it held before, or stays absent (COutputFile), and
-  // m_saveSystemError says why.
+  // `path` then keeps what it held before, or stays absent (COutputFile). The
+  // writer itself (image/BmpWriter.h) says why, and writes to any output.
   int SaveBmp24(const char* path) const noexcept;
-
-  // Writes the picture as an uncompressed bottom-up 8-bit BMP with a 54-byte
-  // header and `colours`, which CPictureColours::Collect made from this
-  // picture as it now is, as its colour table: the file shows exactly the
-  // pixels SaveBmp24 writes. Returns 1 and 0 as SaveBmp24 does.
-  int SaveBmp8(const char* path, const CPictureColours& colours) const noexcept;
 
   // Writes the file image as loaded, m_pDib behind a rebuilt 14-byte file
   // header, so an 8-bit picture stays 8-bit with its colour table and its
@@ -138,6 +130,10 @@ class CBmpImage {
   std::uint8_t** RgbRows() noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
   std::uint8_t* const* RgbRows() const noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
 
+  // Why the last load refused its file, in the library's one shape (kNone
+  // after a load that succeeded): m_loadError and m_loadSystemError.
+  CResult LoadResult() const noexcept { return {m_loadError, m_loadSystemError}; }
+
   // True when the object holds no picture.
   bool IsEmpty() const noexcept { return m_width == 0 || m_height == 0; }
 
@@ -172,12 +168,8 @@ class CBmpImage {
   std::int32_t m_isTopDown;    // 1 when the file stored its top row first
   std::int32_t m_fileBitCount; // bits a pixel in the file last loaded: 8 or fewer for colour-table files
   std::int32_t m_pixelOffset;  // the file header's pixel offset
-  BmpLoadError m_loadError;    // why the last LoadBmp refused its file
+  Reason m_loadError;    // why the last LoadBmp refused its file
   int m_loadSystemError;       // the system's error number when the file could not be opened or read
-  // 1 when the last filter run could not have its work rows and left the
-  // picture as it was: a picture written now would pass for a filtered one.
-  std::int32_t m_filterOutOfMemory;
-  mutable int m_saveSystemError;  // the system's error number when the last save failed
 
   // Where the rows live: the byte plane's rows and those of an uncompressed
   // 24-bit file that holds them all are the file image's own, inside m_pDib;
@@ -192,11 +184,6 @@ class CBmpImage {
   // Rows the file ended before, in storage order: they are held black. 0
   // for a file that holds its whole picture.
   std::int32_t m_missingRows;
-
- private:
-  // Commits `out` when everything was `written`, else discards it and keeps
-  // the reason. Returns the save's result.
-  int FinishSave(COutputFile& out, bool written) const noexcept;
 };
 
 }  // namespace tamrovi

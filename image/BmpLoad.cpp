@@ -26,7 +26,6 @@
 #include "image/RleDecode.h"
 #include "platform/Allocation.h"
 #include "platform/File.h"
-#include "platform/TextConversion.h"
 
 namespace tamrovi {
 namespace {
@@ -103,15 +102,15 @@ struct PictureDecoding {
 // Why a file that does not start with B, M is refused: pictures of the
 // common formats are named by their own signatures, so that a user knows
 // what to convert.
-BmpLoadError ForeignSignature(const std::uint8_t* start, std::int64_t bytes) {
+Reason ForeignSignature(const std::uint8_t* start, std::int64_t bytes) {
   static const std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   static const std::uint8_t kJpeg[] = {0xFF, 0xD8, 0xFF};
-  if (bytes >= 8 && std::memcmp(start, kPng, sizeof kPng) == 0) return BmpLoadError::kPngFile;
-  if (bytes >= 3 && std::memcmp(start, kJpeg, sizeof kJpeg) == 0) return BmpLoadError::kJpegFile;
+  if (bytes >= 8 && std::memcmp(start, kPng, sizeof kPng) == 0) return Reason::kPngFile;
+  if (bytes >= 3 && std::memcmp(start, kJpeg, sizeof kJpeg) == 0) return Reason::kJpegFile;
   if (bytes >= 6 && (std::memcmp(start, "GIF87a", 6) == 0 || std::memcmp(start, "GIF89a", 6) == 0)) {
-    return BmpLoadError::kGifFile;
+    return Reason::kGifFile;
   }
-  return BmpLoadError::kNoSignature;
+  return Reason::kNoSignature;
 }
 
 // The bytes after the file header that the picture `picture` needs: its
@@ -129,31 +128,31 @@ std::int64_t NeededDibBytes(const bmp::BmpDescription& picture) {
 // says how many bytes after the file header are to be read: the file's, or
 // for a stream what its picture needs. The `head` read (at most
 // kHeaderBytesParsed) is at `head`.
-BmpLoadError ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& image, std::uint8_t* head,
+Reason ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& image, std::uint8_t* head,
                          std::int64_t& headBytes, std::int64_t& dibBytes) {
   std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
   const std::int64_t headerBytes = source.ReadFully(fileHeader, bmp::kFileHeaderSize);
-  if (headerBytes < 0) return BmpLoadError::kReadFailed;
+  if (headerBytes < 0) return Reason::kReadFailed;
   if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
     return ForeignSignature(fileHeader, headerBytes);
   }
   const bool known = source.length >= 0;
-  if (headerBytes < bmp::kFileHeaderSize || (known && source.length < kMinFileLength)) return BmpLoadError::kTooShort;
+  if (headerBytes < bmp::kFileHeaderSize || (known && source.length < kMinFileLength)) return Reason::kTooShort;
   image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
 
   const std::int64_t largestDib = kMaxFileLength - 1 - bmp::kFileHeaderSize;
   const std::int64_t fileDib = known ? source.length - bmp::kFileHeaderSize : largestDib;
   const std::int64_t wanted = fileDib < bmp::kHeaderBytesParsed ? fileDib : bmp::kHeaderBytesParsed;
   headBytes = source.ReadFully(head, wanted);
-  if (headBytes < 0 || (known && headBytes < wanted)) return BmpLoadError::kReadFailed;
+  if (headBytes < 0 || (known && headBytes < wanted)) return Reason::kReadFailed;
   // A stream that ended inside its headers is as long as it is.
   const std::int64_t claimedDib = known || headBytes == wanted ? fileDib : headBytes;
   bmp::BmpDescription picture;
-  const BmpLoadError error =
+  const Reason error =
       bmp::ParseBmpHeader(head, headBytes, claimedDib, image.pixelOffset, limits, picture);
-  if (error != BmpLoadError::kNone) return error;
+  if (error != Reason::kNone) return error;
   if (known) {
-    if (source.length >= kMaxFileLength) return BmpLoadError::kFileTooLarge;
+    if (source.length >= kMaxFileLength) return Reason::kFileTooLarge;
     dibBytes = fileDib;
   } else {
     // The headers were read whole, however small the picture behind them.
@@ -161,31 +160,31 @@ BmpLoadError ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImag
     dibBytes = needed < claimedDib ? needed : claimedDib;
     if (needed > largestDib && picture.format != bmp::PixelFormat::kRle8 &&
         picture.format != bmp::PixelFormat::kRle4) {
-      return BmpLoadError::kFileTooLarge;
+      return Reason::kFileTooLarge;
     }
   }
-  return BmpLoadError::kNone;
+  return Reason::kNone;
 }
 
 // Reads a whole file image from `source`: headers first, then, once they
 // pass, the rest into one buffer sized from them.
-BmpLoadError ReadFileImage(LoadSource& source, const CLoadLimits& limits, FileImage& image) {
+Reason ReadFileImage(LoadSource& source, const CLoadLimits& limits, FileImage& image) {
   std::uint8_t head[bmp::kHeaderBytesParsed];
   std::int64_t headBytes = 0, dibBytes = 0;
-  BmpLoadError error = ReadHeaders(source, limits, image, head, headBytes, dibBytes);
-  if (error != BmpLoadError::kNone) return error;
+  Reason error = ReadHeaders(source, limits, image, head, headBytes, dibBytes);
+  if (error != Reason::kNone) return error;
   image.pDib = static_cast<std::uint8_t*>(AllocateBlock(dibBytes));
-  if (image.pDib == nullptr) return BmpLoadError::kOutOfMemory;
+  if (image.pDib == nullptr) return Reason::kOutOfMemory;
   std::memcpy(image.pDib, head, static_cast<std::size_t>(headBytes));
   const std::int64_t rest = source.ReadFully(image.pDib + headBytes, dibBytes - headBytes);
-  if (rest < 0 || (source.length >= 0 && rest != dibBytes - headBytes)) return BmpLoadError::kReadFailed;
+  if (rest < 0 || (source.length >= 0 && rest != dibBytes - headBytes)) return Reason::kReadFailed;
   image.dibSize = headBytes + rest;
   image.fileLength = image.dibSize + bmp::kFileHeaderSize;
   // A stream that ended early gives back the buffer it did not fill.
   if (image.dibSize < dibBytes) {
     if (void* shorter = ResizeBlock(image.pDib, image.dibSize)) image.pDib = static_cast<std::uint8_t*>(shorter);
   }
-  return BmpLoadError::kNone;
+  return Reason::kNone;
 }
 
 bmp::ColourTableView ColourTableOf(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
@@ -227,17 +226,17 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   return true;
 }
 
-BmpLoadError PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture, PictureDecoding& decoding) {
+Reason PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture, PictureDecoding& decoding) {
   decoding.onBytePlane = HeldOnBytePlane(file.pDib, picture);
   if (decoding.onBytePlane) {
     const std::int64_t planeEnd = picture.pixelOffset + bmp::RowStride(picture.width, 8) * picture.height;
-    return ExtendFileImage(file, planeEnd) ? BmpLoadError::kNone : BmpLoadError::kOutOfMemory;
+    return ExtendFileImage(file, planeEnd) ? Reason::kNone : Reason::kOutOfMemory;
   }
   if (picture.format == bmp::PixelFormat::kBitFields) {
     return bmp::MakeBitFieldLayout(picture.masks, picture.bitCount, decoding.fields);
   }
   bmp::BuildIndexColours(ColourTableOf(file.pDib, picture), decoding.colours);
-  return BmpLoadError::kNone;
+  return Reason::kNone;
 }
 
 // Rows that are not the file image's own share one block: one allocation
@@ -382,16 +381,16 @@ std::int32_t MissingStoredRows(const CBmpImage& image, const bmp::BmpDescription
 
 // Parses the file image read (when `error` says it arrived whole) and, once
 // every field is checked, makes it the object's picture.
-int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error, const CLoadLimits& limits) {
+int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadLimits& limits) {
   bmp::BmpDescription picture;
   PictureDecoding decoding;
-  if (error == BmpLoadError::kNone) {
+  if (error == Reason::kNone) {
     error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits, picture);
   }
   const std::int64_t fileDib = file.dibSize;  // before the byte plane is completed with zeros
-  if (error == BmpLoadError::kNone) error = PrepareDecoding(file, picture, decoding);
+  if (error == Reason::kNone) error = PrepareDecoding(file, picture, decoding);
   image.m_loadError = error;
-  if (error != BmpLoadError::kNone) return 0;
+  if (error != Reason::kNone) return 0;
 
   // Everything is checked: the old picture goes, the new one comes in.
   image.Clear();
@@ -421,7 +420,7 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error, const 
   else if (filled) PointAtBytePlaneRows(image);
   if (!filled) {
     image.Clear();
-    image.m_loadError = BmpLoadError::kOutOfMemory;
+    image.m_loadError = Reason::kOutOfMemory;
     return 0;
   }
   return 1;
@@ -429,7 +428,7 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, BmpLoadError error, const 
 
 int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limits) {
   FileImage file;
-  const BmpLoadError error = ReadFileImage(source, limits, file);
+  const Reason error = ReadFileImage(source, limits, file);
   image.m_loadSystemError = 0;  // a file's own error number is its caller's to add
   return AdoptFileImage(image, file, error, limits);
 }
@@ -438,22 +437,21 @@ int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limi
 
 int CBmpImage::LoadBmp(const char* path, const CLoadLimits& limits) noexcept {
   m_loadSystemError = 0;
-  const CWideText widePath = NarrowToWide(path);
   CFile file;
-  if (!file.Open(widePath.Get(), CFile::kModeRead)) {
+  if (!file.Open(path)) {
     m_loadSystemError = file.LastError();
-    m_loadError = m_loadSystemError == EISDIR || m_loadSystemError == EINVAL ? BmpLoadError::kNotRegularFile
-                                                                             : BmpLoadError::kCannotOpen;
+    m_loadError = m_loadSystemError == EISDIR || m_loadSystemError == EINVAL ? Reason::kNotRegularFile
+                                                                             : Reason::kCannotOpen;
     return 0;
   }
   LoadSource source{ReadFile, &file, file.GetLength()};
   if (source.length < 0) {
     m_loadSystemError = file.LastError();
-    m_loadError = BmpLoadError::kReadFailed;
+    m_loadError = Reason::kReadFailed;
     return 0;
   }
   const int loaded = LoadFromSource(*this, source, limits);
-  if (m_loadError == BmpLoadError::kReadFailed) m_loadSystemError = file.LastError();
+  if (m_loadError == Reason::kReadFailed) m_loadSystemError = file.LastError();
   return loaded;
 }
 

@@ -5,38 +5,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/TextConversion.h"
-
 namespace tamrovi {
 
 CFile::~CFile() { Close(); }
 
-bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
+bool CFile::Open(const char* path) noexcept {
   Close();
   m_lastError = 0;
-  const CNarrowText narrowPath = WideToNarrow(path);
-  if (!narrowPath) {
-    m_lastError = path == nullptr ? ENOENT : EILSEQ;
+  if (path == nullptr) {
+    m_lastError = ENOENT;
     return false;
   }
-  const bool writing = (flags & kModeWrite) != 0;
-  int openFlags = O_CLOEXEC | (writing ? O_WRONLY : O_RDONLY | O_NONBLOCK);
-  if ((flags & kModeCreate) != 0) openFlags |= O_CREAT | O_TRUNC;
-  const int descriptor = ::open(narrowPath.Get(), openFlags, 0666);
+  const int descriptor = ::open(path, O_CLOEXEC | O_RDONLY | O_NONBLOCK);
   if (descriptor < 0) {
     m_lastError = errno;
     return false;
   }
-  if (!writing) {
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-      m_lastError = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-      ::close(descriptor);
-      return false;
-    }
-    // Non-blocking only mattered for the open itself.
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    m_lastError = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    ::close(descriptor);
+    return false;
   }
+  // Non-blocking only mattered for the open itself.
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
   m_descriptor = descriptor;
   return true;
 }
@@ -61,30 +53,6 @@ std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
     total += got;
   }
   return total;
-}
-
-bool CFile::Write(const void* buffer, std::int64_t count) noexcept {
-  if (!IsOpen() || count < 0) return false;
-  const auto* cursor = static_cast<const unsigned char*>(buffer);
-  std::int64_t total = 0;
-  while (total < count) {
-    const ssize_t put = ::write(Descriptor(), cursor + total, static_cast<std::size_t>(count - total));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      m_lastError = put < 0 ? errno : EIO;
-      return false;
-    }
-    total += put;
-  }
-  return true;
-}
-
-std::int64_t CFile::Seek(std::int64_t offset, SeekOrigin origin) noexcept {
-  if (!IsOpen()) return -1;
-  const off_t position = ::lseek(Descriptor(), static_cast<off_t>(offset),
-                                 origin == SeekOrigin::kBegin ? SEEK_SET : SEEK_CUR);
-  if (position < 0) m_lastError = errno;
-  return static_cast<std::int64_t>(position);
 }
 
 bool CFile::Close() noexcept {

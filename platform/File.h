@@ -1,6 +1,6 @@
-// The file object: a file opened by a UTF-16 path, read, written and sought
-// through the operating system, closed when the object goes away. POSIX
-// systems have File.cpp, Windows FileWindows.cpp.
+// The file object: a file opened for reading by its path, read through the
+// operating system, closed when the object goes away. POSIX systems have
+// File.cpp, Windows FileWindows.cpp.
 #pragma once
 
 #include <cstdint>
@@ -10,22 +10,17 @@ namespace tamrovi {
 
 class CFile {
  public:
-  // Open flags; combine with |.
-  static constexpr unsigned kModeRead = 0x0000;
-  static constexpr unsigned kModeWrite = 0x0001;
-  static constexpr unsigned kModeCreate = 0x1000;  // create, or empty an existing file
-
-  enum class SeekOrigin { kBegin, kCurrent };
-
   CFile() = default;
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
   ~CFile();
 
-  // Opens `path` (null fails). Read-only opens refuse anything but a regular
-  // file, so a FIFO or device can never block or feed endless data. Returns
-  // false on failure; LastError() then holds the error as an errno value.
-  bool Open(const char16_t* path, unsigned flags) noexcept;
+  // Opens `path` (UTF-8; null fails) for reading. Anything but a regular
+  // file is refused, so a FIFO or device can never block or feed endless
+  // data. On POSIX the path's bytes are the system's own name of the file;
+  // Windows gets it as UTF-16, converted on the stack. Returns false on
+  // failure; LastError() then holds the error as an errno value.
+  bool Open(const char* path) noexcept;
   bool IsOpen() const noexcept { return m_descriptor != kNoFile; }
 
   // Length in bytes, or -1 when it cannot be had.
@@ -33,12 +28,6 @@ class CFile {
 
   // Reads up to `count` bytes; returns how many arrived (0 at the end or on error).
   std::int64_t Read(void* buffer, std::int64_t count) noexcept;
-
-  // Writes all `count` bytes; false when they could not all be written.
-  bool Write(const void* buffer, std::int64_t count) noexcept;
-
-  // Returns the new position, or -1 on failure.
-  std::int64_t Seek(std::int64_t offset, SeekOrigin origin) noexcept;
 
   // Closes the file; false when the system reported an error on closing.
   bool Close() noexcept;

@@ -4,6 +4,7 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cstring>
 #include <cwchar>
 #include <windows.h>
 
@@ -63,40 +64,37 @@ CSystemPath::~CSystemPath() { ReleaseBlock(m_pLongForm); }
 
 CFile::~CFile() { Close(); }
 
-bool CFile::Open(const char16_t* path, unsigned flags) noexcept {
+bool CFile::Open(const char* path) noexcept {
   Close();
   m_lastError = 0;
-  // A path that is not well-formed UTF-16 has no narrow form either: it is
-  // refused here as it is wherever paths travel as UTF-8.
-  if (path == nullptr || !IsWellFormedUtf16(path)) {
-    m_lastError = path == nullptr ? ENOENT : EILSEQ;
+  // A path that is not well-formed UTF-8, or longer than the system opens,
+  // has no UTF-16 form: it is refused as a name that cannot be opened.
+  const CWidePath widePath(path);
+  if (widePath.Get() == nullptr) {
+    m_lastError = path == nullptr ? ENOENT : std::strlen(path) + 1 > kPathCapacity ? ENAMETOOLONG : EILSEQ;
     return false;
   }
-  const bool writing = (flags & kModeWrite) != 0;
-  const DWORD disposition = (flags & kModeCreate) != 0 ? CREATE_ALWAYS : OPEN_EXISTING;
-  const CSystemPath systemPath(path);
+  const CSystemPath systemPath(widePath.Get());
   if (systemPath.Get() == nullptr) {
     m_lastError = ENAMETOOLONG;
     return false;
   }
-  const HANDLE handle = ::CreateFileW(systemPath.Get(), writing ? GENERIC_WRITE : GENERIC_READ,
-                                      FILE_SHARE_READ | (writing ? 0 : FILE_SHARE_WRITE | FILE_SHARE_DELETE), nullptr,
-                                      disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE handle =
+      ::CreateFileW(systemPath.Get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     m_lastError = ErrnoOf(::GetLastError());
     return false;
   }
-  // Read-only opens take regular files alone, so a pipe or device can never
-  // block or feed endless data; a folder opens only to be refused here.
-  if (!writing) {
-    BY_HANDLE_FILE_INFORMATION information{};
-    const bool isFolder = ::GetFileInformationByHandle(handle, &information) &&
-                          (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (isFolder || ::GetFileType(handle) != FILE_TYPE_DISK) {
-      m_lastError = isFolder ? EISDIR : EINVAL;
-      ::CloseHandle(handle);
-      return false;
-    }
+  // Regular files alone, so a pipe or device can never block or feed endless
+  // data; a folder opens only to be refused here.
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool isFolder = ::GetFileInformationByHandle(handle, &information) &&
+                        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (isFolder || ::GetFileType(handle) != FILE_TYPE_DISK) {
+    m_lastError = isFolder ? EISDIR : EINVAL;
+    ::CloseHandle(handle);
+    return false;
   }
   m_descriptor = reinterpret_cast<std::intptr_t>(handle);
   return true;
@@ -123,34 +121,6 @@ std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
     total += got;
   }
   return total;
-}
-
-bool CFile::Write(const void* buffer, std::int64_t count) noexcept {
-  if (!IsOpen() || count < 0) return false;
-  const auto* cursor = static_cast<const unsigned char*>(buffer);
-  std::int64_t total = 0;
-  while (total < count) {
-    const std::int64_t asked = count - total < kLargestTransfer ? count - total : kLargestTransfer;
-    DWORD put = 0;
-    if (!::WriteFile(AsHandle(m_descriptor), cursor + total, static_cast<DWORD>(asked), &put, nullptr) || put == 0) {
-      m_lastError = ErrnoOf(::GetLastError());
-      return false;
-    }
-    total += put;
-  }
-  return true;
-}
-
-std::int64_t CFile::Seek(std::int64_t offset, SeekOrigin origin) noexcept {
-  if (!IsOpen()) return -1;
-  LARGE_INTEGER distance{}, position{};
-  distance.QuadPart = offset;
-  if (!::SetFilePointerEx(AsHandle(m_descriptor), distance, &position,
-                          origin == SeekOrigin::kBegin ? FILE_BEGIN : FILE_CURRENT)) {
-    m_lastError = ErrnoOf(::GetLastError());
-    return -1;
-  }
-  return position.QuadPart;
 }
 
 bool CFile::Close() noexcept {

@@ -24,7 +24,8 @@
 // "No such device or address"), never waited on.
 //
 // A name of one of the process's descriptors (/dev/stdout, /dev/fd/N,
-// /proc/self/fd/N) is written through that descriptor, as kStandardOutput is.
+// /proc/self/fd/N) is written through that descriptor, as OpenStandardOutput
+// writes standard output.
 // A link of another process's descriptor to a deleted file, which no name
 // holds, is emptied and written in place.
 //
@@ -65,14 +66,12 @@ class COutputFile {
 
   int LastError() const noexcept { return m_lastError; }
 
-  // The name Open takes for the process's standard output, which is written
-  // in place and never replaced: a pipe, a terminal or a device, or a file
-  // from where its open description stands (so `>>` appends).
-  // On Linux "/proc/self/fd/1", as /dev/stdout and /dev/fd/1 are. Windows gives standard output no path: there the name is
-  // "<stdout>", which no Windows file can have ('<' and '>' are refused in
-  // names), and Open writes the standard output handle itself, in binary as
-  // WriteFile always does.
-  static const char* const kStandardOutput;
+  // Prepares to write the process's standard output, in place and never
+  // replaced: a pipe, a terminal or a device, or a file from where its open
+  // description stands (so `>>` appends), as Open writes /dev/stdout. On
+  // Windows, where standard output has no name, its handle is written, in
+  // binary as WriteFile always does.
+  bool OpenStandardOutput() noexcept;
 
   // Room for a path with its terminator: the longest the system opens on
   // Linux; on Windows, whose own limits count UTF-16 units, the same 4096
@@ -85,7 +84,6 @@ class COutputFile {
   bool OpenTemporary(const char* finalPath) noexcept;
   int OpenInPlace(const char* path) noexcept;  // 0 or the system's error number
   bool OpenDescriptor(int descriptor) noexcept;  // POSIX
-  bool OpenStandardOutput() noexcept;            // Windows
   void SealTemporary() noexcept;  // the final file's attributes, just before the rename
   bool Fail(int error) noexcept;
 

@@ -146,8 +146,6 @@ bool TemporaryName(const char* target, char* out) noexcept {
 
 }  // namespace
 
-const char* const COutputFile::kStandardOutput = "/proc/self/fd/1";
-
 bool COutputFile::Open(const char* path) noexcept {
   Discard();
   m_lastError = 0;
@@ -189,6 +187,12 @@ bool COutputFile::Open(const char* path) noexcept {
 // send what follows to a file no longer there. Pipes, terminals and devices
 // are opened anew, so that a descriptor left non-blocking by another program
 // does not fail the write.
+bool COutputFile::OpenStandardOutput() noexcept {
+  Discard();
+  m_lastError = 0;
+  return OpenDescriptor(STDOUT_FILENO);
+}
+
 bool COutputFile::OpenDescriptor(int descriptor) noexcept {
   struct stat status {};
   if (::fstat(descriptor, &status) != 0) return Fail(errno);

@@ -2,29 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
-#include <utility>
-
-#include "platform/Allocation.h"
 
 namespace tamrovi {
-
-template <typename Char>
-COwnedText<Char>& COwnedText<Char>::operator=(COwnedText&& other) noexcept {
-  if (this != &other) {
-    ReleaseBlock(m_pText);
-    m_pText = other.m_pText;
-    other.m_pText = nullptr;
-  }
-  return *this;
-}
-
-template <typename Char>
-COwnedText<Char>::~COwnedText() {
-  ReleaseBlock(m_pText);
-}
-
-template class COwnedText<char>;
-template class COwnedText<char16_t>;
 
 namespace {
 
@@ -179,34 +158,11 @@ void EncodeUtf8(const char16_t* text, char* out) {
 
 }  // namespace
 
-CNarrowText WideToNarrow(const char16_t* text) noexcept {
-  std::size_t bytes = 0;
-  if (text == nullptr || !MeasureUtf8(text, bytes)) return {};
-  char* out = static_cast<char*>(AllocateBlock(static_cast<std::int64_t>(bytes) + 1));
-  if (out == nullptr) return {};
-  EncodeUtf8(text, out);
-  CNarrowText narrow(out);
-  return ConvertsBackTo(out, text) ? std::move(narrow) : CNarrowText();
-}
-
 CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
   std::size_t bytes = 0;
   if (text == nullptr || !MeasureUtf8(text, bytes) || bytes + 1 > kCapacity) return;
   EncodeUtf8(text, m_text);
   m_converted = ConvertsBackTo(m_text, text);
-}
-
-CWideText NarrowToWide(const char* text) noexcept {
-  if (text == nullptr) return {};
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  std::size_t units = 0;
-  for (std::size_t i = 0; bytes[i] != 0;) units += NextNarrowCodePoint(bytes, i) >= 0x10000 ? 2 : 1;
-  auto* out = static_cast<char16_t*>(AllocateBlock(static_cast<std::int64_t>((units + 1) * sizeof(char16_t))));
-  if (out == nullptr) return {};
-  char16_t* cursor = out;
-  for (std::size_t i = 0; bytes[i] != 0;) cursor = AppendUtf16(cursor, NextNarrowCodePoint(bytes, i));
-  *cursor = 0;
-  return CWideText(out);
 }
 
 CWidePath::CWidePath(const char* text) noexcept {
@@ -219,11 +175,6 @@ CWidePath::CWidePath(const char* text) noexcept {
   for (std::size_t i = 0; bytes[i] != 0;) cursor = AppendUtf16(cursor, NextNarrowCodePoint(bytes, i));
   *cursor = 0;
   m_converted = true;
-}
-
-bool IsWellFormedUtf16(const char16_t* text) noexcept {
-  std::size_t bytes = 0;
-  return MeasureUtf8(text, bytes);
 }
 
 }  // namespace tamrovi

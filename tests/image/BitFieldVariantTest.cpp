@@ -11,7 +11,7 @@ using tamrovi::CBmpImage;
 
 Bytes Decode(const BmpFile& file) {
   CBmpImage image;
-  EXPECT_EQ(LoadBytes(image, file.Build()), 1) << DescribeLoadError(image.m_loadError);
+  EXPECT_EQ(LoadBytes(image, file.Build()), 1) << DescribeReason(image.m_loadError);
   EXPECT_EQ(image.m_is24Bit, 1);
   return ColourPixels(image);
 }

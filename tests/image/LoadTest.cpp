@@ -139,11 +139,11 @@ TEST_F(LoadTest, RowLimitHoldsInBothStorageOrders) {
   struct Case {
     std::int32_t height;
     int loaded;
-    BmpLoadError wideError;
-  } const cases[] = {{1600, 1, BmpLoadError::kNone},          {-1600, 1, BmpLoadError::kNone},
-                     {1601, 0, BmpLoadError::kNone},          {-1601, 0, BmpLoadError::kNone},
-                     {-100000, 0, BmpLoadError::kNone},       {INT_MIN, 0, BmpLoadError::kTooTall},
-                     {INT_MAX, 0, BmpLoadError::kTooManyPixels}};
+    Reason wideError;
+  } const cases[] = {{1600, 1, Reason::kNone},          {-1600, 1, Reason::kNone},
+                     {1601, 0, Reason::kNone},          {-1601, 0, Reason::kNone},
+                     {-100000, 0, Reason::kNone},       {INT_MIN, 0, Reason::kTooTall},
+                     {INT_MAX, 0, Reason::kTooManyPixels}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.height);
     BmpFile file = bmptest::Make8(1, 1, {0});
@@ -154,10 +154,10 @@ TEST_F(LoadTest, RowLimitHoldsInBothStorageOrders) {
     if (c.loaded) {
       EXPECT_EQ(fresh.m_height, 1600);
     } else {
-      EXPECT_EQ(fresh.m_loadError, BmpLoadError::kTooTall);
+      EXPECT_EQ(fresh.m_loadError, Reason::kTooTall);
       ExpectEmpty(fresh);
     }
-    const bool wideLoaded = c.wideError == BmpLoadError::kNone;
+    const bool wideLoaded = c.wideError == Reason::kNone;
     EXPECT_EQ(bmptest::LoadBytes(fresh, dir, file.Build(), "wide.bmp", kWideLimits), wideLoaded ? 1 : 0);
     EXPECT_EQ(fresh.m_loadError, c.wideError);
     if (!wideLoaded) continue;
@@ -196,26 +196,26 @@ TEST_F(LoadTest, AStreamIsReadOnlyAsFarAsItsPictureNeeds) {
     const char* what;
     Bytes bytes;
     CLoadLimits limits;
-    BmpLoadError error;
+    Reason error;
     std::int64_t mostRead;
   } const cases[] = {
-      {"50000 x 50000", huge.Build(), kWideLimits, BmpLoadError::kTooManyPixels, 14 + 124},
-      {"beyond the export's columns", huge.Build(), kExportLimits, BmpLoadError::kTooWide, 14 + 124},
-      {"within the limits", small.Build(), kWideLimits, BmpLoadError::kNone,
+      {"50000 x 50000", huge.Build(), kWideLimits, Reason::kTooManyPixels, 14 + 124},
+      {"beyond the export's columns", huge.Build(), kExportLimits, Reason::kTooWide, 14 + 124},
+      {"within the limits", small.Build(), kWideLimits, Reason::kNone,
        static_cast<std::int64_t>(small.Build().size())},
-      {"smaller than the headers read", bmptest::Make24(1, 1, {1, 2, 3}).Build(), kWideLimits, BmpLoadError::kNone,
+      {"smaller than the headers read", bmptest::Make24(1, 1, {1, 2, 3}).Build(), kWideLimits, Reason::kNone,
        14 + 124},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CountedStream stream{c.bytes};
-    EXPECT_EQ(image.LoadBmpFromStream({CountedStream::Read, &stream}, c.limits), c.error == BmpLoadError::kNone);
+    EXPECT_EQ(image.LoadBmpFromStream({CountedStream::Read, &stream}, c.limits), c.error == Reason::kNone);
     EXPECT_EQ(image.m_loadError, c.error);
     EXPECT_LE(stream.read, c.mostRead);
     CBmpImage fromFile;
-    EXPECT_EQ(bmptest::LoadBytes(fromFile, dir, c.bytes, "file.bmp", c.limits), c.error == BmpLoadError::kNone);
+    EXPECT_EQ(bmptest::LoadBytes(fromFile, dir, c.bytes, "file.bmp", c.limits), c.error == Reason::kNone);
     EXPECT_EQ(fromFile.m_loadError, c.error);
-    if (c.error == BmpLoadError::kNone) {
+    if (c.error == Reason::kNone) {
       EXPECT_EQ(bmptest::PictureBgr(image), bmptest::PictureBgr(fromFile));
     }
   }
@@ -225,7 +225,7 @@ TEST_F(LoadTest, AStreamIsReadOnlyAsFarAsItsPictureNeeds) {
 struct Refusal {
   const char* what;
   Bytes bytes;
-  BmpLoadError error;
+  Reason error;
 };
 
 std::vector<Refusal> Refusals() {
@@ -238,33 +238,33 @@ std::vector<Refusal> Refusals() {
   Bytes truncatedHeaders = good.Build();
   truncatedHeaders.resize(53);
   return {
-      {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, BmpLoadError::kNoSignature},
-      {"empty file", Bytes{}, BmpLoadError::kNoSignature},
-      {"wrong signature", with([](BmpFile& f) { f.type = 0x4142; }), BmpLoadError::kNoSignature},
-      {"PNG", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}, BmpLoadError::kPngFile},
-      {"JPEG", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'}, BmpLoadError::kJpegFile},
-      {"GIF", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, BmpLoadError::kGifFile},
-      {"53 bytes", truncatedHeaders, BmpLoadError::kTooShort},
-      {"header size 11", with([](BmpFile& f) { f.headerSize = 11; }), BmpLoadError::kInfoHeaderTooSmall},
-      {"header size 13", with([](BmpFile& f) { f.headerSize = 13; }), BmpLoadError::kUnknownInfoHeaderSize},
-      {"header past end", with([](BmpFile& f) { f.headerSize = 1u << 30; }), BmpLoadError::kInfoHeaderPastEnd},
-      {"compression 7", with([](BmpFile& f) { f.compression = 7; }), BmpLoadError::kUnsupportedCompression},
-      {"JPEG inside", with([](BmpFile& f) { f.compression = 4; }), BmpLoadError::kEmbeddedJpeg},
-      {"PNG inside", with([](BmpFile& f) { f.compression = 5; }), BmpLoadError::kEmbeddedPng},
-      {"8-bit bit fields", with([](BmpFile& f) { f.compression = 3; }), BmpLoadError::kCompressionBitCountMismatch},
-      {"3-bit", with([](BmpFile& f) { f.bitCount = 3; }), BmpLoadError::kUnsupportedBitCount},
-      {"48-bit", with([](BmpFile& f) { f.bitCount = 48; }), BmpLoadError::kUnsupportedBitCount},
-      {"0-bit", with([](BmpFile& f) { f.bitCount = 0; }), BmpLoadError::kUnsupportedBitCount},
-      {"negative width", with([](BmpFile& f) { f.width = -4; }), BmpLoadError::kNegativeWidth},
-      {"width 32769", with([](BmpFile& f) { f.width = 32769; }), BmpLoadError::kTooWide},
-      {"width 0", with([](BmpFile& f) { f.width = 0; }), BmpLoadError::kNoPixels},
-      {"height 0", with([](BmpFile& f) { f.height = 0; }), BmpLoadError::kNoPixels},
-      {"colours used 65536", with([](BmpFile& f) { f.coloursUsed = 65536; }), BmpLoadError::kTooManyColours},
-      {"colours used 2^31", with([](BmpFile& f) { f.coloursUsed = 0x80000000u; }), BmpLoadError::kTooManyColours},
-      {"table past end", with([](BmpFile& f) { f.coloursUsed = 300; }), BmpLoadError::kColourTablePastEnd},
-      {"short table", with([](BmpFile& f) { f.colourTable.resize(16); }), BmpLoadError::kColourTablePastEnd},
-      {"pixels inside headers", with([](BmpFile& f) { f.pixelOffset = 53; }), BmpLoadError::kBadPixelOffset},
-      {"pixels past end", with([](BmpFile& f) { f.pixelOffset = 1u << 20; }), BmpLoadError::kBadPixelOffset},
+      {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, Reason::kNoSignature},
+      {"empty file", Bytes{}, Reason::kNoSignature},
+      {"wrong signature", with([](BmpFile& f) { f.type = 0x4142; }), Reason::kNoSignature},
+      {"PNG", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}, Reason::kPngFile},
+      {"JPEG", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'}, Reason::kJpegFile},
+      {"GIF", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, Reason::kGifFile},
+      {"53 bytes", truncatedHeaders, Reason::kTooShort},
+      {"header size 11", with([](BmpFile& f) { f.headerSize = 11; }), Reason::kInfoHeaderTooSmall},
+      {"header size 13", with([](BmpFile& f) { f.headerSize = 13; }), Reason::kUnknownInfoHeaderSize},
+      {"header past end", with([](BmpFile& f) { f.headerSize = 1u << 30; }), Reason::kInfoHeaderPastEnd},
+      {"compression 7", with([](BmpFile& f) { f.compression = 7; }), Reason::kUnsupportedCompression},
+      {"JPEG inside", with([](BmpFile& f) { f.compression = 4; }), Reason::kEmbeddedJpeg},
+      {"PNG inside", with([](BmpFile& f) { f.compression = 5; }), Reason::kEmbeddedPng},
+      {"8-bit bit fields", with([](BmpFile& f) { f.compression = 3; }), Reason::kCompressionBitCountMismatch},
+      {"3-bit", with([](BmpFile& f) { f.bitCount = 3; }), Reason::kUnsupportedBitCount},
+      {"48-bit", with([](BmpFile& f) { f.bitCount = 48; }), Reason::kUnsupportedBitCount},
+      {"0-bit", with([](BmpFile& f) { f.bitCount = 0; }), Reason::kUnsupportedBitCount},
+      {"negative width", with([](BmpFile& f) { f.width = -4; }), Reason::kNegativeWidth},
+      {"width 32769", with([](BmpFile& f) { f.width = 32769; }), Reason::kTooWide},
+      {"width 0", with([](BmpFile& f) { f.width = 0; }), Reason::kNoPixels},
+      {"height 0", with([](BmpFile& f) { f.height = 0; }), Reason::kNoPixels},
+      {"colours used 65536", with([](BmpFile& f) { f.coloursUsed = 65536; }), Reason::kTooManyColours},
+      {"colours used 2^31", with([](BmpFile& f) { f.coloursUsed = 0x80000000u; }), Reason::kTooManyColours},
+      {"table past end", with([](BmpFile& f) { f.coloursUsed = 300; }), Reason::kColourTablePastEnd},
+      {"short table", with([](BmpFile& f) { f.colourTable.resize(16); }), Reason::kColourTablePastEnd},
+      {"pixels inside headers", with([](BmpFile& f) { f.pixelOffset = 53; }), Reason::kBadPixelOffset},
+      {"pixels past end", with([](BmpFile& f) { f.pixelOffset = 1u << 20; }), Reason::kBadPixelOffset},
   };
 }
 
@@ -290,24 +290,24 @@ TEST_F(LoadTest, RefusedFilesLeaveALoadedObjectAsItWas) {
 
 TEST_F(LoadTest, FilesThatCannotBeOpenedAreRefused) {
   EXPECT_EQ(image.LoadBmp(nullptr), 0);
-  EXPECT_EQ(image.m_loadError, BmpLoadError::kCannotOpen);
+  EXPECT_EQ(image.m_loadError, Reason::kCannotOpen);
   EXPECT_EQ(image.LoadBmp(dir.File("missing.bmp").c_str()), 0);
-  EXPECT_EQ(image.m_loadError, BmpLoadError::kCannotOpen);
+  EXPECT_EQ(image.m_loadError, Reason::kCannotOpen);
   EXPECT_EQ(image.m_loadSystemError, ENOENT);
   EXPECT_EQ(image.LoadBmp(dir.Path().c_str()), 0);
-  EXPECT_EQ(image.m_loadError, BmpLoadError::kNotRegularFile);
+  EXPECT_EQ(image.m_loadError, Reason::kNotRegularFile);
   EXPECT_EQ(image.LoadBmp("bad-\xFF-utf8.bmp"), 0);
-  EXPECT_EQ(image.m_loadError, BmpLoadError::kCannotOpen);
+  EXPECT_EQ(image.m_loadError, Reason::kCannotOpen);
   ExpectEmpty(image);
 }
 
 TEST_F(LoadTest, EveryRefusalHasItsOwnWords) {
   std::set<std::string> phrases;
-  for (int e = static_cast<int>(BmpLoadError::kNone); e <= static_cast<int>(BmpLoadError::kOutOfMemory); ++e) {
-    phrases.insert(DescribeLoadError(static_cast<BmpLoadError>(e)));
+  for (int e = static_cast<int>(Reason::kNone); e <= static_cast<int>(Reason::kOutOfMemory); ++e) {
+    phrases.insert(DescribeReason(static_cast<Reason>(e)));
   }
-  EXPECT_EQ(phrases.size(), static_cast<std::size_t>(BmpLoadError::kOutOfMemory) + 1);
-  EXPECT_STREQ(DescribeLoadError(BmpLoadError::kNoSignature), "not a BMP file (no BM signature)");
+  EXPECT_EQ(phrases.size(), static_cast<std::size_t>(Reason::kOutOfMemory) + 1);
+  EXPECT_STREQ(DescribeReason(Reason::kNoSignature), "not a BMP file (no BM signature)");
 }
 
 TEST_F(LoadTest, ASecondLoadReplacesEverythingTheFirstHeld) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "image/BmpImage.h"
+#include "image/BmpWriter.h"
 #include "support/ImageFixture.h"
 
 namespace tamrovi {
@@ -16,7 +17,11 @@ class SaveTest : public ::testing::Test {
     CBmpImage image;
     bmptest::LoadBytes(image, dir, input);
     EXPECT_EQ(image.SaveBmp24(dir.File("out.bmp").c_str()), 1);
-    return bmptest::ReadFile(dir.File("out.bmp"));
+    const Bytes written = bmptest::ReadFile(dir.File("out.bmp"));
+    CMemoryOutput memory;
+    EXPECT_TRUE(WriteBmp24(image, SinkOf(memory)).Ok());
+    EXPECT_EQ(Bytes(memory.Bytes(), memory.Bytes() + memory.Size()), written) << "memory holds what the file does";
+    return written;
   }
 
   bmptest::TempDir dir;
@@ -113,6 +118,14 @@ TEST_F(SaveTest, OutputsThatCannotBeWrittenLeaveNoFile) {
     EXPECT_EQ(image.SaveBmp24("/dev/full"), 0) << "the device reports no space";
     EXPECT_TRUE(bmptest::FileExists("/dev/full")) << "only regular files are removed after a failed write";
   }
+  const CResult refused = SaveToPath(nullptr, [&](const CByteSink& out) { return WriteBmp24(image, out); });
+  EXPECT_EQ(refused.reason, Reason::kCannotWrite);
+  EXPECT_EQ(refused.systemError, ENOENT);
+  CMemoryOutput memory;
+  FailNthAllocation(2);  // the chunk's falls back to the stack; the memory's own fails
+  const CResult full = WriteBmp24(image, SinkOf(memory));
+  FailNthAllocation(0);
+  EXPECT_EQ(full.systemError, ENOMEM);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace {
 
 using namespace bmptest;
-using tamrovi::BmpLoadError;
+using tamrovi::Reason;
 using tamrovi::CBmpImage;
 
 BmpFile Indexed4() { return MakeIndexed(3, 2, 4, {1, 2, 3, 4, 5, 6}, RandomBytes(64, 1)); }
@@ -26,50 +26,50 @@ TEST(VariantRefusalTest, EachMalformedOrUnsupportedVariantIsRefusedWithItsReason
   struct Case {
     const char* name;
     BmpFile file;
-    BmpLoadError error;
+    Reason error;
   };
   const Case cases[] = {
       {"info header of 11 bytes", Changed(Indexed4(), [](BmpFile& f) { f.headerSize = 11; }),
-       BmpLoadError::kInfoHeaderTooSmall},
+       Reason::kInfoHeaderTooSmall},
       {"info header of 14 bytes", Changed(Indexed4(), [](BmpFile& f) { f.headerSize = 14; }),
-       BmpLoadError::kUnknownInfoHeaderSize},
+       Reason::kUnknownInfoHeaderSize},
       {"embedded JPEG", Changed(Make24(1, 1, {0, 0, 0}), [](BmpFile& f) { f.compression = 4; f.bitCount = 0; }),
-       BmpLoadError::kEmbeddedJpeg},
+       Reason::kEmbeddedJpeg},
       {"embedded PNG", Changed(Make24(1, 1, {0, 0, 0}), [](BmpFile& f) { f.compression = 5; }),
-       BmpLoadError::kEmbeddedPng},
+       Reason::kEmbeddedPng},
       {"CMYK", Changed(Make24(1, 1, {0, 0, 0}), [](BmpFile& f) { f.compression = 11; f.bitCount = 32; }),
-       BmpLoadError::kCmyk},
-      {"CMYK RLE4", Changed(Indexed4(), [](BmpFile& f) { f.compression = 13; }), BmpLoadError::kCmyk},
+       Reason::kCmyk},
+      {"CMYK RLE4", Changed(Indexed4(), [](BmpFile& f) { f.compression = 13; }), Reason::kCmyk},
       {"OS/2 Huffman", Changed(MakeIndexed(8, 1, 1, std::vector<std::uint32_t>(8), GrayColourTable(2)),
                                [](BmpFile& f) { f.headerSize = 64; f.compression = 3; }),
-       BmpLoadError::kOs2Huffman},
+       Reason::kOs2Huffman},
       {"OS/2 24-bit RLE", Changed(Make24(1, 1, {0, 0, 0}), [](BmpFile& f) { f.headerSize = 64; f.compression = 4; }),
-       BmpLoadError::kOs2Rle24},
+       Reason::kOs2Rle24},
       {"compression 9", Changed(Indexed4(), [](BmpFile& f) { f.compression = 9; }),
-       BmpLoadError::kUnsupportedCompression},
-      {"3 bits a pixel", Changed(Indexed4(), [](BmpFile& f) { f.bitCount = 3; }), BmpLoadError::kUnsupportedBitCount},
+       Reason::kUnsupportedCompression},
+      {"3 bits a pixel", Changed(Indexed4(), [](BmpFile& f) { f.bitCount = 3; }), Reason::kUnsupportedBitCount},
       {"64 bits a pixel", Changed(Make24(1, 1, {0, 0, 0}), [](BmpFile& f) { f.bitCount = 64; }),
-       BmpLoadError::kUnsupportedBitCount},
+       Reason::kUnsupportedBitCount},
       {"RLE8 on 4 bits", Changed(Indexed4(), [](BmpFile& f) { f.compression = 1; }),
-       BmpLoadError::kCompressionBitCountMismatch},
+       Reason::kCompressionBitCountMismatch},
       {"bit fields on 24 bits", Changed(Make24(1, 1, {0, 0, 0}), [](BmpFile& f) { f.compression = 3; }),
-       BmpLoadError::kCompressionBitCountMismatch},
+       Reason::kCompressionBitCountMismatch},
       {"top-down RLE4",
        Changed(MakeRle(2, 1, 4, RleStream(4).Run(2, 0x12), RandomBytes(64, 2)), [](BmpFile& f) { f.height = -1; }),
-       BmpLoadError::kCompressedTopDown},
-      {"empty mask", Rgb565({0xF800, 0, 0x001F}), BmpLoadError::kEmptyMask},
-      {"overlapping masks", Rgb565({0xF800, 0x0FE0, 0x001F}), BmpLoadError::kOverlappingMasks},
-      {"mask with a gap", Rgb565({0xF800, 0x07E0, 0x0015}), BmpLoadError::kNonContiguousMask},
-      {"mask beyond 16 bits", Rgb565({0x1F800, 0x07E0, 0x001F}), BmpLoadError::kMaskOutsidePixel},
+       Reason::kCompressedTopDown},
+      {"empty mask", Rgb565({0xF800, 0, 0x001F}), Reason::kEmptyMask},
+      {"overlapping masks", Rgb565({0xF800, 0x0FE0, 0x001F}), Reason::kOverlappingMasks},
+      {"mask with a gap", Rgb565({0xF800, 0x07E0, 0x0015}), Reason::kNonContiguousMask},
+      {"mask beyond 16 bits", Rgb565({0x1F800, 0x07E0, 0x001F}), Reason::kMaskOutsidePixel},
       {"masks cut off by the end of the file",
        Changed(Rgb565(), [](BmpFile& f) { f.afterHeader.resize(10); f.pixels.clear(); f.pixelOffset = 54; }),
-       BmpLoadError::kMasksPastEnd},
+       Reason::kMasksPastEnd},
       {"pixels starting inside the masks", Changed(Rgb565(), [](BmpFile& f) { f.pixelOffset = 60; }),
-       BmpLoadError::kBadPixelOffset},
+       Reason::kBadPixelOffset},
       {"colour table past the end", Changed(Indexed4(), [](BmpFile& f) { f.colourTable.resize(40); f.pixels.clear(); }),
-       BmpLoadError::kColourTablePastEnd},
+       Reason::kColourTablePastEnd},
       {"OS/2 1.x picture wider than the limit", Changed(AsOs2Core(Indexed4()), [](BmpFile& f) { f.width = 40000; }),
-       BmpLoadError::kTooWide},
+       Reason::kTooWide},
   };
   std::set<std::string> reasons;
   for (const Case& c : cases) {
@@ -80,7 +80,7 @@ TEST(VariantRefusalTest, EachMalformedOrUnsupportedVariantIsRefusedWithItsReason
     EXPECT_EQ(LoadBytes(image, c.file.Build()), 0);
     EXPECT_EQ(image.m_loadError, c.error);
     EXPECT_EQ(ColourPixels(image), before);  // a refusal leaves the picture as it was
-    reasons.insert(DescribeLoadError(c.error));
+    reasons.insert(DescribeReason(c.error));
   }
   EXPECT_EQ(reasons.size(), std::size(cases) - 3);  // CMYK, unsupported bit count and mismatch appear twice
 }

@@ -1,10 +1,13 @@
-// Why LoadBmp refused a file, in words a user understands.
+// The one shape of an outcome inside the library: a reason from one list,
+// each with one text, and the system's error number where the system gave
+// one. Loading, filtering and writing all answer with it; the 1/0 results and
+// fields of the image object are read from it.
 #pragma once
 
 namespace tamrovi {
 
-enum class BmpLoadError {
-  kNone,                    // loaded
+enum class Reason {
+  kNone,                    // done
   kCannotOpen,              // missing, unreadable, no path, or a path that is not valid text
   kNotRegularFile,          // a directory, FIFO or device
   kReadFailed,              // the system reported fewer bytes than the file's length
@@ -40,11 +43,20 @@ enum class BmpLoadError {
   kColourTablePastEnd,      // the colour table runs past the end of the file
   kBadPixelOffset,          // pixel offset inside the headers (masks included) or past the end of the file
   kOutOfMemory,
+  kCannotWrite,             // the output could not be created or written (the system's error number says why)
+  kNothingToWrite,          // an empty picture has no file image to write
+};
+
+struct CResult {
+  Reason reason = Reason::kNone;
+  int systemError = 0;  // the system's error number, 0 when it gave none
+
+  bool Ok() const noexcept { return reason == Reason::kNone; }
 };
 
 // A short lower-case phrase naming what was wrong, e.g. "not a BMP file (no BM
 // signature)". Never null. The sizes named are those of kExportLimits; a
 // caller with other limits names its own.
-const char* DescribeLoadError(BmpLoadError error) noexcept;
+const char* DescribeReason(Reason error) noexcept;
 
 }  // namespace tamrovi
