@@ -76,7 +76,12 @@ class CMemoryFile {
     }
   }
 
-  void Empty() { Require(ftruncate(m_descriptor, 0) == 0, "a memory file can be emptied"); }
+  // The library writes a descriptor's file from where its offset stands, as
+  // a shell's redirection does, so an emptied file is rewound too.
+  void Empty() {
+    Require(ftruncate(m_descriptor, 0) == 0, "a memory file can be emptied");
+    Require(lseek(m_descriptor, 0, SEEK_SET) == 0, "a memory file can be rewound");
+  }
 
   std::string Contents() const {
     std::string bytes;

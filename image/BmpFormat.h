@@ -26,6 +26,15 @@ inline constexpr int kInfoBitCount = 14;
 inline constexpr int kInfoCompression = 16;
 inline constexpr int kInfoImageSize = 20;
 inline constexpr int kInfoColoursUsed = 32;
+inline constexpr int kInfoRedMask = 40;  // headers of 52 bytes or more
+inline constexpr int kInfoGreenMask = 44;
+inline constexpr int kInfoBlueMask = 48;
+inline constexpr int kInfoAlphaMask = 52;  // headers of 56 bytes or more
+
+// Field offsets inside the 12-byte OS/2 1.x header: 16-bit width and height.
+inline constexpr int kCoreWidth = 4;
+inline constexpr int kCoreHeight = 6;
+inline constexpr int kCoreBitCount = 10;
 
 // One colour-table entry as the file stores it.
 struct RgbQuad {

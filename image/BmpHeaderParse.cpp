@@ -58,37 +58,27 @@ Reason FamilyOfHeaderSize(std::uint32_t size, HeaderFamily& family) {
   return Reason::kNone;
 }
 
-bool ReadOs2CoreFields(const std::uint8_t* dib, RawHeader& raw) {
-  CByteReader fields(dib + 4, kOs2CoreHeaderSize - 4);
-  std::uint16_t width = 0, height = 0, planes = 0, bitCount = 0;
-  const bool read =
-      fields.ReadU16(width) && fields.ReadU16(height) && fields.ReadU16(planes) && fields.ReadU16(bitCount);
-  raw.width = width;
-  raw.height = height;
-  raw.bitCount = bitCount;
-  return read;
+// The fields are read at the offsets the writer puts them at (BmpFormat.h).
+void ReadOs2CoreFields(const std::uint8_t* dib, RawHeader& raw) {
+  raw.width = ReadU16(dib + kCoreWidth);
+  raw.height = ReadU16(dib + kCoreHeight);
+  raw.bitCount = ReadU16(dib + kCoreBitCount);
 }
 
 // The later families share one layout; a header too short for a field leaves
 // it 0, so the header is read from a zero-padded copy.
-bool ReadInfoFields(const std::uint8_t* dib, RawHeader& raw) {
+void ReadInfoFields(const std::uint8_t* dib, RawHeader& raw) {
   std::uint8_t header[kLargestKnownHeader] = {};
   std::memcpy(header, dib, raw.size < kLargestKnownHeader ? raw.size : kLargestKnownHeader);
-  CByteReader fields(header, sizeof header);
-  std::uint32_t size = 0, imageSize = 0, coloursImportant = 0;
-  std::int32_t width = 0, height = 0, xResolution = 0, yResolution = 0;
-  std::uint16_t planes = 0, bitCount = 0;
-  const bool read = fields.ReadU32(size) && fields.ReadS32(width) && fields.ReadS32(height) && fields.ReadU16(planes) &&
-      fields.ReadU16(bitCount) && fields.ReadU32(raw.compression) && fields.ReadU32(imageSize) &&
-      fields.ReadS32(xResolution) && fields.ReadS32(yResolution) && fields.ReadU32(raw.coloursUsed) &&
-      fields.ReadU32(coloursImportant) && fields.ReadU32(raw.masks.red) && fields.ReadU32(raw.masks.green) &&
-      fields.ReadU32(raw.masks.blue) && fields.ReadU32(raw.masks.alpha);
-  raw.width = width;
-  raw.height = height;
-  raw.bitCount = bitCount;
+  raw.width = ReadS32(header + kInfoWidth);
+  raw.height = ReadS32(header + kInfoHeight);
+  raw.bitCount = ReadU16(header + kInfoBitCount);
+  raw.compression = ReadU32(header + kInfoCompression);
+  raw.coloursUsed = ReadU32(header + kInfoColoursUsed);
+  raw.masks = {ReadU32(header + kInfoRedMask), ReadU32(header + kInfoGreenMask), ReadU32(header + kInfoBlueMask),
+               ReadU32(header + kInfoAlphaMask)};
   // OS/2 2.x headers keep other fields where the Windows ones keep masks.
   raw.holdsMasks = raw.family == HeaderFamily::kWindows && raw.size >= kMasksHeaderSize;
-  return read;
 }
 
 Reason ReadRawHeader(const std::uint8_t* dib, std::int64_t dibSize, RawHeader& raw) {
@@ -100,8 +90,12 @@ Reason ReadRawHeader(const std::uint8_t* dib, std::int64_t dibSize, RawHeader& r
     // A known header cut short is a truncated file; a larger size is a bad field.
     return raw.size <= kLargestKnownHeader ? Reason::kTooShort : Reason::kInfoHeaderPastEnd;
   }
-  const bool read = raw.family == HeaderFamily::kOs2Core ? ReadOs2CoreFields(dib, raw) : ReadInfoFields(dib, raw);
-  return read ? Reason::kNone : Reason::kTooShort;
+  if (raw.family == HeaderFamily::kOs2Core) {
+    ReadOs2CoreFields(dib, raw);
+  } else {
+    ReadInfoFields(dib, raw);
+  }
+  return Reason::kNone;
 }
 
 bool IsReadableBitCount(int bitCount) {

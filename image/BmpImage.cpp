@@ -4,6 +4,7 @@
 
 #include "platform/Allocation.h"
 #include "image/BmpWriter.h"
+#include "platform/DeviceContext.h"
 
 namespace tamrovi {
 
@@ -40,10 +41,6 @@ int CBmpImage::SaveBmp24(const char* path) const noexcept {
   return SaveToPath(path, [this](const CByteSink& out) { return WriteBmp24(*this, out); }).Ok();
 }
 
-int CBmpImage::SaveBmp8(const char* path, const CPictureColours& colours) const noexcept {
-  return SaveToPath(path, [&](const CByteSink& out) { return WriteBmp8(*this, colours, out); }).Ok();
-}
-
 int CBmpImage::SaveDib(const char* path) const noexcept {
   if (m_pDib == nullptr) return 0;  // no file is created
   return SaveToPath(path, [this](const CByteSink& out) { return WriteFileImage(*this, out); }).Ok();
@@ -75,6 +72,17 @@ void CBmpImage::Clear() noexcept {
   m_isTopDown = 0;
   m_fileBitCount = 0;
   m_pixelOffset = 0;
+}
+
+int CBmpImage::SelectPaletteInto(CDeviceContext& context) const noexcept {
+  if (m_pDib == nullptr) return 0;
+  if (!m_palette.HasPalette()) return 1;
+  // Realising maps the palette onto the device; the context then gets its own
+  // palette back, so drawing elsewhere with it is not affected.
+  const CPalette* previous = context.SelectPalette(&m_palette, false);
+  context.RealizePalette();
+  context.SelectPalette(previous, false);
+  return 1;
 }
 
 }  // namespace tamrovi

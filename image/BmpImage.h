@@ -36,7 +36,6 @@
 namespace tamrovi {
 
 class CDeviceContext;
-class CPictureColours;
 
 // A source of bytes read front to back, such as standard input: `read` puts
 // up to `count` bytes at `buffer` and returns how many arrived, 0 at the end
@@ -97,12 +96,6 @@ class CBmpImage {
   // writer itself (image/BmpWriter.h) says why, and writes to any output.
   int SaveBmp24(const char* path) const noexcept;
 
-  // Writes the picture as an uncompressed bottom-up 8-bit BMP with a 54-byte
-  // header and `colours`, which CPictureColours::Collect made from this
-  // picture as it now is, as its colour table: the file shows exactly the
-  // pixels SaveBmp24 writes. Returns 1 and 0 as SaveBmp24 does.
-  int SaveBmp8(const char* path, const CPictureColours& colours) const noexcept;
-
   // Writes the file image as loaded, m_pDib behind a rebuilt 14-byte file
   // header, so an 8-bit picture stays 8-bit with its colour table and its
   // byte plane as it now is. The header keeps the loaded file's pixel offset:
@@ -136,6 +129,10 @@ class CBmpImage {
   std::uint8_t** GrayRows() noexcept { return m_pTallGrayRows != nullptr ? m_pTallGrayRows : m_grayRows; }
   std::uint8_t** RgbRows() noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
   std::uint8_t* const* RgbRows() const noexcept { return m_pTallRgbRows != nullptr ? m_pTallRgbRows : m_rgbRows; }
+
+  // Why the last load refused its file, in the library's one shape (kNone
+  // after a load that succeeded): m_loadError and m_loadSystemError.
+  CResult LoadResult() const noexcept { return {m_loadError, m_loadSystemError}; }
 
   // True when the object holds no picture.
   bool IsEmpty() const noexcept { return m_width == 0 || m_height == 0; }

@@ -12,7 +12,7 @@ namespace tamrovi {
 // Returns a block of `size` bytes, or null when `size` is 0 or less or the
 // memory cannot be had. The block's contents are undefined. A block of a
 // large page (2 MiB) or more starts on one and is given whole large pages,
-// and the system is asked to back it with them (platform/MemoryAdvice.h).
+// and the system is asked to back it with them.
 void* AllocateBlock(std::int64_t size) noexcept;
 
 // Returns a block of `count` elements of `elementSize` bytes each, zero-filled,
@@ -38,16 +38,5 @@ void FailNthAllocation(std::int64_t n) noexcept;
 // Testing aid, per thread: how many allocations were asked for since the
 // thread started (failed ones included).
 std::int64_t AllocationCount() noexcept;
-
-// Testing aid, per thread: bytes in the blocks this thread allocated and has
-// not released yet, and the most it has held at once since the last
-// ResetPeakAllocatedBytes. A block counts as the bytes the system allocator
-// set aside for it, which may be a little more than was asked for. Blocks
-// are expected to be released on the thread that allocated them.
-std::int64_t AllocatedBytes() noexcept;
-std::int64_t PeakAllocatedBytes() noexcept;
-
-// Testing aid, per thread: starts a new peak from what is held now.
-void ResetPeakAllocatedBytes() noexcept;
 
 }  // namespace tamrovi

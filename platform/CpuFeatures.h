@@ -19,7 +19,17 @@
 namespace tamrovi {
 
 // True when AVX2 code was built and the processor runs it.
-bool HasAvx2() noexcept;
+inline bool HasAvx2() noexcept {
+#if defined(TAMROVI_HAVE_AVX2_CODE)
+  // Asked again on every call rather than kept in a function's static: such
+  // a static needs the C++ runtime's guard, and the library loads without it.
+  // The answer is a few instructions away once the runtime's model is filled.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+#else
+  return false;
+#endif
+}
 
 // A family of routines in its forms: kPlain, which runs everywhere, and what
 // BuiltAvx2 returns, the AVX2 forms or null where they were not built. The one

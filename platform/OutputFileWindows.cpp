@@ -75,7 +75,8 @@ bool TemporaryName(const char* target, char* out) noexcept {
 // on the way, in its full form, as UTF-8 into `out` of kPathCapacity bytes:
 // the replacement goes there and a link stays. Returns 0 or the errno value of
 // the failure: ENOENT for a link that leads nowhere, having no file to find,
-// ENOMEM when the path could not be had for want of memory.
+// ENOMEM when the path could not be had for want of memory, ENAMETOOLONG when
+// it has no narrow form.
 int FinalPathOf(const wchar_t* path, char* out) noexcept {
   const HANDLE handle = ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -86,11 +87,12 @@ int FinalPathOf(const wchar_t* path, char* out) noexcept {
                      ::GetFinalPathNameByHandleW(handle, target, needed + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) != 0;
   const int error = found ? 0 : (target == nullptr ? ENOMEM : LastErrno());
   ::CloseHandle(handle);
-  const CNarrowText narrow = found ? WideToNarrow(reinterpret_cast<const char16_t*>(target)) : CNarrowText();
+  // Converted on the stack: a final path longer than a narrow path may be
+  // (or not well formed) can be named no other way.
+  const CNarrowPath narrow(found ? reinterpret_cast<const char16_t*>(target) : nullptr);
   ReleaseBlock(target);
   if (error != 0) return error;
-  if (!narrow) return ENOMEM;
-  if (std::strlen(narrow.Get()) + 1 > static_cast<std::size_t>(COutputFile::kPathCapacity)) return ENAMETOOLONG;
+  if (narrow.Get() == nullptr) return ENAMETOOLONG;
   std::strcpy(out, narrow.Get());
   return 0;
 }

@@ -2,28 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
-#include <utility>
-
-#include "platform/Allocation.h"
 
 namespace tamrovi {
-
-template <typename Char>
-COwnedText<Char>& COwnedText<Char>::operator=(COwnedText&& other) noexcept {
-  if (this != &other) {
-    ReleaseBlock(m_pText);
-    m_pText = other.m_pText;
-    other.m_pText = nullptr;
-  }
-  return *this;
-}
-
-template <typename Char>
-COwnedText<Char>::~COwnedText() {
-  ReleaseBlock(m_pText);
-}
-
-template class COwnedText<char>;
 
 namespace {
 
@@ -177,16 +157,6 @@ void EncodeUtf8(const char16_t* text, char* out) {
 }
 
 }  // namespace
-
-CNarrowText WideToNarrow(const char16_t* text) noexcept {
-  std::size_t bytes = 0;
-  if (text == nullptr || !MeasureUtf8(text, bytes)) return {};
-  char* out = static_cast<char*>(AllocateBlock(static_cast<std::int64_t>(bytes) + 1));
-  if (out == nullptr) return {};
-  EncodeUtf8(text, out);
-  CNarrowText narrow(out);
-  return ConvertsBackTo(out, text) ? std::move(narrow) : CNarrowText();
-}
 
 CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
   std::size_t bytes = 0;

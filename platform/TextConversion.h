@@ -16,28 +16,6 @@
 
 namespace tamrovi {
 
-// A zero-terminated string in a block of its own. Empty (null) when the
-// conversion failed or its buffer could not be allocated.
-template <typename Char>
-class COwnedText {
- public:
-  COwnedText() = default;
-  explicit COwnedText(Char* text) noexcept : m_pText(text) {}
-  COwnedText(COwnedText&& other) noexcept : m_pText(other.m_pText) { other.m_pText = nullptr; }
-  COwnedText& operator=(COwnedText&& other) noexcept;
-  COwnedText(const COwnedText&) = delete;
-  COwnedText& operator=(const COwnedText&) = delete;
-  ~COwnedText();
-
-  const Char* Get() const noexcept { return m_pText; }
-  explicit operator bool() const noexcept { return m_pText != nullptr; }
-
- private:
-  Char* m_pText = nullptr;
-};
-
-using CNarrowText = COwnedText<char>;
-
 // Length in code units, without the terminator. Null has length 0.
 std::size_t WideLength(const char16_t* text) noexcept;
 
@@ -45,9 +23,6 @@ std::size_t WideLength(const char16_t* text) noexcept;
 // `codePoint` and advances i; false for anything UTF-8 refuses (overlong
 // forms, surrogates, values above U+10FFFF, stray or missing bytes).
 bool DecodeUtf8(const unsigned char* text, std::size_t& i, char32_t& codePoint) noexcept;
-
-// UTF-16 to UTF-8. Null in, empty out.
-CNarrowText WideToNarrow(const char16_t* text) noexcept;
 
 // The longest narrow path converted without allocating, terminator included.
 // Linux's own limit (PATH_MAX). Windows counts its limit in UTF-16 units and

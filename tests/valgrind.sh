@@ -11,9 +11,9 @@ rm -rf "$logs"
 mkdir -p "$logs"
 
 # Left out, and why:
-# - BoundedCostTest: it times every operation on pictures of hundreds of
-#   megabytes, which under valgrind takes the better part of an hour; the
-#   release and sanitizer builds run it.
+# - BoundedCostTest: it runs every operation on pictures of hundreds of
+#   megabytes, which under valgrind takes the better part of an hour, and
+#   bounds an address space valgrind shares; the release build runs it.
 # - ImageMagickTest: most of its work is ImageMagick's own converter, another
 #   program whose memory is not ours to check.
 # - The small-thread export test: it reads a finished thread's stack, a dead stack to memcheck.

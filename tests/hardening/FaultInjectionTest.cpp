@@ -1,9 +1,12 @@
-// Running out of memory anywhere in the pipeline: every allocation of a whole
-// export call, then of the analysis operations, is made to fail in turn,
-// until a call runs with none failing. Nothing may crash or leak, the export
-// still returns 999, and whatever is written is whole: the filtered picture,
-// or the headers of an empty picture that mark a failed call (a filter that
-// cannot have its work rows leaves the picture alone, which is no result).
+// Running out of memory anywhere in the pipeline, one table of inputs for
+// load, filters, analysis and both writers: every allocation of a whole
+// export call, then of a load followed by the analysis operations, is made to
+// fail in turn, until a run asks for no more. Nothing may crash, the export
+// still returns 999, a load is whole or leaves the object empty, and whatever
+// is written is whole: the filtered picture, or the headers of an empty
+// picture that mark a failed call (a filter that cannot have its work rows
+// leaves the picture alone, which is no result). Leaks are the sanitizer
+// build's to find.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,7 +22,6 @@
 namespace {
 
 using namespace bmptest;
-using tamrovi::AllocatedBytes;
 using tamrovi::AllocationCount;
 using tamrovi::CBmpImage;
 using tamrovi::FailNthAllocation;
@@ -35,7 +37,12 @@ std::vector<Input> Inputs() {
   shortGray.pixels.resize(20);  // the byte plane is extended in memory
   BmpFile shortColour = Make24(9, 7, RandomBytes(189, 3));
   shortColour.pixels.resize(50);  // rows decoded from a zero-completed copy
+  BmpFile shortIndexed = MakeIndexed(9, 4, 4, std::vector<std::uint32_t>(36, 3), RandomBytes(64, 5));
+  shortIndexed.pixels.resize(7);
   return {
+      {"8-bit top-down", Make8(5, 3, RandomBytes(15, 3), true).Build()},
+      {"4-bit short", shortIndexed.Build()},
+      {"OS/2 1.x 8-bit", AsOs2Core(MakeIndexed(3, 3, 8, std::vector<std::uint32_t>(9, 200), RandomBytes(1024, 6))).Build()},
       {"24-bit", Make24(9, 7, RandomBytes(189, 1)).Build()},
       {"24-bit short", shortColour.Build()},
       {"8-bit", Make8(9, 7, RandomBytes(63, 4)).Build()},
@@ -49,19 +56,27 @@ std::vector<Input> Inputs() {
   };
 }
 
+void ExpectEmpty(const CBmpImage& image) {
+  EXPECT_TRUE(image.IsEmpty());
+  EXPECT_EQ(image.m_pDib, nullptr);
+  EXPECT_FALSE(image.m_palette.HasPalette());
+  for (int i = 0; i < tamrovi::kMaxRows; ++i) {
+    ASSERT_EQ(image.m_rgbRows[i], nullptr);
+    ASSERT_EQ(image.m_grayRows[i], nullptr);
+  }
+}
+
 class FaultInjectionTest : public ::testing::Test {
  protected:
   // One export call with the `failAt`-th allocation failing (0: none), on a
   // fresh output. Returns how many allocations the call asked for.
   std::int64_t Export(std::int32_t code, std::int64_t failAt) {
     std::remove(dir.File("out.bmp").c_str());
-    const std::int64_t held = AllocatedBytes();
     const std::int64_t before = AllocationCount();
     FailNthAllocation(failAt);
     const std::int32_t result = BMPFilters(in.c_str(), out.c_str(), code);
     FailNthAllocation(0);
     EXPECT_EQ(result, 999);
-    EXPECT_EQ(AllocatedBytes(), held) << "every block is given back";
     return AllocationCount() - before;
   }
 
@@ -89,10 +104,12 @@ TEST_F(FaultInjectionTest, EveryFailedAllocationOfAnExportGivesAWholeOutput) {
   }
 }
 
-// What the analysis operations leave, written out: the histogram's total, and
-// the picture after smoothing through both writers.
+// What a load and the analysis operations leave, written out: the picture as
+// loaded, the histogram's total, and the picture after smoothing through both
+// writers.
 struct AnalysisResult {
   int loaded = 0;
+  Bytes loadedPicture;
   std::int64_t histogramTotal = 0;
   int smoothed = 0;
   Bytes picture;
@@ -108,12 +125,17 @@ TEST_F(FaultInjectionTest, EveryFailedAllocationOfTheAnalysisOperationsLeavesAWh
     std::remove(picturePath.c_str());
     std::remove(dibPath.c_str());
     AnalysisResult result;
-    const std::int64_t held = AllocatedBytes();
     const std::int64_t before = AllocationCount();
     FailNthAllocation(failAt);
     {
       CBmpImage image;
       result.loaded = image.LoadBmp(dir.File("in.bmp").c_str());
+      if (result.loaded) {
+        result.loadedPicture = PictureBgr(image);  // only the palette object may be missing
+      } else if (failAt > 0) {
+        EXPECT_EQ(image.m_loadError, tamrovi::Reason::kOutOfMemory);
+        ExpectEmpty(image);
+      }
       std::int32_t counts[tamrovi::kGrayLevels];
       tamrovi::GrayHistogram(image, counts);
       for (std::int32_t count : counts) result.histogramTotal += count;
@@ -123,7 +145,6 @@ TEST_F(FaultInjectionTest, EveryFailedAllocationOfTheAnalysisOperationsLeavesAWh
     }
     FailNthAllocation(0);
     asked = AllocationCount() - before;
-    EXPECT_EQ(AllocatedBytes(), held) << "every block is given back";
     result.picture = ReadFile(picturePath);
     result.dib = ReadFile(dibPath);
     return result;
@@ -150,6 +171,7 @@ TEST_F(FaultInjectionTest, EveryFailedAllocationOfTheAnalysisOperationsLeavesAWh
         EXPECT_EQ(result.picture, HeadersOnly());
         EXPECT_EQ(result.dibWritten, 0);
       } else {
+        EXPECT_EQ(result.loadedPicture, reference.loadedPicture);
         EXPECT_EQ(result.histogramTotal, reference.histogramTotal);
         EXPECT_EQ(result.picture, result.smoothed ? reference.picture : unsmoothedPicture);
       }
@@ -159,6 +181,27 @@ TEST_F(FaultInjectionTest, EveryFailedAllocationOfTheAnalysisOperationsLeavesAWh
         EXPECT_TRUE(result.dib.empty()) << "a file SaveDib could not write is not left behind";
       }
       if (asked < n) break;
+    }
+  }
+}
+
+TEST_F(FaultInjectionTest, AFailedReloadNeverLeavesHalfOfEither) {
+  const Bytes first = Make24(4, 4, RandomBytes(48, 7)).Build();
+  WriteFile(dir.File("in.bmp"), Make8(3, 6, RandomBytes(18, 8)).Build());
+  for (std::int64_t n = 1; n <= 12; ++n) {
+    SCOPED_TRACE(n);
+    CBmpImage image;
+    ASSERT_EQ(LoadBytes(image, dir, first, "first.bmp"), 1);
+    const Bytes before = PictureBgr(image);
+    FailNthAllocation(n);
+    const int loaded = image.LoadBmp(dir.File("in.bmp").c_str());
+    FailNthAllocation(0);
+    if (loaded) {
+      EXPECT_EQ(image.m_height, 6);
+    } else if (image.IsEmpty()) {
+      ExpectEmpty(image);
+    } else {
+      EXPECT_EQ(PictureBgr(image), before) << "unchanged";
     }
   }
 }

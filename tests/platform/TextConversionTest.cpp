@@ -15,8 +15,8 @@ TEST(TextConversionTest, EveryPathSurvivesTheRoundTrip) {
       u"\u00ff\u0100\u07ff\u0800\uffff",
   };
   for (const std::u16string& path : paths) {
-    const CNarrowText narrow = WideToNarrow(path.c_str());
-    ASSERT_TRUE(narrow);
+    const CNarrowPath narrow(path.c_str());
+    ASSERT_NE(narrow.Get(), nullptr);
     const CWidePath wide(narrow.Get());
     ASSERT_NE(wide.Get(), nullptr);
     EXPECT_EQ(std::u16string(wide.Get()), path);
@@ -24,14 +24,14 @@ TEST(TextConversionTest, EveryPathSurvivesTheRoundTrip) {
 }
 
 TEST(TextConversionTest, NarrowIsUtf8) {
-  const CNarrowText narrow = WideToNarrow(u"\u00e9\U0001F600");
-  ASSERT_TRUE(narrow);
+  const CNarrowPath narrow(u"\u00e9\U0001F600");
+  ASSERT_NE(narrow.Get(), nullptr);
   EXPECT_EQ(std::string(narrow.Get()), "\xC3\xA9\xF0\x9F\x98\x80");
 }
 
 TEST(TextConversionTest, NamesThatAreNotUtf8SurviveAsLoneSurrogates) {
   for (const char* text : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "caf\xE9.bmp"}) {
-    EXPECT_EQ(std::string(WideToNarrow(CWidePath(text).Get()).Get()), text);
+    EXPECT_EQ(std::string(CNarrowPath(CWidePath(text).Get()).Get()), text);
   }
   EXPECT_EQ(std::u16string(CWidePath("caf\xE9").Get()), u"caf\xDCE9");
 }
@@ -42,10 +42,9 @@ TEST(TextConversionTest, MalformedTextDoesNotConvert) {
   const char16_t highAtEnd[] = {u'a', 0xDBFF, 0};
   const char16_t escapesOfACharacter[] = {0xDCC3, 0xDCA9, 0};  // the bytes of U+00E9: a second name for it
   for (const char16_t* text : {loneHigh, loneLow, highAtEnd, escapesOfACharacter}) {
-    EXPECT_FALSE(WideToNarrow(text));
     EXPECT_EQ(CNarrowPath(text).Get(), nullptr);
   }
-  EXPECT_FALSE(WideToNarrow(nullptr));
+  EXPECT_EQ(CNarrowPath(nullptr).Get(), nullptr);
   EXPECT_EQ(CWidePath(nullptr).Get(), nullptr);
 }
 
