@@ -52,8 +52,9 @@ tamrovi_status ReadPicture(const tamrovi_read_options* options, tamrovi_picture*
   tamrovi_picture* loaded = new tamrovi_picture;
   if (loaded == nullptr) return TAMROVI_OUT_OF_MEMORY;
   if (!load(*loaded, LimitsOf(chosen))) {
-    const tamrovi_status status = StatusOfReason(loaded->m_loadError);
-    SetSystemError(systemError, loaded->m_loadSystemError);
+    const CResult refusal = loaded->LoadResult();
+    SetSystemError(systemError, refusal.systemError);
+    const tamrovi_status status = StatusOfReason(refusal.reason);
     delete loaded;
     return status;
   }
