@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "image/ByteReader.h"
+#include "image/BmpFormat.h"
 
 namespace tamrovi::bmp {
 namespace {
@@ -82,8 +82,8 @@ void ReadInfoFields(const std::uint8_t* dib, RawHeader& raw) {
 }
 
 Reason ReadRawHeader(const std::uint8_t* dib, std::int64_t dibSize, RawHeader& raw) {
-  CByteReader reader(dib, dibSize < 4 ? dibSize : 4);
-  if (!reader.ReadU32(raw.size)) return Reason::kTooShort;
+  if (dibSize < 4) return Reason::kTooShort;
+  raw.size = ReadU32(dib + kInfoSize);
   const Reason family = FamilyOfHeaderSize(raw.size, raw.family);
   if (family != Reason::kNone) return family;
   if (raw.size > static_cast<std::uint64_t>(dibSize)) {
@@ -159,15 +159,12 @@ Reason ReadMasks(const std::uint8_t* dib, std::int64_t heldBytes, const RawHeade
     description.masks = raw.masks;
     return Reason::kNone;
   }
-  // A 40-byte header: the masks are the words after it, alpha last.
-  CByteReader words(dib + raw.size, heldBytes - raw.size);
-  BitFieldMasks& masks = description.masks;
-  const bool withAlpha = raw.compression == kBiAlphaBitFields;
-  if (!words.ReadU32(masks.red) || !words.ReadU32(masks.green) || !words.ReadU32(masks.blue) ||
-      (withAlpha && !words.ReadU32(masks.alpha))) {
-    return Reason::kMasksPastEnd;
-  }
-  maskBytes = words.Position();
+  // A 40-byte header (the only one left here): the masks are the words after
+  // it, alpha last, where a 56-byte header keeps them.
+  maskBytes = raw.compression == kBiAlphaBitFields ? 16 : 12;
+  if (raw.size + maskBytes > heldBytes) return Reason::kMasksPastEnd;
+  description.masks = {ReadU32(dib + kInfoRedMask), ReadU32(dib + kInfoGreenMask), ReadU32(dib + kInfoBlueMask),
+                       maskBytes == 16 ? ReadU32(dib + kInfoAlphaMask) : 0};
   return Reason::kNone;
 }
 
