@@ -362,10 +362,11 @@ void BuildPalette(CBmpImage& image, const bmp::ColourTableView& table) {
 }
 
 // A picture taller than the object's own tables gets one from the
-// allocator, for the table of its layout only.
+// allocator, for the table of its layout only; every entry is set before
+// anything reads it.
 bool MakeTallRowTable(CBmpImage& image) {
   if (image.m_height <= kMaxRows) return true;
-  auto* table = static_cast<std::uint8_t**>(AllocateZeroedArray(image.m_height, sizeof(std::uint8_t*)));
+  auto* table = static_cast<std::uint8_t**>(AllocateBlock(image.m_height * std::int64_t{sizeof(std::uint8_t*)}));
   if (table == nullptr) return false;
   (image.m_is24Bit ? image.m_pTallRgbRows : image.m_pTallGrayRows) = table;
   return true;
