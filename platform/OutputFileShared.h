@@ -38,6 +38,14 @@ struct COutputFileRegistry {
 
 // Given by each OS file. Each returns 0 or the system's error number.
 namespace output_os {
+// The name of a new temporary file beside `finalPath` into `out`
+// (kPathCapacity bytes); false when no name fits.
+bool TemporaryName(const char* finalPath, char* out) noexcept;
+// Creates `path` for writing, only when no such name exists: EEXIST then.
+int CreateNew(const char* path, std::intptr_t& handle) noexcept;
+// Writes some of `count` bytes (more than 0): how many were put, or minus the
+// system's error number.
+std::int64_t WriteSome(std::intptr_t handle, const void* bytes, std::int64_t count) noexcept;
 int CloseOutput(std::intptr_t handle) noexcept;
 int MoveOver(const char* temporaryPath, const char* finalPath) noexcept;  // in one step
 void RemoveTemporary(const char* path) noexcept;

@@ -49,10 +49,12 @@ std::size_t BytesWithinUnits(const char* name, std::size_t units) noexcept {
   return bytes;
 }
 
+}  // namespace
+
 // "DIR\.NAME.xxxxxx" beside `target`, in `out` of kPathCapacity bytes; the
 // name is shortened when the whole would be longer than a file name may be
 // (255 UTF-16 units).
-bool TemporaryName(const char* target, char* out) noexcept {
+bool output_os::TemporaryName(const char* target, char* out) noexcept {
   const char* name = target;
   for (const char* c = target; *c != 0; ++c) {
     if (*c == '/' || *c == '\\' || *c == ':') name = c + 1;
@@ -70,6 +72,8 @@ bool TemporaryName(const char* target, char* out) noexcept {
   std::memcpy(out + folder + 2 + nameBytes, suffix, kSuffixLength + 1);
   return true;
 }
+
+namespace {
 
 // The file an existing `path` leads to, through any symbolic link or junction
 // on the way, in its full form, as UTF-8 into `out` of kPathCapacity bytes:
@@ -156,46 +160,20 @@ bool COutputFile::OpenStandardOutput() noexcept {
   return true;
 }
 
-bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
-  const CCreationHold hold;
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  int error = ENAMETOOLONG;
-  while (TemporaryName(finalPath, m_temporaryPath)) {
-    handle = ::CreateFileW(CWindowsPath(m_temporaryPath).Get(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD systemError = ::GetLastError();
-    error = ErrnoOfSystemError(systemError);
-    if (handle != INVALID_HANDLE_VALUE || systemError != ERROR_FILE_EXISTS) break;
-  }
-  if (handle == INVALID_HANDLE_VALUE) {
-    m_temporaryPath[0] = 0;  // not ours: nothing to remove
-    m_lastError = error;
-    return false;
-  }
-  m_handle = reinterpret_cast<std::intptr_t>(handle);
-  COutputFileRegistry::Add(*this);
-  return true;
+int output_os::CreateNew(const char* path, std::intptr_t& handle) noexcept {
+  const HANDLE created =
+      ::CreateFileW(CWindowsPath(path).Get(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle = reinterpret_cast<std::intptr_t>(created);
+  if (created != INVALID_HANDLE_VALUE) return 0;
+  return ::GetLastError() == ERROR_FILE_EXISTS ? EEXIST : LastErrno();
 }
 
-bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
-  if (m_handle == -1 || count < 0) {
-    m_lastError = m_handle == -1 ? EBADF : EINVAL;
-    return false;
-  }
-  const auto* cursor = static_cast<const unsigned char*>(bytes);
-  const std::int64_t writable = WritableOf(count);
-  std::int64_t total = 0;
-  while (total < writable) {
-    const std::int64_t asked = writable - total < (1 << 30) ? writable - total : (1 << 30);
-    DWORD put = 0;
-    if (!::WriteFile(AsHandle(m_handle), cursor + total, static_cast<DWORD>(asked), &put, nullptr) || put == 0) {
-      m_lastError = LastErrno();
-      return false;
-    }
-    total += put;
-  }
-  if (writable < count) m_lastError = ENOSPC;
-  return writable == count;
+// The system's calls count bytes in 32 bits: at most 1 GiB at a time.
+std::int64_t output_os::WriteSome(std::intptr_t handle, const void* bytes, std::int64_t count) noexcept {
+  DWORD put = 0;
+  const DWORD asked = static_cast<DWORD>(count < (1 << 30) ? count : (1 << 30));
+  if (!::WriteFile(AsHandle(handle), bytes, asked, &put, nullptr)) return -LastErrno();
+  return put;
 }
 
 namespace output_os {
