@@ -41,6 +41,12 @@ int CBmpImage::SaveBmp24(const char* path) const noexcept {
   return SaveToPath(path, [this](const CByteSink& out) { return WriteBmp24(*this, out); }).Ok();
 }
 
+#if defined(_WIN32)
+int CBmpImage::SaveBmp24ToSystemPath(const SystemPathChar* path) const noexcept {
+  return SaveToPath(path, [this](const CByteSink& out) { return WriteBmp24(*this, out); }).Ok();
+}
+#endif
+
 int CBmpImage::SaveDib(const char* path) const noexcept {
   if (m_pDib == nullptr) return 0;  // no file is created
   return SaveToPath(path, [this](const CByteSink& out) { return WriteFileImage(*this, out); }).Ok();

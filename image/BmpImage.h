@@ -32,6 +32,7 @@
 #include "image/Result.h"
 #include "image/LoadLimits.h"
 #include "platform/Palette.h"
+#include "platform/TextConversion.h"
 
 namespace tamrovi {
 
@@ -71,6 +72,16 @@ class CBmpImage {
   // pixels are allocated or read. A file that ends before its last row
   // loads, its missing rows black, and m_missingRows says how many.
   int LoadBmp(const char* path, const CLoadLimits& limits) noexcept;
+
+  // LoadBmp(path) and SaveBmp24 for a path in the system's own form (UTF-16
+  // on Windows), which is opened as it is, converted no further.
+#if defined(_WIN32)
+  int LoadBmpFromSystemPath(const SystemPathChar* path) noexcept;
+  int SaveBmp24ToSystemPath(const SystemPathChar* path) const noexcept;
+#else
+  int LoadBmpFromSystemPath(const SystemPathChar* path) noexcept { return LoadBmp(path); }
+  int SaveBmp24ToSystemPath(const SystemPathChar* path) const noexcept { return SaveBmp24(path); }
+#endif
 
   // Reads a BMP file already in memory, `length` bytes at `bytes`, exactly
   // as LoadBmp reads a file of those bytes. The bytes are copied; the caller

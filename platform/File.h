@@ -21,6 +21,10 @@ class CFile {
   // Windows gets it as UTF-16, converted on the stack. Returns false on
   // failure; LastError() then holds the error as an errno value.
   bool Open(const char* path) noexcept;
+#if defined(_WIN32)
+  // The same for a path in the system's own form, opened as it is.
+  bool Open(const wchar_t* path) noexcept;
+#endif
   bool IsOpen() const noexcept { return m_descriptor != kNoFile; }
 
   // Length in bytes, or -1 when it cannot be had.

@@ -67,7 +67,7 @@ void COutputFileRegistry::RemoveAllFiles() noexcept {
 
 COutputFile::~COutputFile() { Discard(); }
 
-bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
+bool COutputFile::OpenTemporary(const SystemPathChar* finalPath) noexcept {
   const CCreationHold hold;
   std::intptr_t handle = -1;
   int error = ENAMETOOLONG;
