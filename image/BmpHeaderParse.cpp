@@ -40,7 +40,6 @@ struct RawHeader {
   std::uint32_t compression = kBiRgb;
   std::uint32_t coloursUsed = 0;
   bool holdsMasks = false;
-  BitFieldMasks masks;
 };
 
 Reason FamilyOfHeaderSize(std::uint32_t size, HeaderFamily& family) {
@@ -75,8 +74,6 @@ void ReadInfoFields(const std::uint8_t* dib, RawHeader& raw) {
   raw.bitCount = ReadU16(header + kInfoBitCount);
   raw.compression = ReadU32(header + kInfoCompression);
   raw.coloursUsed = ReadU32(header + kInfoColoursUsed);
-  raw.masks = {ReadU32(header + kInfoRedMask), ReadU32(header + kInfoGreenMask), ReadU32(header + kInfoBlueMask),
-               ReadU32(header + kInfoAlphaMask)};
   // OS/2 2.x headers keep other fields where the Windows ones keep masks.
   raw.holdsMasks = raw.family == HeaderFamily::kWindows && raw.size >= kMasksHeaderSize;
 }
@@ -155,16 +152,16 @@ Reason ReadMasks(const std::uint8_t* dib, std::int64_t heldBytes, const RawHeade
     description.masks = DefaultMasks(raw.bitCount);
     return Reason::kNone;
   }
-  if (raw.holdsMasks) {
-    description.masks = raw.masks;
-    return Reason::kNone;
+  // Headers of 52 bytes or more hold the masks (the alpha mask from 56 on);
+  // after a 40-byte header they follow it, alpha last: either way at the
+  // info header's field offsets (BmpFormat.h).
+  const bool withAlpha = raw.holdsMasks ? raw.size >= kAlphaMaskHeaderSize : raw.compression == kBiAlphaBitFields;
+  if (!raw.holdsMasks) {
+    maskBytes = withAlpha ? 16 : 12;
+    if (raw.size + maskBytes > heldBytes) return Reason::kMasksPastEnd;
   }
-  // A 40-byte header (the only one left here): the masks are the words after
-  // it, alpha last, where a 56-byte header keeps them.
-  maskBytes = raw.compression == kBiAlphaBitFields ? 16 : 12;
-  if (raw.size + maskBytes > heldBytes) return Reason::kMasksPastEnd;
   description.masks = {ReadU32(dib + kInfoRedMask), ReadU32(dib + kInfoGreenMask), ReadU32(dib + kInfoBlueMask),
-                       maskBytes == 16 ? ReadU32(dib + kInfoAlphaMask) : 0};
+                       withAlpha ? ReadU32(dib + kInfoAlphaMask) : 0};
   return Reason::kNone;
 }
 
