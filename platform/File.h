@@ -33,9 +33,6 @@ class CFile {
   // Reads up to `count` bytes; returns how many arrived (0 at the end or on error).
   std::int64_t Read(void* buffer, std::int64_t count) noexcept;
 
-  // Closes the file; false when the system reported an error on closing.
-  bool Close() noexcept;
-
   int LastError() const noexcept { return m_lastError; }
 
  private:
@@ -43,6 +40,9 @@ class CFile {
   static constexpr std::intptr_t kNoFile = -1;
   std::intptr_t m_descriptor = kNoFile;
   int Descriptor() const noexcept { return static_cast<int>(m_descriptor); }
+  // A file only read from has nothing to lose on closing: an error there is
+  // not reported.
+  void Close() noexcept;
   int m_lastError = 0;
 };
 

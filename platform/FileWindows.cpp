@@ -132,12 +132,9 @@ std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
   return total;
 }
 
-bool CFile::Close() noexcept {
-  if (!IsOpen()) return true;
-  const bool closed = ::CloseHandle(AsHandle(m_descriptor)) != 0;
+void CFile::Close() noexcept {
+  if (IsOpen()) ::CloseHandle(AsHandle(m_descriptor));
   m_descriptor = kNoFile;
-  if (!closed) m_lastError = ErrnoOf(::GetLastError());
-  return closed;
 }
 
 }  // namespace tamrovi
