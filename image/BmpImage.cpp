@@ -8,29 +8,6 @@
 
 namespace tamrovi {
 
-CBmpImage::CBmpImage() noexcept
-    : m_pBits(nullptr),
-      m_dibSize(0),
-      m_pColors(nullptr),
-      m_nColors(0),
-      m_grayRows{},
-      m_rgbRows{},
-      m_pInfo(nullptr),
-      m_width(0),
-      m_height(0),
-      m_fileLength(0),
-      m_pDib(nullptr),
-      m_is24Bit(0),
-      m_isTopDown(0),
-      m_fileBitCount(0),
-      m_pixelOffset(0),
-      m_loadError(Reason::kNone),
-      m_loadSystemError(0),
-      m_pRowBlock(nullptr),
-      m_pTallGrayRows(nullptr),
-      m_pTallRgbRows(nullptr),
-      m_missingRows(0) {}
-
 CBmpImage::~CBmpImage() { Clear(); }
 
 void* CBmpImage::operator new(std::size_t bytes) noexcept { return std::malloc(bytes); }
