@@ -17,16 +17,17 @@ const char16_t* Utf16(const TamroviChar16* path) { return reinterpret_cast<const
 extern "C" int32_t BMPFilters(const TamroviChar16* inputPath, const TamroviChar16* outputPath, int32_t filterCode) {
   using namespace tamrovi;
   CBmpImage image;
-  // The paths are converted on the stack: a call that runs out of memory
-  // must still write its output, at least the headers of an empty picture.
-  // A path that does not convert stays null: the file cannot be opened.
-  image.LoadBmp(CNarrowPath(Utf16(inputPath)).Get());
+  // Each path is put in the system's form once, on the stack (on Windows it
+  // is already): a call that runs out of memory must still write its
+  // output, at least the headers of an empty picture. A path that does not
+  // convert stays null: the file cannot be opened.
+  image.LoadBmpFromSystemPath(CSystemFormOfPath(Utf16(inputPath)).Get());
   // A refused file leaves the image empty, and every filter leaves an empty
   // image alone: the output is then the headers of an empty picture, the
   // mark of a failed call. A filter that could not run for want of memory
   // leaves the picture unfiltered, which must not pass for its result: that
   // call has failed too.
   if (!ApplyFilterCode(image, filterCode).Ok()) image.Clear();
-  image.SaveBmp24(CNarrowPath(Utf16(outputPath)).Get());
+  image.SaveBmp24ToSystemPath(CSystemFormOfPath(Utf16(outputPath)).Get());
   return TAMROVI_BMPFILTERS_DONE;
 }

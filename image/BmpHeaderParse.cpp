@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "image/ByteReader.h"
+#include "image/BmpFormat.h"
 
 namespace tamrovi::bmp {
 namespace {
@@ -40,7 +40,6 @@ struct RawHeader {
   std::uint32_t compression = kBiRgb;
   std::uint32_t coloursUsed = 0;
   bool holdsMasks = false;
-  BitFieldMasks masks;
 };
 
 Reason FamilyOfHeaderSize(std::uint32_t size, HeaderFamily& family) {
@@ -75,15 +74,13 @@ void ReadInfoFields(const std::uint8_t* dib, RawHeader& raw) {
   raw.bitCount = ReadU16(header + kInfoBitCount);
   raw.compression = ReadU32(header + kInfoCompression);
   raw.coloursUsed = ReadU32(header + kInfoColoursUsed);
-  raw.masks = {ReadU32(header + kInfoRedMask), ReadU32(header + kInfoGreenMask), ReadU32(header + kInfoBlueMask),
-               ReadU32(header + kInfoAlphaMask)};
   // OS/2 2.x headers keep other fields where the Windows ones keep masks.
   raw.holdsMasks = raw.family == HeaderFamily::kWindows && raw.size >= kMasksHeaderSize;
 }
 
 Reason ReadRawHeader(const std::uint8_t* dib, std::int64_t dibSize, RawHeader& raw) {
-  CByteReader reader(dib, dibSize < 4 ? dibSize : 4);
-  if (!reader.ReadU32(raw.size)) return Reason::kTooShort;
+  if (dibSize < 4) return Reason::kTooShort;
+  raw.size = ReadU32(dib + kInfoSize);
   const Reason family = FamilyOfHeaderSize(raw.size, raw.family);
   if (family != Reason::kNone) return family;
   if (raw.size > static_cast<std::uint64_t>(dibSize)) {
@@ -155,19 +152,16 @@ Reason ReadMasks(const std::uint8_t* dib, std::int64_t heldBytes, const RawHeade
     description.masks = DefaultMasks(raw.bitCount);
     return Reason::kNone;
   }
-  if (raw.holdsMasks) {
-    description.masks = raw.masks;
-    return Reason::kNone;
+  // Headers of 52 bytes or more hold the masks (the alpha mask from 56 on);
+  // after a 40-byte header they follow it, alpha last: either way at the
+  // info header's field offsets (BmpFormat.h).
+  const bool withAlpha = raw.holdsMasks ? raw.size >= kAlphaMaskHeaderSize : raw.compression == kBiAlphaBitFields;
+  if (!raw.holdsMasks) {
+    maskBytes = withAlpha ? 16 : 12;
+    if (raw.size + maskBytes > heldBytes) return Reason::kMasksPastEnd;
   }
-  // A 40-byte header: the masks are the words after it, alpha last.
-  CByteReader words(dib + raw.size, heldBytes - raw.size);
-  BitFieldMasks& masks = description.masks;
-  const bool withAlpha = raw.compression == kBiAlphaBitFields;
-  if (!words.ReadU32(masks.red) || !words.ReadU32(masks.green) || !words.ReadU32(masks.blue) ||
-      (withAlpha && !words.ReadU32(masks.alpha))) {
-    return Reason::kMasksPastEnd;
-  }
-  maskBytes = words.Position();
+  description.masks = {ReadU32(dib + kInfoRedMask), ReadU32(dib + kInfoGreenMask), ReadU32(dib + kInfoBlueMask),
+                       withAlpha ? ReadU32(dib + kInfoAlphaMask) : 0};
   return Reason::kNone;
 }
 

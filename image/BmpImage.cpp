@@ -8,29 +8,6 @@
 
 namespace tamrovi {
 
-CBmpImage::CBmpImage() noexcept
-    : m_pBits(nullptr),
-      m_dibSize(0),
-      m_pColors(nullptr),
-      m_nColors(0),
-      m_grayRows{},
-      m_rgbRows{},
-      m_pInfo(nullptr),
-      m_width(0),
-      m_height(0),
-      m_fileLength(0),
-      m_pDib(nullptr),
-      m_is24Bit(0),
-      m_isTopDown(0),
-      m_fileBitCount(0),
-      m_pixelOffset(0),
-      m_loadError(Reason::kNone),
-      m_loadSystemError(0),
-      m_pRowBlock(nullptr),
-      m_pTallGrayRows(nullptr),
-      m_pTallRgbRows(nullptr),
-      m_missingRows(0) {}
-
 CBmpImage::~CBmpImage() { Clear(); }
 
 void* CBmpImage::operator new(std::size_t bytes) noexcept { return std::malloc(bytes); }
@@ -40,6 +17,12 @@ void CBmpImage::operator delete(void* object) noexcept { std::free(object); }
 int CBmpImage::SaveBmp24(const char* path) const noexcept {
   return SaveToPath(path, [this](const CByteSink& out) { return WriteBmp24(*this, out); }).Ok();
 }
+
+#if defined(_WIN32)
+int CBmpImage::SaveBmp24ToSystemPath(const SystemPathChar* path) const noexcept {
+  return SaveToPath(path, [this](const CByteSink& out) { return WriteBmp24(*this, out); }).Ok();
+}
+#endif
 
 int CBmpImage::SaveDib(const char* path) const noexcept {
   if (m_pDib == nullptr) return 0;  // no file is created

@@ -32,6 +32,7 @@
 #include "image/Result.h"
 #include "image/LoadLimits.h"
 #include "platform/Palette.h"
+#include "platform/TextConversion.h"
 
 namespace tamrovi {
 
@@ -47,7 +48,7 @@ struct CByteStream {
 
 class CBmpImage {
  public:
-  CBmpImage() noexcept;
+  CBmpImage() noexcept = default;
   CBmpImage(const CBmpImage&) = delete;
   CBmpImage& operator=(const CBmpImage&) = delete;
   virtual ~CBmpImage();
@@ -71,6 +72,16 @@ class CBmpImage {
   // pixels are allocated or read. A file that ends before its last row
   // loads, its missing rows black, and m_missingRows says how many.
   int LoadBmp(const char* path, const CLoadLimits& limits) noexcept;
+
+  // LoadBmp(path) and SaveBmp24 for a path in the system's own form (UTF-16
+  // on Windows), which is opened as it is, converted no further.
+#if defined(_WIN32)
+  int LoadBmpFromSystemPath(const SystemPathChar* path) noexcept;
+  int SaveBmp24ToSystemPath(const SystemPathChar* path) const noexcept;
+#else
+  int LoadBmpFromSystemPath(const SystemPathChar* path) noexcept { return LoadBmp(path); }
+  int SaveBmp24ToSystemPath(const SystemPathChar* path) const noexcept { return SaveBmp24(path); }
+#endif
 
   // Reads a BMP file already in memory, `length` bytes at `bytes`, exactly
   // as LoadBmp reads a file of those bytes. The bytes are copied; the caller
@@ -140,50 +151,50 @@ class CBmpImage {
   // Releases everything the object owns; it is then empty.
   void Clear() noexcept;
 
-  CPalette m_palette;          // made from the colour table when m_nColors > 0
-  std::uint8_t* m_pBits;       // the pixel array inside m_pDib (at the file's pixel offset)
-  std::int32_t m_dibSize;      // bytes in m_pDib
+  CPalette m_palette;               // made from the colour table when m_nColors > 0
+  std::uint8_t* m_pBits = nullptr;  // the pixel array inside m_pDib (at the file's pixel offset)
+  std::int32_t m_dibSize = 0;       // bytes in m_pDib
   // The colour table inside m_pDib, after the info header (and any bit-field
   // masks). Null when its entries are OS/2 1.x 3-byte ones: m_palette still
   // holds them.
-  bmp::RgbQuad* m_pColors;
-  std::int32_t m_nColors;      // colour-table entries
+  bmp::RgbQuad* m_pColors = nullptr;
+  std::int32_t m_nColors = 0;  // colour-table entries
   // The row tables of a picture of up to kMaxRows rows; a taller one's are
   // m_pTallGrayRows and m_pTallRgbRows. GrayRows() and RgbRows() give the
   // table in use.
-  std::uint8_t* m_grayRows[kMaxRows];  // byte-plane rows inside the file image, 0 = top
-  std::uint8_t* m_rgbRows[kMaxRows];   // colour rows, 0 = top
-  const std::uint8_t* m_pInfo;         // the info header: the start of m_pDib
-  std::int32_t m_width;
-  std::int32_t m_height;       // rows, always positive once loaded
-  std::int32_t m_fileLength;   // bytes in the file last loaded
+  std::uint8_t* m_grayRows[kMaxRows] = {};  // byte-plane rows inside the file image, 0 = top
+  std::uint8_t* m_rgbRows[kMaxRows] = {};   // colour rows, 0 = top
+  const std::uint8_t* m_pInfo = nullptr;    // the info header: the start of m_pDib
+  std::int32_t m_width = 0;
+  std::int32_t m_height = 0;      // rows, always positive once loaded
+  std::int32_t m_fileLength = 0;  // bytes in the file last loaded
   // The file after its 14-byte file header: info header, colour table, pixel
   // array. For a byte-plane picture whose file ends early it is extended with
   // zeros so that it always holds every stored row.
-  std::uint8_t* m_pDib;
+  std::uint8_t* m_pDib = nullptr;
   // 1: the picture is held in colour rows, whatever the file's bit count
   // (24-bit files and every variant decoded at load); 0: in the byte plane.
-  std::int32_t m_is24Bit;
+  std::int32_t m_is24Bit = 0;
 
-  std::int32_t m_isTopDown;    // 1 when the file stored its top row first
-  std::int32_t m_fileBitCount; // bits a pixel in the file last loaded: 8 or fewer for colour-table files
-  std::int32_t m_pixelOffset;  // the file header's pixel offset
-  Reason m_loadError;    // why the last LoadBmp refused its file
-  int m_loadSystemError;       // the system's error number when the file could not be opened or read
+  std::int32_t m_isTopDown = 0;        // 1 when the file stored its top row first
+  std::int32_t m_fileBitCount = 0;     // bits a pixel in the file last loaded: 8 or fewer for colour-table files
+  std::int32_t m_pixelOffset = 0;      // the file header's pixel offset
+  Reason m_loadError = Reason::kNone;  // why the last LoadBmp refused its file
+  int m_loadSystemError = 0;           // the system's error number when the file could not be opened or read
 
   // Where the rows live: the byte plane's rows and those of an uncompressed
   // 24-bit file that holds them all are the file image's own, inside m_pDib;
   // every other row table is one block.
-  std::uint8_t* m_pRowBlock;
+  std::uint8_t* m_pRowBlock = nullptr;
 
   // The row tables of a picture taller than kMaxRows, from the allocator;
   // null otherwise. Only the one of the picture's layout is made.
-  std::uint8_t** m_pTallGrayRows;
-  std::uint8_t** m_pTallRgbRows;
+  std::uint8_t** m_pTallGrayRows = nullptr;
+  std::uint8_t** m_pTallRgbRows = nullptr;
 
   // Rows the file ended before, in storage order: they are held black. 0
   // for a file that holds its whole picture.
-  std::int32_t m_missingRows;
+  std::int32_t m_missingRows = 0;
 };
 
 }  // namespace tamrovi

@@ -362,10 +362,11 @@ void BuildPalette(CBmpImage& image, const bmp::ColourTableView& table) {
 }
 
 // A picture taller than the object's own tables gets one from the
-// allocator, for the table of its layout only.
+// allocator, for the table of its layout only; every entry is set before
+// anything reads it.
 bool MakeTallRowTable(CBmpImage& image) {
   if (image.m_height <= kMaxRows) return true;
-  auto* table = static_cast<std::uint8_t**>(AllocateZeroedArray(image.m_height, sizeof(std::uint8_t*)));
+  auto* table = static_cast<std::uint8_t**>(AllocateBlock(image.m_height * std::int64_t{sizeof(std::uint8_t*)}));
   if (table == nullptr) return false;
   (image.m_is24Bit ? image.m_pTallRgbRows : image.m_pTallGrayRows) = table;
   return true;
@@ -433,27 +434,38 @@ int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limi
   return AdoptFileImage(image, file, error, limits);
 }
 
-}  // namespace
-
-int CBmpImage::LoadBmp(const char* path, const CLoadLimits& limits) noexcept {
-  m_loadSystemError = 0;
+template <typename PathChar>
+int LoadFromPath(CBmpImage& image, const PathChar* path, const CLoadLimits& limits) noexcept {
+  image.m_loadSystemError = 0;
   CFile file;
   if (!file.Open(path)) {
-    m_loadSystemError = file.LastError();
-    m_loadError = m_loadSystemError == EISDIR || m_loadSystemError == EINVAL ? Reason::kNotRegularFile
-                                                                             : Reason::kCannotOpen;
+    const int error = file.LastError();
+    image.m_loadSystemError = error;
+    image.m_loadError = error == EISDIR || error == EINVAL ? Reason::kNotRegularFile : Reason::kCannotOpen;
     return 0;
   }
   LoadSource source{ReadFile, &file, file.GetLength()};
   if (source.length < 0) {
-    m_loadSystemError = file.LastError();
-    m_loadError = Reason::kReadFailed;
+    image.m_loadSystemError = file.LastError();
+    image.m_loadError = Reason::kReadFailed;
     return 0;
   }
-  const int loaded = LoadFromSource(*this, source, limits);
-  if (m_loadError == Reason::kReadFailed) m_loadSystemError = file.LastError();
+  const int loaded = LoadFromSource(image, source, limits);
+  if (image.m_loadError == Reason::kReadFailed) image.m_loadSystemError = file.LastError();
   return loaded;
 }
+
+}  // namespace
+
+int CBmpImage::LoadBmp(const char* path, const CLoadLimits& limits) noexcept {
+  return LoadFromPath(*this, path, limits);
+}
+
+#if defined(_WIN32)
+int CBmpImage::LoadBmpFromSystemPath(const SystemPathChar* path) noexcept {
+  return LoadFromPath(*this, path, kExportLimits);
+}
+#endif
 
 int CBmpImage::LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length, const CLoadLimits& limits) noexcept {
   if (bytes == nullptr || length < 0) length = 0;

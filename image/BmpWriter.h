@@ -61,10 +61,11 @@ CResult WriteFileImage(const CBmpImage& image, const CByteSink& out) noexcept;
 // discards it. The result of the whole save: `written`'s, or the commit's.
 CResult CommitOutput(COutputFile& out, CResult written) noexcept;
 
-// Opens `path` (null fails) for replacing, writes it with `write` (a
-// function of a CByteSink returning a CResult) and commits it.
-template <typename Write>
-CResult SaveToPath(const char* path, Write write) noexcept {
+// Opens `path` (null fails; UTF-8, or on Windows UTF-16 as well) for
+// replacing, writes it with `write` (a function of a CByteSink returning a
+// CResult) and commits it.
+template <typename PathChar, typename Write>
+CResult SaveToPath(const PathChar* path, Write write) noexcept {
   COutputFile out;
   if (!out.Open(path)) return {Reason::kCannotWrite, out.LastError()};
   return CommitOutput(out, write(SinkOf(out)));

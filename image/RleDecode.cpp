@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "image/BmpFormat.h"
-#include "image/ByteReader.h"
 
 namespace tamrovi::bmp {
 namespace {
@@ -12,6 +11,35 @@ constexpr std::uint8_t kEscape = 0;
 constexpr std::uint8_t kEndOfLine = 0;
 constexpr std::uint8_t kEndOfBitmap = 1;
 constexpr std::uint8_t kDelta = 2;
+
+// The run-length data, read byte by byte; a read past its end fails, reads
+// nothing and moves nothing, whatever the data claims.
+class CByteReader {
+ public:
+  CByteReader(const std::uint8_t* data, std::int64_t size) noexcept : m_data(data), m_size(size < 0 ? 0 : size) {}
+
+  std::int64_t Remaining() const noexcept { return m_size - m_position; }
+
+  bool ReadU8(std::uint8_t& value) noexcept {
+    if (Remaining() < 1) return false;
+    value = m_data[m_position++];
+    return true;
+  }
+
+  // The next `count` bytes, which the reader then moves past; null when fewer
+  // remain.
+  const std::uint8_t* Take(std::int64_t count) noexcept {
+    if (count < 0 || Remaining() < count) return nullptr;
+    const std::uint8_t* bytes = m_data + m_position;
+    m_position += count;
+    return bytes;
+  }
+
+ private:
+  const std::uint8_t* m_data;
+  std::int64_t m_size;
+  std::int64_t m_position = 0;
+};
 
 // The write position, counted from the bottom row as the data counts it.
 class CRleCanvas {

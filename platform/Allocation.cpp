@@ -67,15 +67,6 @@ void* AllocateBlock(std::int64_t size) noexcept {
 #endif
 }
 
-void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept {
-  if (InjectedFailure() || count <= 0 || elementSize <= 0) return nullptr;
-  if (count > INT64_MAX / elementSize) return nullptr;
-  if (static_cast<std::uint64_t>(count * elementSize) > SIZE_MAX) return nullptr;
-  // calloc hands out fresh pages already zeroed, which matters for the large
-  // work tables the filters ask for.
-  return std::calloc(static_cast<std::size_t>(count), static_cast<std::size_t>(elementSize));
-}
-
 void* ResizeBlock(void* block, std::int64_t size) noexcept {
   if (InjectedFailure() || size <= 0) return nullptr;
   if (static_cast<std::uint64_t>(size) > SIZE_MAX) return nullptr;

@@ -15,11 +15,6 @@ namespace tamrovi {
 // and the system is asked to back it with them.
 void* AllocateBlock(std::int64_t size) noexcept;
 
-// Returns a block of `count` elements of `elementSize` bytes each, zero-filled,
-// or null on failure, on a count or size of 0 or less, or when the product
-// does not fit in 63 bits.
-void* AllocateZeroedArray(std::int64_t count, std::int64_t elementSize) noexcept;
-
 // Makes `block` (from AllocateBlock) `size` bytes long, keeping its contents
 // up to the shorter length, and returns it, perhaps moved; the added bytes are
 // undefined. Null when `size` is 0 or less or the memory cannot be had: the

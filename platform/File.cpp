@@ -55,12 +55,9 @@ std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
   return total;
 }
 
-bool CFile::Close() noexcept {
-  if (!IsOpen()) return true;
-  const int result = ::close(Descriptor());
+void CFile::Close() noexcept {
+  if (IsOpen()) ::close(Descriptor());
   m_descriptor = kNoFile;
-  if (result != 0) m_lastError = errno;
-  return result == 0;
 }
 
 }  // namespace tamrovi

@@ -21,6 +21,10 @@ class CFile {
   // Windows gets it as UTF-16, converted on the stack. Returns false on
   // failure; LastError() then holds the error as an errno value.
   bool Open(const char* path) noexcept;
+#if defined(_WIN32)
+  // The same for a path in the system's own form, opened as it is.
+  bool Open(const wchar_t* path) noexcept;
+#endif
   bool IsOpen() const noexcept { return m_descriptor != kNoFile; }
 
   // Length in bytes, or -1 when it cannot be had.
@@ -29,9 +33,6 @@ class CFile {
   // Reads up to `count` bytes; returns how many arrived (0 at the end or on error).
   std::int64_t Read(void* buffer, std::int64_t count) noexcept;
 
-  // Closes the file; false when the system reported an error on closing.
-  bool Close() noexcept;
-
   int LastError() const noexcept { return m_lastError; }
 
  private:
@@ -39,6 +40,9 @@ class CFile {
   static constexpr std::intptr_t kNoFile = -1;
   std::intptr_t m_descriptor = kNoFile;
   int Descriptor() const noexcept { return static_cast<int>(m_descriptor); }
+  // A file only read from has nothing to lose on closing: an error there is
+  // not reported.
+  void Close() noexcept;
   int m_lastError = 0;
 };
 

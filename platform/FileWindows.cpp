@@ -65,16 +65,25 @@ CSystemPath::~CSystemPath() { ReleaseBlock(m_pLongForm); }
 CFile::~CFile() { Close(); }
 
 bool CFile::Open(const char* path) noexcept {
-  Close();
-  m_lastError = 0;
   // A path that is not well-formed UTF-8, or longer than the system opens,
   // has no UTF-16 form: it is refused as a name that cannot be opened.
   const CWidePath widePath(path);
   if (widePath.Get() == nullptr) {
+    Close();
     m_lastError = path == nullptr ? ENOENT : std::strlen(path) + 1 > kPathCapacity ? ENAMETOOLONG : EILSEQ;
     return false;
   }
-  const CSystemPath systemPath(widePath.Get());
+  return Open(reinterpret_cast<const wchar_t*>(widePath.Get()));
+}
+
+bool CFile::Open(const wchar_t* path) noexcept {
+  Close();
+  m_lastError = 0;
+  if (path == nullptr) {
+    m_lastError = ENOENT;
+    return false;
+  }
+  const CSystemPath systemPath(reinterpret_cast<const char16_t*>(path));
   if (systemPath.Get() == nullptr) {
     m_lastError = ENAMETOOLONG;
     return false;
@@ -123,12 +132,9 @@ std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
   return total;
 }
 
-bool CFile::Close() noexcept {
-  if (!IsOpen()) return true;
-  const bool closed = ::CloseHandle(AsHandle(m_descriptor)) != 0;
+void CFile::Close() noexcept {
+  if (IsOpen()) ::CloseHandle(AsHandle(m_descriptor));
   m_descriptor = kNoFile;
-  if (!closed) m_lastError = ErrnoOf(::GetLastError());
-  return closed;
 }
 
 }  // namespace tamrovi

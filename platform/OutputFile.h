@@ -30,6 +30,8 @@
 // holds, is emptied and written in place.
 //
 // Paths are narrow: the bytes the system names files by (UTF-8 by convention).
+// On Windows they are kept in the system's own UTF-16 form: a narrow path is
+// converted once when opened, a UTF-16 one is used as it is.
 //
 // On Windows a symbolic link or junction at the final path is kept too, and
 // the file it leads to replaced; a link that leads nowhere is refused ("No
@@ -53,6 +55,10 @@ class COutputFile {
   // Prepares to replace `path` (null fails). False on failure; LastError()
   // then holds the system's error number.
   bool Open(const char* path) noexcept;
+#if defined(_WIN32)
+  // The same for a path in the system's own form, used as it is.
+  bool Open(const wchar_t* path) noexcept;
+#endif
 
   // Appends all `count` bytes; false when they could not all be written.
   bool Write(const void* bytes, std::int64_t count) noexcept;
@@ -81,8 +87,8 @@ class COutputFile {
  private:
   friend struct COutputFileRegistry;
 
-  bool OpenTemporary(const char* finalPath) noexcept;
-  int OpenInPlace(const char* path) noexcept;  // 0 or the system's error number
+  bool OpenTemporary(const SystemPathChar* finalPath) noexcept;
+  int OpenInPlace(const SystemPathChar* path) noexcept;  // 0 or the system's error number
   bool OpenDescriptor(int descriptor) noexcept;  // POSIX
   void SealTemporary() noexcept;  // the final file's attributes, just before the rename
   bool Fail(int error) noexcept;
@@ -95,8 +101,8 @@ class COutputFile {
   int m_lastError = 0;
   COutputFile* m_pNextLive = nullptr;  // the uncommitted temporary files of the process
   COutputFile* m_pPreviousLive = nullptr;
-  char m_finalPath[kPathCapacity] = {};
-  char m_temporaryPath[kPathCapacity] = {};
+  SystemPathChar m_finalPath[kPathCapacity] = {};
+  SystemPathChar m_temporaryPath[kPathCapacity] = {};
 };
 
 // For a program's own signal handling, never called by the library itself:

@@ -128,9 +128,11 @@ void RandomSuffix(char* out) noexcept {
   MakeSuffix(seed, kSuffixLetters, sizeof kSuffixLetters - 1, out);
 }
 
+}  // namespace
+
 // "DIR/.NAME.xxxxxx" beside `target`; the name is shortened when the whole
 // would be longer than a file name may be.
-bool TemporaryName(const char* target, char* out) noexcept {
+bool output_os::TemporaryName(const char* target, char* out) noexcept {
   const char* slash = std::strrchr(target, '/');
   const char* name = slash == nullptr ? target : slash + 1;
   std::size_t nameLength = std::strlen(name);
@@ -143,8 +145,6 @@ bool TemporaryName(const char* target, char* out) noexcept {
          AppendText(out, used, name, nameLength) && AppendText(out, used, ".", 1) &&
          AppendText(out, used, suffix, kSuffixLength);
 }
-
-}  // namespace
 
 bool COutputFile::Open(const char* path) noexcept {
   Discard();
@@ -237,23 +237,9 @@ int COutputFile::OpenInPlace(const char* path) noexcept {
 // The temporary file is made readable by its owner only, whatever it will
 // replace: a watcher that opened it while it was readable could read the
 // picture later. It gets the final file's mode just before the rename.
-bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
-  const CCreationHold hold;
-  int descriptor = -1;
-  int error = ENAMETOOLONG;
-  while (TemporaryName(finalPath, m_temporaryPath)) {
-    descriptor = ::open(m_temporaryPath, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
-    error = errno;
-    if (descriptor >= 0 || error != EEXIST) break;
-  }
-  if (descriptor < 0) {
-    m_temporaryPath[0] = 0;  // not ours: nothing to remove
-    m_lastError = error;
-    return false;
-  }
-  m_handle = descriptor;
-  COutputFileRegistry::Add(*this);
-  return true;
+int output_os::CreateNew(const char* path, std::intptr_t& handle) noexcept {
+  handle = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
+  return handle >= 0 ? 0 : errno;
 }
 
 // The replacement keeps what can be kept of the file it replaces: its owner
@@ -268,25 +254,12 @@ void COutputFile::SealTemporary() noexcept {
   ::fchmod(descriptor, static_cast<mode_t>(m_finalMode));
 }
 
-bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
-  if (m_handle < 0 || count < 0) {
-    m_lastError = m_handle < 0 ? EBADF : EINVAL;
-    return false;
-  }
-  const auto* cursor = static_cast<const unsigned char*>(bytes);
-  const std::int64_t writable = WritableOf(count);
-  std::int64_t total = 0;
-  while (total < writable) {
-    const ssize_t put = ::write(static_cast<int>(m_handle), cursor + total, static_cast<std::size_t>(writable - total));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      m_lastError = put < 0 ? errno : EIO;
-      return false;
-    }
-    total += put;
-  }
-  if (writable < count) m_lastError = ENOSPC;
-  return writable == count;
+std::int64_t output_os::WriteSome(std::intptr_t handle, const void* bytes, std::int64_t count) noexcept {
+  ssize_t put = 0;
+  do {
+    put = ::write(static_cast<int>(handle), bytes, static_cast<std::size_t>(count));
+  } while (put < 0 && errno == EINTR);
+  return put < 0 ? -errno : put;
 }
 
 namespace output_os {

@@ -67,6 +67,43 @@ void COutputFileRegistry::RemoveAllFiles() noexcept {
 
 COutputFile::~COutputFile() { Discard(); }
 
+bool COutputFile::OpenTemporary(const SystemPathChar* finalPath) noexcept {
+  const CCreationHold hold;
+  std::intptr_t handle = -1;
+  int error = ENAMETOOLONG;
+  while (output_os::TemporaryName(finalPath, m_temporaryPath)) {
+    error = output_os::CreateNew(m_temporaryPath, handle);
+    if (error != EEXIST) break;
+  }
+  if (error != 0) {
+    m_temporaryPath[0] = 0;  // not ours: nothing to remove
+    m_lastError = error;
+    return false;
+  }
+  m_handle = handle;
+  COutputFileRegistry::Add(*this);
+  return true;
+}
+
+bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
+  if (m_handle == -1 || count < 0) {
+    m_lastError = m_handle == -1 ? EBADF : EINVAL;
+    return false;
+  }
+  const auto* cursor = static_cast<const unsigned char*>(bytes);
+  const std::int64_t writable = WritableOf(count);
+  for (std::int64_t total = 0; total < writable;) {
+    const std::int64_t put = output_os::WriteSome(m_handle, cursor + total, writable - total);
+    if (put <= 0) {
+      m_lastError = put < 0 ? static_cast<int>(-put) : EIO;
+      return false;
+    }
+    total += put;
+  }
+  if (writable < count) m_lastError = ENOSPC;
+  return writable == count;
+}
+
 bool COutputFile::Fail(int error) noexcept {
   m_lastError = error;
   Discard();

@@ -38,9 +38,17 @@ struct COutputFileRegistry {
 
 // Given by each OS file. Each returns 0 or the system's error number.
 namespace output_os {
+// The name of a new temporary file beside `finalPath` into `out`
+// (kPathCapacity bytes); false when no name fits.
+bool TemporaryName(const SystemPathChar* finalPath, SystemPathChar* out) noexcept;
+// Creates `path` for writing, only when no such name exists: EEXIST then.
+int CreateNew(const SystemPathChar* path, std::intptr_t& handle) noexcept;
+// Writes some of `count` bytes (more than 0): how many were put, or minus the
+// system's error number.
+std::int64_t WriteSome(std::intptr_t handle, const void* bytes, std::int64_t count) noexcept;
 int CloseOutput(std::intptr_t handle) noexcept;
-int MoveOver(const char* temporaryPath, const char* finalPath) noexcept;  // in one step
-void RemoveTemporary(const char* path) noexcept;
+int MoveOver(const SystemPathChar* temporaryPath, const SystemPathChar* finalPath) noexcept;  // in one step
+void RemoveTemporary(const SystemPathChar* path) noexcept;
 [[noreturn]] void ExitAtOnce(int status) noexcept;  // no handlers, no destructors
 
 // A temporary file is created and noted under a shared hold on creation,

@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <windows.h>
 
-#include "platform/Allocation.h"
 #include "platform/File.h"
 #include "platform/OutputFileShared.h"
 #include "platform/TextConversion.h"
@@ -17,104 +17,91 @@ namespace {
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // names ignore case here
 constexpr std::size_t kMaxNameUnits = 255;
 
-// A narrow path as the wide file calls take it, long paths included; its
-// Get() is null when the path does not convert.
+// A path as the wide file calls take it, long paths included (CSystemPath).
 class CWindowsPath {
  public:
-  explicit CWindowsPath(const char* path) noexcept : m_wide(path), m_system(m_wide.Get()) {}
+  explicit CWindowsPath(const wchar_t* path) noexcept : m_system(reinterpret_cast<const char16_t*>(path)) {}
   const wchar_t* Get() const noexcept { return m_system.Get(); }
 
  private:
-  CWidePath m_wide;
   CSystemPath m_system;
 };
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 int LastErrno() { return ErrnoOfSystemError(::GetLastError()); }
 
-// The bytes of the longest start of UTF-8 `name` that takes at most `units`
-// UTF-16 units, ending between characters: Windows counts names in units.
-std::size_t BytesWithinUnits(const char* name, std::size_t units) noexcept {
-  std::size_t bytes = 0, used = 0;
-  while (name[bytes] != 0) {
-    const auto lead = static_cast<unsigned char>(name[bytes]);
-    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    std::size_t whole = 1;
-    while (whole < length && (static_cast<unsigned char>(name[bytes + whole]) & 0xC0) == 0x80) ++whole;
-    const std::size_t taken = whole == 4 ? 2 : 1;  // a character beyond U+FFFF is a surrogate pair
-    if (used + taken > units) break;
-    used += taken;
-    bytes += whole;
-  }
-  return bytes;
-}
+}  // namespace
 
-// "DIR\.NAME.xxxxxx" beside `target`, in `out` of kPathCapacity bytes; the
-// name is shortened when the whole would be longer than a file name may be
-// (255 UTF-16 units).
-bool TemporaryName(const char* target, char* out) noexcept {
-  const char* name = target;
-  for (const char* c = target; *c != 0; ++c) {
-    if (*c == '/' || *c == '\\' || *c == ':') name = c + 1;
+// "DIR\.NAME.xxxxxx" beside `target`, in `out` of kPathCapacity units; the
+// name is shortened, never inside a surrogate pair, when the whole would be
+// longer than a file name may be (255 UTF-16 units).
+bool output_os::TemporaryName(const wchar_t* target, wchar_t* out) noexcept {
+  const wchar_t* name = target;
+  for (const wchar_t* c = target; *c != 0; ++c) {
+    if (*c == L'/' || *c == L'\\' || *c == L':') name = c + 1;
   }
   char suffix[kSuffixLength + 1];
   MakeSuffix(::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 32), kSuffixLetters,
              sizeof kSuffixLetters - 1, suffix);
   const std::size_t folder = static_cast<std::size_t>(name - target);
-  const std::size_t nameBytes = BytesWithinUnits(name, kMaxNameUnits - 2 - kSuffixLength);
-  if (folder + nameBytes + 3 + kSuffixLength > static_cast<std::size_t>(COutputFile::kPathCapacity)) return false;
-  std::memcpy(out, target, folder);
-  out[folder] = '.';
-  std::memcpy(out + folder + 1, name, nameBytes);
-  out[folder + 1 + nameBytes] = '.';
-  std::memcpy(out + folder + 2 + nameBytes, suffix, kSuffixLength + 1);
+  std::size_t nameUnits = std::wcslen(name);
+  if (nameUnits > kMaxNameUnits - 2 - kSuffixLength) {
+    nameUnits = kMaxNameUnits - 2 - kSuffixLength;
+    if (name[nameUnits - 1] >= 0xD800 && name[nameUnits - 1] <= 0xDBFF) --nameUnits;
+  }
+  if (folder + nameUnits + 3 + kSuffixLength > static_cast<std::size_t>(COutputFile::kPathCapacity)) return false;
+  std::wmemcpy(out, target, folder);
+  out[folder] = L'.';
+  std::wmemcpy(out + folder + 1, name, nameUnits);
+  wchar_t* end = out + folder + 1 + nameUnits;
+  *end++ = L'.';
+  for (std::size_t i = 0; i <= kSuffixLength; ++i) end[i] = static_cast<wchar_t>(suffix[i]);
   return true;
 }
 
+namespace {
+
 // The file an existing `path` leads to, through any symbolic link or junction
-// on the way, in its full form, as UTF-8 into `out` of kPathCapacity bytes:
-// the replacement goes there and a link stays. Returns 0 or the errno value of
+// on the way, in its full form, into `out` of kPathCapacity units: the
+// replacement goes there and a link stays. Returns 0 or the errno value of
 // the failure: ENOENT for a link that leads nowhere, having no file to find,
-// ENOMEM when the path could not be had for want of memory, ENAMETOOLONG when
-// it has no narrow form.
-int FinalPathOf(const wchar_t* path, char* out) noexcept {
+// ENAMETOOLONG when the full form does not fit.
+int FinalPathOf(const wchar_t* path, wchar_t* out) noexcept {
   const HANDLE handle = ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastErrno();
-  const DWORD needed = ::GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  auto* target = static_cast<wchar_t*>(AllocateBlock((std::int64_t{needed} + 1) * sizeof(wchar_t)));
-  const bool found = needed != 0 && target != nullptr &&
-                     ::GetFinalPathNameByHandleW(handle, target, needed + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) != 0;
-  const int error = found ? 0 : (target == nullptr ? ENOMEM : LastErrno());
+  constexpr DWORD kRoom = static_cast<DWORD>(COutputFile::kPathCapacity);
+  const DWORD length = ::GetFinalPathNameByHandleW(handle, out, kRoom, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  const int error = length == 0 ? LastErrno() : length >= kRoom ? ENAMETOOLONG : 0;
   ::CloseHandle(handle);
-  // Converted on the stack: a final path longer than a narrow path may be
-  // (or not well formed) can be named no other way.
-  const CNarrowPath narrow(found ? reinterpret_cast<const char16_t*>(target) : nullptr);
-  ReleaseBlock(target);
-  if (error != 0) return error;
-  if (narrow.Get() == nullptr) return ENAMETOOLONG;
-  std::strcpy(out, narrow.Get());
-  return 0;
+  return error;
 }
 
 }  // namespace
 
 bool COutputFile::Open(const char* path) noexcept {
+  if (path == nullptr || path[0] == 0) return Fail(ENOENT);
+  const CWidePath widePath(path);
+  if (widePath.Get() == nullptr) return Fail(ENAMETOOLONG);
+  return Open(reinterpret_cast<const wchar_t*>(widePath.Get()));
+}
+
+bool COutputFile::Open(const wchar_t* path) noexcept {
   Discard();
   m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
-  if (std::strlen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) return Fail(ENAMETOOLONG);
-  std::strcpy(m_finalPath, path);
+  if (std::wcslen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) return Fail(ENAMETOOLONG);
+  std::wcscpy(m_finalPath, path);
   const CWindowsPath widePath(path);
   if (widePath.Get() == nullptr) return Fail(ENAMETOOLONG);
   const DWORD attributes = ::GetFileAttributesW(widePath.Get());
   // An existing file is replaced where it is, which a symbolic link at the
-  // path (or on the way) hides. Wanting memory to find it, the path itself
-  // is replaced: the output is written all the same.
+  // path (or on the way) hides. When it cannot be found, the path itself is
+  // replaced: the output is written all the same.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0) {
     const int error = FinalPathOf(widePath.Get(), m_finalPath);
     if (error == ENOENT) return Fail(error);
-    if (error != 0) std::strcpy(m_finalPath, path);
+    if (error != 0) std::wcscpy(m_finalPath, path);
   }
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(EISDIR);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
@@ -126,7 +113,7 @@ bool COutputFile::Open(const char* path) noexcept {
   return OpenTemporary(m_finalPath);
 }
 
-int COutputFile::OpenInPlace(const char* path) noexcept {
+int COutputFile::OpenInPlace(const wchar_t* path) noexcept {
   const HANDLE handle = ::CreateFileW(CWindowsPath(path).Get(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastErrno();
@@ -156,46 +143,20 @@ bool COutputFile::OpenStandardOutput() noexcept {
   return true;
 }
 
-bool COutputFile::OpenTemporary(const char* finalPath) noexcept {
-  const CCreationHold hold;
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  int error = ENAMETOOLONG;
-  while (TemporaryName(finalPath, m_temporaryPath)) {
-    handle = ::CreateFileW(CWindowsPath(m_temporaryPath).Get(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD systemError = ::GetLastError();
-    error = ErrnoOfSystemError(systemError);
-    if (handle != INVALID_HANDLE_VALUE || systemError != ERROR_FILE_EXISTS) break;
-  }
-  if (handle == INVALID_HANDLE_VALUE) {
-    m_temporaryPath[0] = 0;  // not ours: nothing to remove
-    m_lastError = error;
-    return false;
-  }
-  m_handle = reinterpret_cast<std::intptr_t>(handle);
-  COutputFileRegistry::Add(*this);
-  return true;
+int output_os::CreateNew(const wchar_t* path, std::intptr_t& handle) noexcept {
+  const HANDLE created =
+      ::CreateFileW(CWindowsPath(path).Get(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle = reinterpret_cast<std::intptr_t>(created);
+  if (created != INVALID_HANDLE_VALUE) return 0;
+  return ::GetLastError() == ERROR_FILE_EXISTS ? EEXIST : LastErrno();
 }
 
-bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
-  if (m_handle == -1 || count < 0) {
-    m_lastError = m_handle == -1 ? EBADF : EINVAL;
-    return false;
-  }
-  const auto* cursor = static_cast<const unsigned char*>(bytes);
-  const std::int64_t writable = WritableOf(count);
-  std::int64_t total = 0;
-  while (total < writable) {
-    const std::int64_t asked = writable - total < (1 << 30) ? writable - total : (1 << 30);
-    DWORD put = 0;
-    if (!::WriteFile(AsHandle(m_handle), cursor + total, static_cast<DWORD>(asked), &put, nullptr) || put == 0) {
-      m_lastError = LastErrno();
-      return false;
-    }
-    total += put;
-  }
-  if (writable < count) m_lastError = ENOSPC;
-  return writable == count;
+// The system's calls count bytes in 32 bits: at most 1 GiB at a time.
+std::int64_t output_os::WriteSome(std::intptr_t handle, const void* bytes, std::int64_t count) noexcept {
+  DWORD put = 0;
+  const DWORD asked = static_cast<DWORD>(count < (1 << 30) ? count : (1 << 30));
+  if (!::WriteFile(AsHandle(handle), bytes, asked, &put, nullptr)) return -LastErrno();
+  return put;
 }
 
 namespace output_os {
@@ -210,7 +171,7 @@ SRWLOCK g_list = SRWLOCK_INIT;
 SRWLOCK g_moving = SRWLOCK_INIT;
 }  // namespace
 
-int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
+int MoveOver(const wchar_t* temporaryPath, const wchar_t* finalPath) noexcept {
   ::AcquireSRWLockExclusive(&g_moving);
   const bool moved = ::MoveFileExW(CWindowsPath(temporaryPath).Get(), CWindowsPath(finalPath).Get(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -219,7 +180,7 @@ int MoveOver(const char* temporaryPath, const char* finalPath) noexcept {
   return error;
 }
 
-void RemoveTemporary(const char* path) noexcept { ::DeleteFileW(CWindowsPath(path).Get()); }
+void RemoveTemporary(const wchar_t* path) noexcept { ::DeleteFileW(CWindowsPath(path).Get()); }
 
 void ExitAtOnce(int status) noexcept { std::_Exit(status); }
 

@@ -70,4 +70,27 @@ class CWidePath {
   bool m_converted = false;
 };
 
+// A path in the system's own form, the one its file calls take: UTF-8 bytes
+// on POSIX systems, UTF-16 on Windows.
+#if defined(_WIN32)
+using SystemPathChar = wchar_t;
+#else
+using SystemPathChar = char;
+#endif
+
+// A UTF-16 path in the system's own form, converted once and on the stack:
+// on POSIX systems its UTF-8 form (CNarrowPath), on Windows the path itself.
+#if defined(_WIN32)
+class CSystemFormOfPath {
+ public:
+  explicit CSystemFormOfPath(const char16_t* path) noexcept : m_pPath(reinterpret_cast<const wchar_t*>(path)) {}
+  const wchar_t* Get() const noexcept { return m_pPath; }
+
+ private:
+  const wchar_t* m_pPath;
+};
+#else
+using CSystemFormOfPath = CNarrowPath;
+#endif
+
 }  // namespace tamrovi

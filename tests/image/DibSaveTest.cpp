@@ -12,6 +12,29 @@ namespace {
 using bmptest::BmpFile;
 using bmptest::Bytes;
 
+// A context that keeps every call made to it, in order.
+class CRecordingContext : public CDeviceContext {
+ public:
+  enum class Kind { kSelectPalette, kRealizePalette };
+  struct Call {
+    Kind kind;
+    const CPalette* palette;
+    bool forceBackground;
+  };
+  using CDeviceContext::CDeviceContext;
+
+  const CPalette* SelectPalette(const CPalette* palette, bool forceBackground) noexcept override {
+    calls.push_back({Kind::kSelectPalette, palette, forceBackground});
+    return CDeviceContext::SelectPalette(palette, forceBackground);
+  }
+  int RealizePalette() noexcept override {
+    calls.push_back({Kind::kRealizePalette, SelectedPalette(), false});
+    return CDeviceContext::RealizePalette();
+  }
+
+  std::vector<Call> calls;
+};
+
 class DibSaveTest : public ::testing::Test {
  protected:
   int Load(const BmpFile& file) { return bmptest::LoadBytes(image, dir, file.Build()); }
@@ -71,15 +94,15 @@ TEST_F(DibSaveTest, NothingIsLeftWhereNoWholeFileCouldBeWritten) {
 TEST_F(DibSaveTest, ThePaletteIsSelectedRealisedAndTheEarlierOneRestored) {
   ASSERT_EQ(Load(bmptest::Make8(2, 2, {0, 1, 2, 3}, false, bmptest::GrayColourTable(4))), 1);
   const CPalette earlier;
-  CDeviceContext context(&earlier);
+  CRecordingContext context(&earlier);
   EXPECT_EQ(image.SelectPaletteInto(context), 1);
-  ASSERT_EQ(context.CallCount(), 3);
-  using Kind = CDeviceContext::CallKind;
+  ASSERT_EQ(context.calls.size(), 3u);
+  using Kind = CRecordingContext::Kind;
   const std::tuple<Kind, const CPalette*> expected[] = {
       {Kind::kSelectPalette, &image.m_palette}, {Kind::kRealizePalette, &image.m_palette},
       {Kind::kSelectPalette, &earlier}};
   for (int i = 0; i < 3; ++i) {
-    const CDeviceContext::Call& call = context.RecordedCall(i);
+    const CRecordingContext::Call& call = context.calls[i];
     EXPECT_EQ(std::tuple(call.kind, call.palette), expected[i]) << i;
     EXPECT_FALSE(call.forceBackground) << i;
   }
@@ -87,11 +110,11 @@ TEST_F(DibSaveTest, ThePaletteIsSelectedRealisedAndTheEarlierOneRestored) {
 }
 
 TEST_F(DibSaveTest, WithoutAPaletteOrAPictureTheContextIsLeftAlone) {
-  CDeviceContext context;
+  CRecordingContext context;
   EXPECT_EQ(image.SelectPaletteInto(context), 0) << "an empty object";
   ASSERT_EQ(Load(bmptest::Make24(2, 2, Bytes(12, 9))), 1);
   EXPECT_EQ(image.SelectPaletteInto(context), 1);
-  EXPECT_EQ(context.CallCount(), 0);
+  EXPECT_TRUE(context.calls.empty());
 }
 
 }  // namespace

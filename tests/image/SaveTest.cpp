@@ -118,7 +118,7 @@ TEST_F(SaveTest, OutputsThatCannotBeWrittenLeaveNoFile) {
     EXPECT_EQ(image.SaveBmp24("/dev/full"), 0) << "the device reports no space";
     EXPECT_TRUE(bmptest::FileExists("/dev/full")) << "only regular files are removed after a failed write";
   }
-  const CResult refused = SaveToPath(nullptr, [&](const CByteSink& out) { return WriteBmp24(image, out); });
+  const CResult refused = SaveToPath(static_cast<const char*>(nullptr), [&](const CByteSink& out) { return WriteBmp24(image, out); });
   EXPECT_EQ(refused.reason, Reason::kCannotWrite);
   EXPECT_EQ(refused.systemError, ENOENT);
   CMemoryOutput memory;

@@ -10,23 +10,13 @@ TEST(AllocationTest, RefusesSizesOfZeroOrLess) {
     SCOPED_TRACE(size);
     EXPECT_EQ(AllocateBlock(size), nullptr);
   }
-  EXPECT_EQ(AllocateZeroedArray(0, 8), nullptr);
-  EXPECT_EQ(AllocateZeroedArray(8, -1), nullptr);
-  EXPECT_EQ(AllocateZeroedArray(INT64_MAX / 2, 4), nullptr) << "product overflows";
-}
-
-TEST(AllocationTest, ZeroedArrayIsZero) {
-  auto* block = static_cast<unsigned char*>(AllocateZeroedArray(100, 3));
-  ASSERT_NE(block, nullptr);
-  for (int i = 0; i < 300; ++i) EXPECT_EQ(block[i], 0);
-  ReleaseBlock(block);
   ReleaseBlock(nullptr);  // allowed, does nothing
 }
 
 TEST(AllocationTest, NthAllocationFailsOnceThenAllSucceed) {
   FailNthAllocation(3);
   void* first = AllocateBlock(8);
-  void* second = AllocateZeroedArray(2, 4);
+  void* second = AllocateBlock(8);
   void* third = AllocateBlock(8);
   void* fourth = AllocateBlock(8);
   EXPECT_NE(first, nullptr);

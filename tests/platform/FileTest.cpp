@@ -43,7 +43,7 @@ TEST(FileTest, ReadOnlyOpenRefusesWhatIsNotARegularFile) {
     EXPECT_EQ(file.LastError(), c.error);
   }
   CFile file;
-  EXPECT_FALSE(file.Open(nullptr));
+  EXPECT_FALSE(file.Open(static_cast<const char*>(nullptr)));
 }
 
 TEST(PaletteTest, HoldsTheEntriesItWasMadeFrom) {
