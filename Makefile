@@ -36,7 +36,7 @@ build: configure
 
 # The demo needs no test: it builds the two targets it runs.
 demo: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target bmpfilters tamrovibmpfilters
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target bmpfilters tamrovibmpfilters tamrovi
 	./$(BUILD_DIR)/bmpfilters demo demo-out
 
 test: build

@@ -79,3 +79,43 @@ tamrovi_install_pkg_config(tamrovibmpfilters)
 if(TAMROVI_INSTALL_CORE)
   tamrovi_install_pkg_config(tamrovibmpfilters-core)
 endif()
+
+# libtamrovi: the shared library and <tamrovi.h>, found by pkg-config as
+# `tamrovi` and by CMake as find_package(Tamrovi), target Tamrovi::tamrovi.
+set(TAMROVI_LIB_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tamrovi)
+install(TARGETS tamrovi EXPORT TamroviTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES include/tamrovi.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT TamroviTargets NAMESPACE Tamrovi:: DESTINATION ${TAMROVI_LIB_CMAKE_DIR})
+configure_package_config_file(cmake/TamroviConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/TamroviConfig.cmake
+  INSTALL_DESTINATION ${TAMROVI_LIB_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/TamroviConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/TamroviConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/TamroviConfigVersion.cmake
+  DESTINATION ${TAMROVI_LIB_CMAKE_DIR})
+tamrovi_install_pkg_config(tamrovi)
+
+# The Python module, where the system's python3 looks under the prefix:
+# Debian's python3 reads lib/python3.X/dist-packages under /usr/local, other
+# systems' site-packages. Under another prefix, PYTHONPATH names the folder.
+# The module is told where the library was installed, so that it needs no
+# library search path.
+if(NOT WIN32 AND NOT CMAKE_CROSSCOMPILING)
+  find_program(TAMROVI_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  find_program(TAMROVI_PYTHON NAMES python3)
+  if(TAMROVI_PYTHON)
+    execute_process(COMMAND ${TAMROVI_PYTHON} -c
+      "import sys, sysconfig; print('lib/python%d.%d/%s' % (sys.version_info[0], sys.version_info[1], 'dist-packages' if 'dist-packages' in sysconfig.get_path('purelib') else 'site-packages'))"
+      OUTPUT_VARIABLE TAMROVI_PYTHON_SITE OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(TAMROVI_PYTHON_DIR ${TAMROVI_PYTHON_SITE} CACHE STRING "Where the Python module goes, under the prefix")
+    install(DIRECTORY python/tamrovibmpfilters DESTINATION ${TAMROVI_PYTHON_DIR}
+      PATTERN __pycache__ EXCLUDE)
+    install(CODE "
+      set(python_dir [[${TAMROVI_PYTHON_DIR}]])
+      set(lib_dir [[${CMAKE_INSTALL_LIBDIR}]])
+      file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${python_dir}/tamrovibmpfilters/_installed.py\"
+        \"# Written by the install: where libtamrovi is.\\nLIBRARY = '\${CMAKE_INSTALL_PREFIX}/\${lib_dir}/libtamrovi.so.1'\\n\")")
+  endif()
+endif()

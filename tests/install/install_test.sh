@@ -4,7 +4,10 @@
 # through pkg-config and once through the CMake package (with the C++ example
 # beside it), and the Python example runs through ctypes. Each must call
 # BMPFilters, get 999 and write the very bytes the installed bmpfilters tool
-# writes; a missing input must give the 54-byte file of headers only.
+# writes; a missing input must give the 54-byte file of headers only. The
+# examples of libtamrovi (C through pkg-config and CMake, Python through the
+# installed module) must write the same bytes, through memory too, and exit
+# non-zero with the reason on a missing input.
 set -euo pipefail
 
 if [ $# -ne 8 ]; then
@@ -54,7 +57,7 @@ if command -v readelf >/dev/null 2>&1; then
   readelf -d "$lib/libtamrovibmpfilters.so.$version" | grep -q 'SONAME.*\[libtamrovibmpfilters\.so\.1\]' ||
     fail "the shared library's SONAME is not libtamrovibmpfilters.so.1"
 fi
-for name in tamrovibmpfilters.h bmpfilters bmpfilters.1 tamrovibmpfilters.pc TamroviBMPFiltersConfig.cmake \
+for name in tamrovi.h tamrovi.pc TamroviConfig.cmake libtamrovi.so.1 tamrovibmpfilters.h bmpfilters bmpfilters.1 tamrovibmpfilters.pc TamroviBMPFiltersConfig.cmake \
   TamroviBMPFiltersConfigVersion.cmake; do
   [ -n "$(find "$prefix" -name "$name" -print -quit)" ] || fail "$name was not installed"
 done
@@ -89,6 +92,36 @@ check_example() {
   echo "-- $name: 999 and the same bytes as bmpfilters"
 }
 
+# Runs one libtamrovi example (the command in "$@", given INPUT OUTPUT FILTER)
+# on the picture, through memory ("-" for both files), and on a missing file.
+check_library_example() {
+  local name=$1
+  shift
+  local output="$work/$name ü.bmp"
+  "$@" "$input" "$output" flip >"$work/$name.log" 2>&1 || fail "$name failed: $(cat "$work/$name.log")"
+  cmp -s "$output" "$expected" || fail "$name wrote other bytes than bmpfilters does"
+  case $name in
+    *.py*) ;;  # the Python example takes files only
+    *)
+      "$@" - - 5 <"$input" >"$work/$name-memory.bmp" || fail "$name failed through memory"
+      cmp -s "$work/$name-memory.bmp" "$expected" || fail "$name wrote other bytes through memory"
+      ;;
+  esac
+  if "$@" "$work/missing.bmp" "$work/$name-missing.bmp" flip 2>"$work/$name-missing.log"; then
+    fail "$name exited with 0 on a missing input"
+  fi
+  grep -q "missing.bmp: cannot open the file (No such file or directory)" "$work/$name-missing.log" ||
+    fail "$name did not say why the input failed: $(cat "$work/$name-missing.log")"
+  echo "-- $name: the same bytes as bmpfilters, and a missing input refused with its reason"
+}
+
+echo "-- building the libtamrovi example through pkg-config"
+export PKG_CONFIG_PATH="$lib/pkgconfig"
+# shellcheck disable=SC2046,SC2086
+"$c_compiler" -std=c99 $warnings $extra_flags -o "$work/tamrovi_filter-pkg-config" "$source_dir/examples/tamrovi_filter.c" \
+  $(pkg-config --cflags --libs tamrovi) -Wl,-rpath,"$(pkg-config --variable=libdir tamrovi)"
+check_library_example tamrovi_filter-pkg-config "$work/tamrovi_filter-pkg-config"
+
 echo "-- building the C example through pkg-config"
 export PKG_CONFIG_PATH="$lib/pkgconfig"
 [ "$(pkg-config --variable=prefix tamrovibmpfilters)" = "$prefix" ] || fail "pkg-config found another tamrovibmpfilters"
@@ -122,6 +155,7 @@ cmake --build "$work/examples-build" >"$work/examples-build.log" 2>&1 || {
   fail "the examples did not build against the install"
 }
 check_example filter_bmp-cmake "$work/examples-build/filter_bmp"
+check_library_example tamrovi_filter-cmake "$work/examples-build/tamrovi_filter"
 if [ -x "$work/examples-build/describe_bmp" ]; then
   description=$("$work/examples-build/describe_bmp" "$input" "$work/demo/picture-8bit.bmp")
   grep -qE ': [0-9]+ x [0-9]+ pixels, 24 bits per pixel' <<<"$description" ||
@@ -142,5 +176,21 @@ elif ! command -v python3 >/dev/null 2>&1; then
   echo "-- python3 not found: the Python example is not run"
 else
   check_example filter_bmp.py python3 "$source_dir/examples/filter_bmp.py" --library "$lib/libtamrovibmpfilters.so.1"
+  # The installed module finds the installed library by itself.
+  module_dir=$(dirname "$(find "$prefix" -name __init__.py -path '*tamrovibmpfilters*' -print -quit)")
+  if /usr/bin/python3 -c "import numpy" 2>/dev/null; then
+    PYTHONPATH=$(dirname "$module_dir") check_library_example tamrovi_filter.py /usr/bin/python3 \
+      "$source_dir/examples/tamrovi_filter.py"
+    # pip from the source tree into a virtual environment, offline.
+    if /usr/bin/python3 -m venv --system-site-packages "$work/venv" >/dev/null 2>&1; then
+      cp -r "$source_dir/python" "$work/python-source"
+      "$work/venv/bin/pip" install --no-index "$work/python-source" >"$work/pip.log" 2>&1 ||
+        fail "pip install ./python failed offline: $(tail -5 "$work/pip.log")"
+      TAMROVI_LIBRARY="$lib/libtamrovi.so.1" check_library_example tamrovi_filter.py-venv "$work/venv/bin/python" \
+        "$source_dir/examples/tamrovi_filter.py"
+    fi
+  else
+    echo "-- /usr/bin/python3 has no numpy: the module's example is not run"
+  fi
 fi
 echo "installed into a temporary prefix and used from C, C++ and Python: all passed"
