@@ -32,7 +32,7 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath, c
   GrayHistogram(image, counts);
   if (!plotPath.empty()) {
     if (const CResult written = WritePicture24(plotPath, DrawHistogramPlot(counts)); !written.Ok()) {
-      std::cerr << OutputFailureMessage(plotPath, written.systemError) << '\n';
+      std::cerr << FailureMessage(plotPath, written) << '\n';
       return kExitFailed;
     }
   }
@@ -63,9 +63,12 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
     std::cerr << Printable(InputName(input)) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
-  const bool written = SaveOutput(image, output, options.keepFormat, outcome.note, outcome.error);
-  if (!written) outcome.warning.clear();
-  return ReportOutcome(outcome, written);
+  const CResult written = SaveOutput(image, output, options.keepFormat, outcome.note);
+  if (!written.Ok()) {
+    outcome.error = FailureMessage(output, written);
+    outcome.warning.clear();
+  }
+  return ReportOutcome(outcome, written.Ok());
 }
 
 }  // namespace tamrovi::cli

@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "cli/BatchShard.h"
@@ -54,6 +56,19 @@ bool ParsePixelCount(std::string_view text, std::int64_t& pixels) {
   return true;
 }
 
+// The options that take no value, and what each turns on.
+constexpr struct {
+  std::string_view name;
+  bool CommandLine::*field;
+} kSwitches[] = {
+    {"--help", &CommandLine::help},     {"-h", &CommandLine::help},
+    {"--version", &CommandLine::version}, {"--list", &CommandLine::list},
+    {"--keep-format", &CommandLine::keepFormat}, {"--force", &CommandLine::force},
+    {"--strict", &CommandLine::strict}, {"--null", &CommandLine::nullSeparated},
+    {"--recursive", &CommandLine::recursive}, {"-r", &CommandLine::recursive},
+    {"--skip-existing", &CommandLine::skipExisting}, {"--progress", &CommandLine::progress},
+};
+
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine line;
   bool optionsEnded = false;
@@ -77,20 +92,12 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       value = argv[++i];
       return true;
     };
+    const auto* const flag = std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                                          [&](const auto& entry) { return entry.name == name; });
     if (name == "--") {
       optionsEnded = true;
-    } else if (name == "--help" || name == "-h") {
-      line.help = true;
-    } else if (name == "--version") {
-      line.version = true;
-    } else if (name == "--list") {
-      line.list = true;
-    } else if (name == "--keep-format") {
-      line.keepFormat = true;
-    } else if (name == "--force") {
-      line.force = true;
-    } else if (name == "--strict") {
-      line.strict = true;
+    } else if (flag != std::end(kSwitches)) {
+      line.*(flag->field) = true;
     } else if (name == "--max-pixels") {
       if (!takeValue() || !ParsePixelCount(value, line.maxPixels)) {
         line.error = "--max-pixels needs a pixel count from 1 to 2147483647 (K, M and G mean 1024, 1024^2, 1024^3)";
@@ -103,22 +110,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     } else if (name == "--files-from") {
       if (!takeValue() || value.empty()) line.error = "--files-from needs a file name (- for standard input)";
       else line.filesFrom = value;
-    } else if (name == "--null") {
-      line.nullSeparated = true;
-    } else if (name == "--recursive" || name == "-r") {
-      line.recursive = true;
     } else if (name == "--shard") {
       line.shardGiven = true;
       if (!takeValue() || !ParseShard(value, line.shard)) {
         line.error = "--shard needs K/N, whole numbers with K from 0 to N-1 (such as 0/4)";
       }
-    } else if (name == "--skip-existing") {
-      line.skipExisting = true;
     } else if (name == "--report") {
       if (!takeValue() || value.empty()) line.error = "--report needs a file name (- for standard output)";
       else line.reportPath = value;
-    } else if (name == "--progress") {
-      line.progress = true;
     } else {
       line.error = "unknown option " + Printable(std::string(argument));
     }

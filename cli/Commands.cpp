@@ -38,13 +38,22 @@ std::string ConversionHint(Reason error, const std::string& input) {
   return " (convert it to BMP first, e.g. convert " + name + " bmp:- | bmpfilters - out.bmp flip)";
 }
 
-std::string RefusalMessage(const std::string& input, const CBmpImage& image, const CLoadLimits& limits) {
-  const std::string limitReason = LimitReason(image.m_loadError, limits);
-  std::string message = Printable(InputName(input)) + ": " +
-                        (limitReason.empty() ? DescribeReason(image.m_loadError) : limitReason) +
-                        ConversionHint(image.m_loadError, input);
-  const int systemError = image.m_loadSystemError;
-  if (image.m_loadError == Reason::kNotRegularFile && systemError != EISDIR) {
+}  // namespace
+
+std::string FailureMessage(const std::string& operand, const CResult& result, const CLoadLimits& limits) {
+  const int systemError = result.systemError;
+  if (result.reason == Reason::kCannotWrite) {
+    if (IsStandardStream(operand)) return "standard output: cannot write" + SystemReason(systemError);
+    return Printable(operand) + ": cannot write the output file" + SystemReason(systemError);
+  }
+  if (IsStandardStream(operand) && result.reason == Reason::kReadFailed && systemError != 0) {
+    return "standard input: cannot read it" + SystemReason(systemError);
+  }
+  const std::string limitReason = LimitReason(result.reason, limits);
+  std::string message = Printable(InputName(operand)) + ": " +
+                        (limitReason.empty() ? DescribeReason(result.reason) : limitReason) +
+                        ConversionHint(result.reason, operand);
+  if (result.reason == Reason::kNotRegularFile && systemError != EISDIR) {
     // A pipe or a device could feed bytes without end: only standard input is
     // read as a stream, and only as far as its picture needs.
     message += " (a pipe or device: give - to read standard input)";
@@ -53,6 +62,8 @@ std::string RefusalMessage(const std::string& input, const CBmpImage& image, con
   }
   return message;
 }
+
+namespace {
 
 // A picture read from a colour-table file, written as 8-bit: a gray-byte
 // picture as its own file image, with its header and colour table; any other
@@ -84,10 +95,10 @@ InputOptions InputOptionsOf(const CommandLine& line) {
 
 bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& options, FileOutcome& outcome) {
   outcome.missingRows = 0;
-  const bool loaded = IsStandardStream(input) ? LoadStandardInput(image, options.limits, outcome.error)
-                                              : image.LoadBmp(input.c_str(), options.limits) != 0;
-  if (!loaded) {
-    if (outcome.error.empty()) outcome.error = RefusalMessage(input, image, options.limits);
+  const CResult loaded = IsStandardStream(input) ? LoadStandardInput(image, options.limits)
+                        : image.LoadBmp(input.c_str(), options.limits) != 0 ? CResult{} : image.LoadResult();
+  if (!loaded.Ok()) {
+    outcome.error = FailureMessage(input, loaded, options.limits);
     return false;
   }
   if (image.m_missingRows == 0) return true;
@@ -104,21 +115,13 @@ bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& o
   return true;
 }
 
-bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
-                std::string& error) {
+CResult SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note) {
   const bool keepColourTable = keepFormat && image.m_fileBitCount <= 8;
   const CResult written = WriteOutput(output, [&](const CByteSink& out) {
     return keepColourTable ? WriteWithColourTable(image, out, output, note) : WriteBmp24(image, out);
   });
-  if (written.Ok()) return true;
-  note.clear();
-  error = OutputFailureMessage(output, written.systemError);
-  return false;
-}
-
-std::string OutputFailureMessage(const std::string& output, int systemError) {
-  if (IsStandardStream(output)) return "standard output: cannot write" + SystemReason(systemError);
-  return Printable(output) + ": cannot write the output file" + SystemReason(systemError);
+  if (!written.Ok()) note.clear();
+  return written;
 }
 
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code,
@@ -129,7 +132,9 @@ bool FilterFile(const std::string& input, const std::string& output, std::int32_
     outcome.error = Printable(InputName(input)) + ": out of memory (the filter could not run; nothing was written)";
     return false;
   }
-  if (SaveOutput(image, output, options.keepFormat, outcome.note, outcome.error)) return true;
+  const CResult written = SaveOutput(image, output, options.keepFormat, outcome.note);
+  if (written.Ok()) return true;
+  outcome.error = FailureMessage(output, written);
   outcome.warning.clear();  // the failure is the news
   return false;
 }

@@ -6,6 +6,7 @@
 
 #include "cli/Arguments.h"
 #include "image/LoadLimits.h"
+#include "platform/Result.h"
 
 namespace tamrovi {
 class CBmpImage;
@@ -57,15 +58,15 @@ bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& o
 // as an uncompressed 8-bit file showing the same pixels: a gray-byte picture
 // as its own file image (header and colour table as read), any other with a
 // colour table of its own colours; one with more than 256 colours is written
-// 24-bit, and `note` gets a line saying so. On failure returns false with a
-// one-line reason in `error`.
-bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note,
-                std::string& error);
+// 24-bit, and `note` gets a line saying so.
+CResult SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note);
 
-// "OUTPUT: cannot write the output file (the system's reason)", or for "-"
-// "standard output: cannot write (the system's reason)": the line for an
-// output that could not be written.
-std::string OutputFailureMessage(const std::string& output, int systemError);
+// The one line that reports `result`, a failure on the file `operand` ("-"
+// for standard input or output): "OUTPUT: cannot write the output file (the
+// system's reason)", "standard output: cannot write (...)", "standard input:
+// cannot read it (...)", or an input's refusal, naming the limit it passed.
+std::string FailureMessage(const std::string& operand, const CResult& result,
+                           const CLoadLimits& limits = kExportLimits);
 
 // Everything FilterFile takes besides its files and its filter.
 struct FilterOptions {

@@ -135,7 +135,7 @@ int RunDemo(const std::string& directory) {
   const CResult results[] = {WritePicture24(sources[0], picture), WritePictureGray8(sources[1], picture)};
   for (int source = 0; source < 2; ++source) {
     if (!results[source].Ok()) {
-      std::cerr << OutputFailureMessage(sources[source], results[source].systemError) << '\n';
+      std::cerr << FailureMessage(sources[source], results[source]) << '\n';
       return kExitFailed;
     }
     std::cout << "wrote " << Printable(sources[source]) << '\n';
@@ -164,7 +164,7 @@ int RunDemo(const std::string& directory) {
   }
   const std::string sheetPath = directory + "/contact-sheet.bmp";
   if (const CResult written = WritePicture24(sheetPath, sheet); !written.Ok()) {
-    std::cerr << OutputFailureMessage(sheetPath, written.systemError) << '\n';
+    std::cerr << FailureMessage(sheetPath, written) << '\n';
     return kExitFailed;
   }
   std::cout << "wrote " << Printable(sheetPath) << " (columns: filter codes 0 to 7, labelled; rows: 24-bit, 8-bit)\n";

@@ -50,14 +50,14 @@ std::string InputName(const std::string& input) { return IsStandardStream(input)
 
 std::string OutputName(const std::string& output) { return IsStandardStream(output) ? "standard output" : output; }
 
-bool LoadStandardInput(CBmpImage& image, const CLoadLimits& limits, std::string& error) {
+CResult LoadStandardInput(CBmpImage& image, const CLoadLimits& limits) {
 #if defined(_WIN32)
   ::_setmode(::_fileno(stdin), _O_BINARY);  // text mode would turn CR LF into LF and stop at Ctrl+Z
 #endif
   StandardInput input;
-  if (image.LoadBmpFromStream({ReadStandardInput, &input}, limits)) return true;
-  if (input.systemError != 0) error = "standard input: cannot read it" + SystemReason(input.systemError);
-  return false;
+  if (image.LoadBmpFromStream({ReadStandardInput, &input}, limits)) return {};
+  if (input.systemError != 0) return {Reason::kReadFailed, input.systemError};
+  return image.LoadResult();
 }
 
 std::optional<std::string> TerminalRefusal(const std::string& output) {

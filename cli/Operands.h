@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Result.h"
+
 namespace tamrovi {
 class CBmpImage;
 struct CLoadLimits;
@@ -20,10 +22,9 @@ std::string OutputName(const std::string& output);
 
 // Loads standard input as LoadBmp loads a file of the same bytes, within
 // `limits`: its headers first, refused at once when the picture is beyond
-// them; then no more of it than the picture needs. Returns false when it
-// was refused, with `error` set only when reading failed: the image's load
-// error says why otherwise.
-bool LoadStandardInput(CBmpImage& image, const CLoadLimits& limits, std::string& error);
+// them; then no more of it than the picture needs. A failure to read is
+// kReadFailed with the system's error number; a refusal is the image's own.
+CResult LoadStandardInput(CBmpImage& image, const CLoadLimits& limits);
 
 // When the output is standard output and that is a terminal, the reason to
 // refuse it: a picture there is noise that can drive the terminal.

@@ -35,8 +35,8 @@ struct RgbPicture {
 template <typename Write>
 CResult WriteOutput(const std::string& output, Write write) {
   COutputFile out;
-  const bool opened = IsStandardStream(output) ? out.OpenStandardOutput() : out.Open(output.c_str());
-  if (!opened) return {Reason::kCannotWrite, out.LastError()};
+  const CResult opened = IsStandardStream(output) ? out.OpenStandardOutput() : out.Open(output.c_str());
+  if (!opened.Ok()) return opened;
   return CommitOutput(out, write(SinkOf(out)));
 }
 

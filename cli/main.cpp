@@ -245,6 +245,6 @@ int main(int argc, char** argv) {
   // arrived: a full disk or a closed pipe is a failure like any other.
   errno = 0;
   if (std::cout.flush() && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  if (status == kExitOk) std::cerr << OutputFailureMessage("-", errno) << '\n';
+  if (status == kExitOk) std::cerr << FailureMessage("-", {tamrovi::Reason::kCannotWrite, errno}) << '\n';
   return status == kExitOk ? kExitFailed : status;
 }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "image/BmpImage.h"
-#include "image/Result.h"
+#include "platform/Result.h"
 
 namespace tamrovi {
 

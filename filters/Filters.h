@@ -13,7 +13,7 @@
 #pragma once
 
 #include "image/BmpImage.h"
-#include "image/Result.h"
+#include "platform/Result.h"
 
 namespace tamrovi {
 

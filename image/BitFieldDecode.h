@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "image/BmpHeaderParse.h"
-#include "image/Result.h"
+#include "platform/Result.h"
 
 namespace tamrovi::bmp {
 

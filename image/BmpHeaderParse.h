@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-#include "image/Result.h"
+#include "platform/Result.h"
 #include "image/LoadLimits.h"
 
 namespace tamrovi::bmp {

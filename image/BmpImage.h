@@ -29,7 +29,7 @@
 #include <cstdint>
 
 #include "image/BmpFormat.h"
-#include "image/Result.h"
+#include "platform/Result.h"
 #include "image/LoadLimits.h"
 #include "platform/Palette.h"
 #include "platform/TextConversion.h"

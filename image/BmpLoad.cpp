@@ -71,10 +71,18 @@ std::int64_t ReadMemory(void* context, std::uint8_t* buffer, std::int64_t count)
   return taken;
 }
 
+// A file being loaded, and the first failure of a read from it.
+struct FileBytes {
+  CFile file;
+  CResult failure;
+};
+
 std::int64_t ReadFile(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
-  auto& file = *static_cast<CFile*>(context);
-  const std::int64_t got = file.Read(buffer, count);
-  return got == 0 && file.LastError() != 0 ? -1 : got;
+  auto& bytes = *static_cast<FileBytes*>(context);
+  const CResultOf<std::int64_t> got = bytes.file.Read(buffer, count);
+  if (got.result.Ok() || got.value > 0) return got.value;
+  bytes.failure = got.result;
+  return -1;
 }
 
 // The file as read: its file header's fields and the rest of its bytes.
@@ -436,22 +444,17 @@ int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limi
 
 template <typename PathChar>
 int LoadFromPath(CBmpImage& image, const PathChar* path, const CLoadLimits& limits) noexcept {
-  image.m_loadSystemError = 0;
-  CFile file;
-  if (!file.Open(path)) {
-    const int error = file.LastError();
-    image.m_loadSystemError = error;
-    image.m_loadError = error == EISDIR || error == EINVAL ? Reason::kNotRegularFile : Reason::kCannotOpen;
+  FileBytes bytes;
+  const CResult result = bytes.file.Open(path);
+  const CResultOf<std::int64_t> length = result.Ok() ? bytes.file.GetLength() : CResultOf<std::int64_t>{result};
+  if (!length.result.Ok()) {
+    image.m_loadError = length.result.reason;
+    image.m_loadSystemError = length.result.systemError;
     return 0;
   }
-  LoadSource source{ReadFile, &file, file.GetLength()};
-  if (source.length < 0) {
-    image.m_loadSystemError = file.LastError();
-    image.m_loadError = Reason::kReadFailed;
-    return 0;
-  }
+  LoadSource source{ReadFile, &bytes, length.value};
   const int loaded = LoadFromSource(image, source, limits);
-  if (image.m_loadError == Reason::kReadFailed) image.m_loadSystemError = file.LastError();
+  if (image.m_loadError == Reason::kReadFailed) image.m_loadSystemError = bytes.failure.systemError;
   return loaded;
 }
 

@@ -249,7 +249,7 @@ CResult WriteFileImage(const CBmpImage& image, const CByteSink& out) noexcept {
 }
 
 CResult CommitOutput(COutputFile& out, CResult written) noexcept {
-  if (written.Ok() && !out.Commit()) written = {Reason::kCannotWrite, out.LastError()};
+  if (written.Ok()) written = out.Commit();
   if (!written.Ok()) out.Discard();
   return written;
 }

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "image/BmpFormat.h"
-#include "image/Result.h"
+#include "platform/Result.h"
 #include "platform/ByteSink.h"
 
 namespace tamrovi {
@@ -67,7 +67,7 @@ CResult CommitOutput(COutputFile& out, CResult written) noexcept;
 template <typename PathChar, typename Write>
 CResult SaveToPath(const PathChar* path, Write write) noexcept {
   COutputFile out;
-  if (!out.Open(path)) return {Reason::kCannotWrite, out.LastError()};
+  if (const CResult opened = out.Open(path); !opened.Ok()) return opened;
   return CommitOutput(out, write(SinkOf(out)));
 }
 

@@ -1,7 +1,7 @@
 // The module's identity: the version record and string table it carries.
 //
 // The resource compiler reads this file too (for the Windows module's
-// resources), so the values are macros first and typed constants after.
+// resources), so the values are macros; the tool's --version reads two of them as constants.
 #pragma once
 
 #define TAMROVI_MODULE_FILE_NAME "TAMROVIBMPFILTERS.dll"
@@ -19,22 +19,10 @@
 #ifndef RC_INVOKED
 namespace tamrovi::module {
 
-inline constexpr char kModuleFileName[] = TAMROVI_MODULE_FILE_NAME;
-inline constexpr char kVersionLanguageBlock[] = TAMROVI_VERSION_LANGUAGE_BLOCK;
 inline constexpr char kFileVersion[] = TAMROVI_FILE_VERSION;
-inline constexpr char kProductVersion[] = TAMROVI_PRODUCT_VERSION;
-inline constexpr char kFileDescription[] = TAMROVI_FILE_DESCRIPTION;
-inline constexpr char kInternalName[] = TAMROVI_INTERNAL_NAME;
-inline constexpr char kOriginalFilename[] = TAMROVI_ORIGINAL_FILENAME;
-inline constexpr char kProductName[] = TAMROVI_PRODUCT_NAME;
-inline constexpr char kTypeLibraryName[] = "TamroviBMPFilters";
 
 // The file version as dotted numbers, the shared library's version here.
 inline constexpr char kDottedVersion[] = "1.0.0.1";
-
-// The string table's one entry; nothing uses it.
-inline constexpr int kSocketsInitFailedId = TAMROVI_SOCKETS_INIT_FAILED_ID;
-inline constexpr char kSocketsInitFailed[] = TAMROVI_SOCKETS_INIT_FAILED;
 
 }  // namespace tamrovi::module
 #endif

@@ -25,9 +25,7 @@ struct CByteSink {
 
 inline CByteSink SinkOf(COutputFile& out) noexcept {
   return {[](void* target, const std::uint8_t* bytes, std::int64_t count) noexcept {
-            auto& file = *static_cast<COutputFile*>(target);
-            if (file.Write(bytes, count)) return 0;
-            return file.LastError() != 0 ? file.LastError() : EIO;
+            return static_cast<COutputFile*>(target)->Write(bytes, count).systemError;
           },
           &out};
 }

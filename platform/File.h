@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/Result.h"
+
 namespace tamrovi {
 
 class CFile {
@@ -18,24 +20,36 @@ class CFile {
   // Opens `path` (UTF-8; null fails) for reading. Anything but a regular
   // file is refused, so a FIFO or device can never block or feed endless
   // data. On POSIX the path's bytes are the system's own name of the file;
-  // Windows gets it as UTF-16, converted on the stack. Returns false on
-  // failure; LastError() then holds the error as an errno value.
-  bool Open(const char* path) noexcept;
+  // Windows gets it as UTF-16, converted on the stack. A failure is
+  // kCannotOpen, or kNotRegularFile, with the system's error number.
+  CResult Open(const char* path) noexcept;
 #if defined(_WIN32)
   // The same for a path in the system's own form, opened as it is.
-  bool Open(const wchar_t* path) noexcept;
+  CResult Open(const wchar_t* path) noexcept;
 #endif
   bool IsOpen() const noexcept { return m_descriptor != kNoFile; }
 
-  // Length in bytes, or -1 when it cannot be had.
-  std::int64_t GetLength() const noexcept;
+  // Length in bytes; kReadFailed when it cannot be had.
+  CResultOf<std::int64_t> GetLength() const noexcept;
 
-  // Reads up to `count` bytes; returns how many arrived (0 at the end or on error).
-  std::int64_t Read(void* buffer, std::int64_t count) noexcept;
-
-  int LastError() const noexcept { return m_lastError; }
+  // Reads until `count` bytes arrived or the file ends: how many arrived, and
+  // kReadFailed when a read failed.
+  CResultOf<std::int64_t> Read(void* buffer, std::int64_t count) noexcept {
+    CResultOf<std::int64_t> total;
+    auto* cursor = static_cast<unsigned char*>(buffer);
+    while (IsOpen() && total.value < count) {
+      const CResultOf<std::int64_t> got = ReadSome(cursor + total.value, count - total.value);
+      total.result = got.result;
+      if (!got.result.Ok() || got.value == 0) break;
+      total.value += got.value;
+    }
+    return total;
+  }
 
  private:
+  // One read of the system's: at most `count` bytes, 0 at the end.
+  CResultOf<std::int64_t> ReadSome(void* buffer, std::int64_t count) noexcept;
+
   // A file descriptor on POSIX systems, a handle on Windows.
   static constexpr std::intptr_t kNoFile = -1;
   std::intptr_t m_descriptor = kNoFile;
@@ -43,7 +57,6 @@ class CFile {
   // A file only read from has nothing to lose on closing: an error there is
   // not reported.
   void Close() noexcept;
-  int m_lastError = 0;
 };
 
 }  // namespace tamrovi

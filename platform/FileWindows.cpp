@@ -64,72 +64,55 @@ CSystemPath::~CSystemPath() { ReleaseBlock(m_pLongForm); }
 
 CFile::~CFile() { Close(); }
 
-bool CFile::Open(const char* path) noexcept {
+CResult CFile::Open(const char* path) noexcept {
   // A path that is not well-formed UTF-8, or longer than the system opens,
   // has no UTF-16 form: it is refused as a name that cannot be opened.
   const CWidePath widePath(path);
   if (widePath.Get() == nullptr) {
     Close();
-    m_lastError = path == nullptr ? ENOENT : std::strlen(path) + 1 > kPathCapacity ? ENAMETOOLONG : EILSEQ;
-    return false;
+    return {Reason::kCannotOpen,
+            path == nullptr ? ENOENT : std::strlen(path) + 1 > kPathCapacity ? ENAMETOOLONG : EILSEQ};
   }
   return Open(reinterpret_cast<const wchar_t*>(widePath.Get()));
 }
 
-bool CFile::Open(const wchar_t* path) noexcept {
+CResult CFile::Open(const wchar_t* path) noexcept {
   Close();
-  m_lastError = 0;
-  if (path == nullptr) {
-    m_lastError = ENOENT;
-    return false;
-  }
+  if (path == nullptr) return {Reason::kCannotOpen, ENOENT};
   const CSystemPath systemPath(reinterpret_cast<const char16_t*>(path));
-  if (systemPath.Get() == nullptr) {
-    m_lastError = ENAMETOOLONG;
-    return false;
-  }
+  if (systemPath.Get() == nullptr) return {Reason::kCannotOpen, ENAMETOOLONG};
   const HANDLE handle =
       ::CreateFileW(systemPath.Get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    m_lastError = ErrnoOf(::GetLastError());
-    return false;
-  }
+  if (handle == INVALID_HANDLE_VALUE) return {Reason::kCannotOpen, ErrnoOf(::GetLastError())};
   // Regular files alone, so a pipe or device can never block or feed endless
   // data; a folder opens only to be refused here.
   BY_HANDLE_FILE_INFORMATION information{};
   const bool isFolder = ::GetFileInformationByHandle(handle, &information) &&
                         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (isFolder || ::GetFileType(handle) != FILE_TYPE_DISK) {
-    m_lastError = isFolder ? EISDIR : EINVAL;
     ::CloseHandle(handle);
-    return false;
+    return {Reason::kNotRegularFile, isFolder ? EISDIR : EINVAL};
   }
   m_descriptor = reinterpret_cast<std::intptr_t>(handle);
-  return true;
+  return {};
 }
 
-std::int64_t CFile::GetLength() const noexcept {
+CResultOf<std::int64_t> CFile::GetLength() const noexcept {
   LARGE_INTEGER size{};
-  if (!IsOpen() || !::GetFileSizeEx(AsHandle(m_descriptor), &size)) return -1;
-  return size.QuadPart;
+  if (!IsOpen() || !::GetFileSizeEx(AsHandle(m_descriptor), &size)) {
+    return {{Reason::kReadFailed, IsOpen() ? ErrnoOf(::GetLastError()) : EBADF}};
+  }
+  return {{}, size.QuadPart};
 }
 
-std::int64_t CFile::Read(void* buffer, std::int64_t count) noexcept {
-  if (!IsOpen() || count <= 0) return 0;
-  auto* cursor = static_cast<unsigned char*>(buffer);
-  std::int64_t total = 0;
-  while (total < count) {
-    const std::int64_t asked = count - total < kLargestTransfer ? count - total : kLargestTransfer;
-    DWORD got = 0;
-    if (!::ReadFile(AsHandle(m_descriptor), cursor + total, static_cast<DWORD>(asked), &got, nullptr)) {
-      m_lastError = ErrnoOf(::GetLastError());
-      break;
-    }
-    if (got == 0) break;
-    total += got;
+CResultOf<std::int64_t> CFile::ReadSome(void* buffer, std::int64_t count) noexcept {
+  DWORD got = 0;
+  const DWORD asked = static_cast<DWORD>(count < kLargestTransfer ? count : kLargestTransfer);
+  if (!::ReadFile(AsHandle(m_descriptor), buffer, asked, &got, nullptr)) {
+    return {{Reason::kReadFailed, ErrnoOf(::GetLastError())}};
   }
-  return total;
+  return {{}, got};
 }
 
 void CFile::Close() noexcept {

@@ -41,6 +41,7 @@
 
 #include <cstdint>
 
+#include "platform/Result.h"
 #include "platform/TextConversion.h"
 
 namespace tamrovi {
@@ -52,32 +53,30 @@ class COutputFile {
   COutputFile& operator=(const COutputFile&) = delete;
   ~COutputFile();  // an uncommitted file is discarded
 
-  // Prepares to replace `path` (null fails). False on failure; LastError()
-  // then holds the system's error number.
-  bool Open(const char* path) noexcept;
+  // Prepares to replace `path` (null fails). Every failure of the object is
+  // kCannotWrite with the system's error number.
+  CResult Open(const char* path) noexcept;
 #if defined(_WIN32)
   // The same for a path in the system's own form, used as it is.
-  bool Open(const wchar_t* path) noexcept;
+  CResult Open(const wchar_t* path) noexcept;
 #endif
 
-  // Appends all `count` bytes; false when they could not all be written.
-  bool Write(const void* bytes, std::int64_t count) noexcept;
+  // Appends all `count` bytes; a failure when they could not all be written.
+  CResult Write(const void* bytes, std::int64_t count) noexcept;
 
-  // Puts the written file at the final path. False when that failed; the
-  // temporary file is then gone and the final path keeps what it had.
-  bool Commit() noexcept;
+  // Puts the written file at the final path. When that failed, the
+  // temporary file is gone and the final path keeps what it had.
+  CResult Commit() noexcept;
 
   // Removes the temporary file without touching the final path.
   void Discard() noexcept;
-
-  int LastError() const noexcept { return m_lastError; }
 
   // Prepares to write the process's standard output, in place and never
   // replaced: a pipe, a terminal or a device, or a file from where its open
   // description stands (so `>>` appends), as Open writes /dev/stdout. On
   // Windows, where standard output has no name, its handle is written, in
   // binary as WriteFile always does.
-  bool OpenStandardOutput() noexcept;
+  CResult OpenStandardOutput() noexcept;
 
   // Room for a path with its terminator: the longest the system opens on
   // Linux; on Windows, whose own limits count UTF-16 units, the same 4096
@@ -87,18 +86,17 @@ class COutputFile {
  private:
   friend struct COutputFileRegistry;
 
-  bool OpenTemporary(const SystemPathChar* finalPath) noexcept;
+  CResult OpenTemporary(const SystemPathChar* finalPath) noexcept;
   int OpenInPlace(const SystemPathChar* path) noexcept;  // 0 or the system's error number
-  bool OpenDescriptor(int descriptor) noexcept;  // POSIX
+  CResult OpenDescriptor(int descriptor) noexcept;  // POSIX
   void SealTemporary() noexcept;  // the final file's attributes, just before the rename
-  bool Fail(int error) noexcept;
+  CResult Fail(int error) noexcept;  // discards
 
   std::intptr_t m_handle = -1;  // the open file, or -1
   bool m_direct = false;        // a device or FIFO, written in place
   std::uint32_t m_finalMode = 0;    // the permission bits the replacement gets
   std::int64_t m_finalOwner = -1;   // and its owner and group, -1 to keep
   std::int64_t m_finalGroup = -1;
-  int m_lastError = 0;
   COutputFile* m_pNextLive = nullptr;  // the uncommitted temporary files of the process
   COutputFile* m_pPreviousLive = nullptr;
   SystemPathChar m_finalPath[kPathCapacity] = {};

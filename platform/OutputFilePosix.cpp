@@ -146,9 +146,8 @@ bool output_os::TemporaryName(const char* target, char* out) noexcept {
          AppendText(out, used, suffix, kSuffixLength);
 }
 
-bool COutputFile::Open(const char* path) noexcept {
+CResult COutputFile::Open(const char* path) noexcept {
   Discard();
-  m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
   // Each pass decides from one look at the final name. Another writer may
   // rename its file over that name before it is opened: a regular file found
@@ -175,7 +174,7 @@ bool COutputFile::Open(const char* path) noexcept {
       return OpenTemporary(m_finalPath);
     }
     const int error = OpenInPlace(unnamed ? path : m_finalPath);
-    if (error != EAGAIN) return error == 0 || Fail(error);
+    if (error != EAGAIN) return error == 0 ? CResult{} : Fail(error);
   }
   return Fail(EAGAIN);
 }
@@ -187,27 +186,26 @@ bool COutputFile::Open(const char* path) noexcept {
 // send what follows to a file no longer there. Pipes, terminals and devices
 // are opened anew, so that a descriptor left non-blocking by another program
 // does not fail the write.
-bool COutputFile::OpenStandardOutput() noexcept {
+CResult COutputFile::OpenStandardOutput() noexcept {
   Discard();
-  m_lastError = 0;
   return OpenDescriptor(STDOUT_FILENO);
 }
 
-bool COutputFile::OpenDescriptor(int descriptor) noexcept {
+CResult COutputFile::OpenDescriptor(int descriptor) noexcept {
   struct stat status {};
   if (::fstat(descriptor, &status) != 0) return Fail(errno);
   if (!S_ISREG(status.st_mode)) {
     char name[40];
     std::snprintf(name, sizeof name, "/proc/self/fd/%d", descriptor);
     const int error = OpenInPlace(name);
-    return error == 0 || Fail(error);
+    return error == 0 ? CResult{} : Fail(error);
   }
   if ((::fcntl(descriptor, F_GETFL) & O_ACCMODE) == O_RDONLY) return Fail(EBADF);
   const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
   if (copy < 0) return Fail(errno);
   m_handle = copy;
   m_direct = true;
-  return true;
+  return {};
 }
 
 // Returns 0, the system's error number, or EAGAIN when what was opened is a

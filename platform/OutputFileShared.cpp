@@ -67,7 +67,7 @@ void COutputFileRegistry::RemoveAllFiles() noexcept {
 
 COutputFile::~COutputFile() { Discard(); }
 
-bool COutputFile::OpenTemporary(const SystemPathChar* finalPath) noexcept {
+CResult COutputFile::OpenTemporary(const SystemPathChar* finalPath) noexcept {
   const CCreationHold hold;
   std::intptr_t handle = -1;
   int error = ENAMETOOLONG;
@@ -77,60 +77,46 @@ bool COutputFile::OpenTemporary(const SystemPathChar* finalPath) noexcept {
   }
   if (error != 0) {
     m_temporaryPath[0] = 0;  // not ours: nothing to remove
-    m_lastError = error;
-    return false;
+    return {Reason::kCannotWrite, error};
   }
   m_handle = handle;
   COutputFileRegistry::Add(*this);
-  return true;
+  return {};
 }
 
-bool COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
-  if (m_handle == -1 || count < 0) {
-    m_lastError = m_handle == -1 ? EBADF : EINVAL;
-    return false;
-  }
+CResult COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
+  if (m_handle == -1 || count < 0) return {Reason::kCannotWrite, m_handle == -1 ? EBADF : EINVAL};
   const auto* cursor = static_cast<const unsigned char*>(bytes);
   const std::int64_t writable = WritableOf(count);
   for (std::int64_t total = 0; total < writable;) {
     const std::int64_t put = output_os::WriteSome(m_handle, cursor + total, writable - total);
-    if (put <= 0) {
-      m_lastError = put < 0 ? static_cast<int>(-put) : EIO;
-      return false;
-    }
+    if (put <= 0) return {Reason::kCannotWrite, put < 0 ? static_cast<int>(-put) : EIO};
     total += put;
   }
-  if (writable < count) m_lastError = ENOSPC;
-  return writable == count;
+  if (writable < count) return {Reason::kCannotWrite, ENOSPC};
+  return {};
 }
 
-bool COutputFile::Fail(int error) noexcept {
-  m_lastError = error;
+CResult COutputFile::Fail(int error) noexcept {
   Discard();
-  return false;
+  return {Reason::kCannotWrite, error};
 }
 
-bool COutputFile::Commit() noexcept {
-  if (m_handle == -1) {
-    m_lastError = EBADF;
-    return false;
-  }
+CResult COutputFile::Commit() noexcept {
+  if (m_handle == -1) return {Reason::kCannotWrite, EBADF};
   if (!m_direct) SealTemporary();
   const int closeError = output_os::CloseOutput(m_handle);
   m_handle = -1;
   if (closeError != 0) return Fail(closeError);
   if (m_direct) {
     m_direct = false;
-    return true;
+    return {};
   }
   const int error = output_os::MoveOver(m_temporaryPath, m_finalPath);
-  if (error != 0) {
-    m_lastError = error;
-    output_os::RemoveTemporary(m_temporaryPath);
-  }
+  if (error != 0) output_os::RemoveTemporary(m_temporaryPath);
   COutputFileRegistry::Remove(*this);
   m_temporaryPath[0] = 0;
-  return error == 0;
+  return {error == 0 ? Reason::kNone : Reason::kCannotWrite, error};
 }
 
 void COutputFile::Discard() noexcept {

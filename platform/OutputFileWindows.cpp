@@ -79,16 +79,15 @@ int FinalPathOf(const wchar_t* path, wchar_t* out) noexcept {
 
 }  // namespace
 
-bool COutputFile::Open(const char* path) noexcept {
+CResult COutputFile::Open(const char* path) noexcept {
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
   const CWidePath widePath(path);
   if (widePath.Get() == nullptr) return Fail(ENAMETOOLONG);
   return Open(reinterpret_cast<const wchar_t*>(widePath.Get()));
 }
 
-bool COutputFile::Open(const wchar_t* path) noexcept {
+CResult COutputFile::Open(const wchar_t* path) noexcept {
   Discard();
-  m_lastError = 0;
   if (path == nullptr || path[0] == 0) return Fail(ENOENT);
   if (std::wcslen(path) + 1 > static_cast<std::size_t>(kPathCapacity)) return Fail(ENAMETOOLONG);
   std::wcscpy(m_finalPath, path);
@@ -106,7 +105,7 @@ bool COutputFile::Open(const wchar_t* path) noexcept {
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(EISDIR);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
     const int error = OpenInPlace(path);
-    return error == 0 || Fail(error);
+    return error == 0 ? CResult{} : Fail(error);
   }
   // A file the user may not write is refused, as opening it for writing would be.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return Fail(EACCES);
@@ -127,9 +126,8 @@ void COutputFile::SealTemporary() noexcept {}
 
 // A handle of our own to standard output, so that Commit and Discard close it
 // and never the process's.
-bool COutputFile::OpenStandardOutput() noexcept {
+CResult COutputFile::OpenStandardOutput() noexcept {
   Discard();
-  m_lastError = 0;
   const HANDLE standardOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (standardOutput == INVALID_HANDLE_VALUE) return Fail(LastErrno());
   if (standardOutput == nullptr) return Fail(EBADF);  // the process has no standard output
@@ -140,7 +138,7 @@ bool COutputFile::OpenStandardOutput() noexcept {
   }
   m_handle = reinterpret_cast<std::intptr_t>(handle);
   m_direct = true;
-  return true;
+  return {};
 }
 
 int output_os::CreateNew(const wchar_t* path, std::intptr_t& handle) noexcept {

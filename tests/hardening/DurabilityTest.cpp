@@ -170,14 +170,14 @@ TEST_F(DurabilityTest, ATemporaryFileIsPrivateUntilItIsRenamed) {
     std::filesystem::remove(old);
     if (replacing) WriteFile(old, Bytes(5, 'o')), chmod(old.c_str(), 0604);
     tamrovi::COutputFile file;
-    ASSERT_TRUE(file.Open(old.c_str()) && file.Write("BM", 2));
+    ASSERT_TRUE(file.Open(old.c_str()).Ok() && file.Write("BM", 2).Ok());
     for (const std::string& name : Listing()) {
       struct stat status {};
       if (name.rfind(".old.bmp.", 0) == 0 && stat(dir.File(name).c_str(), &status) == 0) {
         EXPECT_EQ(status.st_mode & 0777, 0600u) << name;
       }
     }
-    ASSERT_TRUE(file.Commit());
+    ASSERT_TRUE(file.Commit().Ok());
     struct stat status {};
     EXPECT_EQ(stat(old.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, replacing ? 0604u : 0640u);

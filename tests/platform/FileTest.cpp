@@ -17,10 +17,12 @@ TEST(FileTest, ReadsAndMeasures) {
   bmptest::TempDir dir;
   bmptest::WriteFile(dir.File("data.bin"), bmptest::Bytes{'0', '1', '2', '3', '4', '5'});
   CFile file;
-  ASSERT_TRUE(file.Open(dir.File("data.bin").c_str()));
-  EXPECT_EQ(file.GetLength(), 6);
+  ASSERT_TRUE(file.Open(dir.File("data.bin").c_str()).Ok());
+  EXPECT_EQ(file.GetLength().value, 6);
   char buffer[8] = {};
-  EXPECT_EQ(file.Read(buffer, 8), 6) << "only what is there arrives";
+  const CResultOf<std::int64_t> got = file.Read(buffer, 8);
+  EXPECT_TRUE(got.result.Ok());
+  EXPECT_EQ(got.value, 6) << "only what is there arrives";
   EXPECT_EQ(std::string(buffer, 6), "012345");
 }
 
@@ -34,16 +36,20 @@ TEST(FileTest, ReadOnlyOpenRefusesWhatIsNotARegularFile) {
 #endif
   struct Case {
     std::string path;
+    Reason reason;
     int error;
-  } const cases[] = {{dir.File("missing.bmp"), ENOENT}, {dir.Path(), EISDIR}, {device, EINVAL}};
+  } const cases[] = {{dir.File("missing.bmp"), Reason::kCannotOpen, ENOENT},
+                     {dir.Path(), Reason::kNotRegularFile, EISDIR},
+                     {device, Reason::kNotRegularFile, EINVAL}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     CFile file;
-    EXPECT_FALSE(file.Open(c.path.c_str())) << "a FIFO must not block the open";
-    EXPECT_EQ(file.LastError(), c.error);
+    const CResult opened = file.Open(c.path.c_str());
+    EXPECT_EQ(opened.reason, c.reason) << "a FIFO must not block the open";
+    EXPECT_EQ(opened.systemError, c.error);
   }
   CFile file;
-  EXPECT_FALSE(file.Open(static_cast<const char*>(nullptr)));
+  EXPECT_EQ(file.Open(static_cast<const char*>(nullptr)).reason, Reason::kCannotOpen);
 }
 
 TEST(PaletteTest, HoldsTheEntriesItWasMadeFrom) {

@@ -1,7 +1,9 @@
 // The one shape of an outcome inside the library: a reason from one list,
 // each with one text, and the system's error number where the system gave
-// one. Loading, filtering and writing all answer with it; the 1/0 results and
-// fields of the image object are read from it.
+// one. The file objects, loading, filtering, writing and the tool all answer
+// with it; the 1/0 results and fields of the image object are read from it.
+// The list names every reason the library gives, the file's and the
+// picture's alike; the file objects only ever give the file's own.
 #pragma once
 
 namespace tamrovi {
@@ -52,6 +54,13 @@ struct CResult {
   int systemError = 0;  // the system's error number, 0 when it gave none
 
   bool Ok() const noexcept { return reason == Reason::kNone; }
+};
+
+// A result and, when it is Ok, a value.
+template <typename Value>
+struct CResultOf {
+  CResult result;
+  Value value{};
 };
 
 // A short lower-case phrase naming what was wrong, e.g. "not a BMP file (no BM

@@ -1,4 +1,4 @@
-#include "image/Result.h"
+#include "platform/Result.h"
 
 namespace tamrovi {
 
