@@ -2,7 +2,7 @@
 // them, and each status's words.
 #pragma once
 
-#include "image/Result.h"
+#include "platform/Result.h"
 #include "tamrovi.h"
 
 namespace tamrovi::lib {
