@@ -110,8 +110,17 @@ windows:
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/MinGW-w64-x86_64.cmake $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
+# One wineserver for the whole run: left to itself it exits when a process
+# ends, and a suite's next process that reaches it as it goes fails at once
+# ("Connection reset by peer"). Made first, then kept up until the suites end.
+WINE_ENV := WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d DISPLAY= WINEPREFIX=$(abspath $(WINDOWS_DIR))/wineprefix
+
 test-windows: build windows
-	ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS)
+	mkdir -p $(WINDOWS_DIR)/wineprefix
+	$(WINE_ENV) wineserver -p
+	$(WINE_ENV) wineboot -i >/dev/null 2>&1
+	status=0; ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS) || status=$$?; \
+	  $(WINE_ENV) wineserver -k || true; exit $$status
 
 cross:
 	cmake -S . -B $(CROSS_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
