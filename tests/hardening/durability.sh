@@ -20,10 +20,13 @@ for signal in INT TERM HUP KILL; do
   compgen -G "$dir/.out.bmp.*" && fail "$signal left a temporary file"
 done
 # A batch cut short says so, on standard error and as its report's last line.
-mkdir "$dir/many" && for n in 1 2 3 4; do ln "$dir/big.bmp" "$dir/many/$n.bmp"; done
-"$tool" batch -j 1 --report "$dir/report" flip "$dir/many-out" "$dir/many"/*.bmp 2> "$dir/err" & pid=$!
-for ((i = 0; i < 1000; i++)); do compgen -G "$dir/many-out/.*.bmp.*" > /dev/null && break; sleep 0.01; done
-kill -s TERM $pid; wait $pid; status=$?
+# Its list comes through a FIFO held open, so it is still running, waiting for
+# the next name, when the signal comes, however fast the first file went.
+mkfifo "$dir/list"
+"$tool" batch -j 1 --files-from "$dir/list" --report "$dir/report" flip "$dir/many-out" 2> "$dir/err" & pid=$!
+exec 3> "$dir/list"; echo "$dir/big.bmp" >&3
+for ((i = 0; i < 1000; i++)); do grep -q '"status":"written"' "$dir/report" 2> /dev/null && break; sleep 0.01; done
+kill -s TERM $pid; wait $pid; status=$?; exec 3>&-
 [ $status = 143 ] && grep -q '^batch: interrupted by signal 15; so far' "$dir/err" || fail "batch on TERM: $status"
 tail -n 1 "$dir/report" | grep -q '^{"summary":true,.*"interrupted":true,"signal":15}$' || fail "batch report on TERM"
 # Over the file-size limit the write fails with its reason; in place, the input stays.
