@@ -1,8 +1,6 @@
 #include "lib/PictureBytes.h"
 
 #include "image/BmpWriter.h"
-#include "image/PictureColours.h"
-#include "image/PictureRows.h"
 
 namespace tamrovi::lib {
 namespace {
@@ -42,16 +40,9 @@ CResult EncodePixels(std::int32_t width, std::int32_t height, int channels, cons
 }
 
 CResult WriteInFormat(const CBmpImage& image, WrittenFormat format, const CByteSink& out) noexcept {
-  // As the tool's --keep-format: a picture read from a colour-table file goes
-  // out as its own file image when it is gray bytes, else with a table of
-  // its own colours when they fit one; everything else 24-bit.
-  if (format == WrittenFormat::kKeepFormat && image.m_fileBitCount <= 8) {
-    const CPictureRows rows(image);
-    if (rows.IsGray()) return WriteFileImage(image, out);
-    CPictureColours colours;
-    if (colours.Collect(rows)) return WriteBmp8(image, colours, out);
-  }
-  return WriteBmp24(image, out);
+  bool tooManyColours = false;
+  return format == WrittenFormat::kKeepFormat ? WriteKeepingFormat(image, out, tooManyColours)
+                                              : WriteBmp24(image, out);
 }
 
 }  // namespace tamrovi::lib
