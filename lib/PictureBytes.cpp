@@ -39,10 +39,4 @@ CResult EncodePixels(std::int32_t width, std::int32_t height, int channels, cons
   return written.Ok() ? written : CResult{Reason::kOutOfMemory, 0};
 }
 
-CResult WriteInFormat(const CBmpImage& image, WrittenFormat format, const CByteSink& out) noexcept {
-  bool tooManyColours = false;
-  return format == WrittenFormat::kKeepFormat ? WriteKeepingFormat(image, out, tooManyColours)
-                                              : WriteBmp24(image, out);
-}
-
 }  // namespace tamrovi::lib

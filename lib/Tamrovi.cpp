@@ -66,8 +66,10 @@ tamrovi_status ReadPicture(const tamrovi_read_options* options, tamrovi_picture*
   return TAMROVI_OK;
 }
 
-lib::WrittenFormat WrittenFormatOf(tamrovi_format format) {
-  return format == TAMROVI_FORMAT_KEEP ? lib::WrittenFormat::kKeepFormat : lib::WrittenFormat::k24Bit;
+// 24-bit, or as the tool's --keep-format writes.
+CResult WriteInFormat(const CBmpImage& picture, tamrovi_format format, const CByteSink& out) noexcept {
+  bool tooManyColours = false;
+  return format == TAMROVI_FORMAT_KEEP ? WriteKeepingFormat(picture, out, tooManyColours) : WriteBmp24(picture, out);
 }
 
 bool IsKnownFormat(tamrovi_format format) { return format == TAMROVI_FORMAT_24BIT || format == TAMROVI_FORMAT_KEEP; }
@@ -200,7 +202,7 @@ tamrovi_status tamrovi_write_file(const tamrovi_picture* picture, const char* pa
   SetSystemError(system_error, 0);
   if (picture == nullptr || path == nullptr || !IsKnownFormat(format)) return TAMROVI_INVALID_ARGUMENT;
   const CResult written = SaveToPath(path, [picture, format](const CByteSink& out) {
-    return lib::WriteInFormat(*picture, WrittenFormatOf(format), out);
+    return WriteInFormat(*picture, format, out);
   });
   SetSystemError(system_error, written.systemError);
   return StatusOfReason(written.reason);
@@ -214,7 +216,7 @@ tamrovi_status tamrovi_write_memory(const tamrovi_picture* picture, tamrovi_form
     return TAMROVI_INVALID_ARGUMENT;
   }
   CMemoryOutput memory;
-  const CResult written = lib::WriteInFormat(*picture, WrittenFormatOf(format), SinkOf(memory));
+  const CResult written = WriteInFormat(*picture, format, SinkOf(memory));
   // Memory is the only thing an output in memory can lack.
   if (!written.Ok()) return TAMROVI_OUT_OF_MEMORY;
   *length = static_cast<std::size_t>(memory.Size());
