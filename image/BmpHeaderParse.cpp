@@ -208,32 +208,29 @@ Reason LocateColourTable(std::int64_t dibSize, std::uint32_t filePixelOffset, co
 
 }  // namespace
 
-Reason ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
-                            std::uint32_t filePixelOffset, const CLoadLimits& limits,
-                            BmpDescription& description) noexcept {
+CResultOf<BmpDescription> ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
+                                         std::uint32_t filePixelOffset, const CLoadLimits& limits) noexcept {
   RawHeader raw;
   Reason error = ReadRawHeader(dib, dibSize, raw);
-  if (error != Reason::kNone) return error;
-  if ((error = RefuseCompression(raw)) != Reason::kNone) return error;
-  if (!IsReadableBitCount(raw.bitCount)) return Reason::kUnsupportedBitCount;
+  if (error != Reason::kNone) return {{error}};
+  if ((error = RefuseCompression(raw)) != Reason::kNone) return {{error}};
+  if (!IsReadableBitCount(raw.bitCount)) return {{Reason::kUnsupportedBitCount}};
 
   BmpDescription parsed;
   parsed.family = raw.family;
   parsed.headerSize = static_cast<std::int32_t>(raw.size);
   parsed.bitCount = raw.bitCount;
   std::int64_t maskBytes = 0;
-  if ((error = PixelFormatOf(raw, parsed.format)) != Reason::kNone) return error;
-  if ((error = CheckGeometry(raw, limits, parsed)) != Reason::kNone) return error;
-  if ((error = ReadMasks(dib, heldBytes, raw, parsed, maskBytes)) != Reason::kNone) return error;
+  if ((error = PixelFormatOf(raw, parsed.format)) != Reason::kNone) return {{error}};
+  if ((error = CheckGeometry(raw, limits, parsed)) != Reason::kNone) return {{error}};
+  if ((error = ReadMasks(dib, heldBytes, raw, parsed, maskBytes)) != Reason::kNone) return {{error}};
   if ((error = LocateColourTable(dibSize, filePixelOffset, raw, maskBytes, parsed)) != Reason::kNone) {
-    return error;
+    return {{error}};
   }
   const std::int64_t pixelOffset = std::int64_t{filePixelOffset} - kFileHeaderSize;
-  if (pixelOffset < raw.size + maskBytes || pixelOffset > dibSize) return Reason::kBadPixelOffset;
+  if (pixelOffset < raw.size + maskBytes || pixelOffset > dibSize) return {{Reason::kBadPixelOffset}};
   parsed.pixelOffset = pixelOffset;
-
-  description = parsed;
-  return Reason::kNone;
+  return {{}, parsed};
 }
 
 }  // namespace tamrovi::bmp

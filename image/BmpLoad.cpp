@@ -155,10 +155,10 @@ Reason ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& ima
   if (headBytes < 0 || (known && headBytes < wanted)) return Reason::kReadFailed;
   // A stream that ended inside its headers is as long as it is.
   const std::int64_t claimedDib = known || headBytes == wanted ? fileDib : headBytes;
-  bmp::BmpDescription picture;
-  const Reason error =
-      bmp::ParseBmpHeader(head, headBytes, claimedDib, image.pixelOffset, limits, picture);
-  if (error != Reason::kNone) return error;
+  const CResultOf<bmp::BmpDescription> parsed =
+      bmp::ParseBmpHeader(head, headBytes, claimedDib, image.pixelOffset, limits);
+  if (!parsed.result.Ok()) return parsed.result.reason;
+  const bmp::BmpDescription& picture = parsed.value;
   if (known) {
     if (source.length >= kMaxFileLength) return Reason::kFileTooLarge;
     dibBytes = fileDib;
@@ -391,11 +391,12 @@ std::int32_t MissingStoredRows(const CBmpImage& image, const bmp::BmpDescription
 // Parses the file image read (when `error` says it arrived whole) and, once
 // every field is checked, makes it the object's picture.
 int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadLimits& limits) {
-  bmp::BmpDescription picture;
+  const CResultOf<bmp::BmpDescription> parsed =
+      error == Reason::kNone ? bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits)
+                             : CResultOf<bmp::BmpDescription>{{error}};
+  const bmp::BmpDescription& picture = parsed.value;
+  error = parsed.result.reason;
   PictureDecoding decoding;
-  if (error == Reason::kNone) {
-    error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits, picture);
-  }
   const std::int64_t fileDib = file.dibSize;  // before the byte plane is completed with zeros
   if (error == Reason::kNone) error = PrepareDecoding(file, picture, decoding);
   image.m_loadError = error;
