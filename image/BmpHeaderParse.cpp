@@ -174,9 +174,8 @@ Reason CheckGeometry(const RawHeader& raw, const CLoadLimits& limits, BmpDescrip
   const std::int64_t rows = raw.height < 0 ? -raw.height : raw.height;
   if (raw.width * rows > limits.maxPixels) return Reason::kTooManyPixels;
   const bool topDown = raw.height < 0;
-  const bool compressed = description.format == PixelFormat::kRle8 || description.format == PixelFormat::kRle4;
   // Run-length data moves up the picture from its bottom row.
-  if (topDown && compressed) return Reason::kCompressedTopDown;
+  if (topDown && description.IsRunLength()) return Reason::kCompressedTopDown;
   description.width = static_cast<std::int32_t>(raw.width);
   description.height = static_cast<std::int32_t>(topDown ? -raw.height : raw.height);
   description.topDown = topDown;

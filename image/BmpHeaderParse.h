@@ -56,6 +56,8 @@ struct BmpDescription {
   std::int32_t nColors = 0;    // colour-table entries; 0 above 8 bits a pixel
   int colourEntrySize = 4;     // 3 in OS/2 1.x files
   std::int64_t pixelOffset = 0;
+
+  bool IsRunLength() const noexcept { return format == PixelFormat::kRle8 || format == PixelFormat::kRle4; }
 };
 
 // The most bytes of the info header the parse reads: the largest known

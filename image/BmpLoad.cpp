@@ -126,7 +126,7 @@ Reason ForeignSignature(const std::uint8_t* start, std::int64_t bytes) {
 // length: its bound is four bytes a pixel (a delta code per pixel, the
 // dearest a sensible writer spends) and an end-of-line code a row.
 std::int64_t NeededDibBytes(const bmp::BmpDescription& picture) {
-  const bool runLength = picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4;
+  const bool runLength = picture.IsRunLength();
   const std::int64_t rowBytes =
       runLength ? 4 * std::int64_t{picture.width} + 2 : bmp::RowStride(picture.width, picture.bitCount);
   return picture.pixelOffset + rowBytes * picture.height + (runLength ? 2 : 0);
@@ -166,10 +166,7 @@ Reason ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& ima
     // The headers were read whole, however small the picture behind them.
     const std::int64_t needed = std::max(NeededDibBytes(picture), headBytes);
     dibBytes = needed < claimedDib ? needed : claimedDib;
-    if (needed > largestDib && picture.format != bmp::PixelFormat::kRle8 &&
-        picture.format != bmp::PixelFormat::kRle4) {
-      return Reason::kFileTooLarge;
-    }
+    if (needed > largestDib && !picture.IsRunLength()) return Reason::kFileTooLarge;
   }
   return Reason::kNone;
 }
@@ -347,7 +344,7 @@ bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const 
     return true;
   }
   if (!AllocateColourRows(image)) return false;
-  if (picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4) {
+  if (picture.IsRunLength()) {
     DecodeRunLengthRows(image, picture, decoding);
     return true;
   }
@@ -423,8 +420,7 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadL
   image.m_isTopDown = picture.topDown ? 1 : 0;
   BuildPalette(image, ColourTableOf(image.m_pDib, picture));
 
-  const bool runLength = picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4;
-  if (!runLength) image.m_missingRows = MissingStoredRows(image, picture, fileDib);
+  if (!picture.IsRunLength()) image.m_missingRows = MissingStoredRows(image, picture, fileDib);
   bool filled = MakeTallRowTable(image);
   if (filled && image.m_is24Bit) filled = FillColourRows(image, picture, decoding);
   else if (filled) PointAtBytePlaneRows(image);
