@@ -9,8 +9,6 @@
 #include "cli/PictureWriter.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
-#include "image/PictureColours.h"
-#include "image/PictureRows.h"
 
 namespace tamrovi::cli {
 namespace {
@@ -63,24 +61,6 @@ std::string FailureMessage(const std::string& operand, const CResult& result, co
   return message;
 }
 
-namespace {
-
-// A picture read from a colour-table file, written as 8-bit: a gray-byte
-// picture as its own file image, with its header and colour table; any other
-// with a table of its own colours. With more colours than a table holds it is
-// written 24-bit, and `note` says so.
-CResult WriteWithColourTable(const CBmpImage& image, const CByteSink& out, const std::string& output,
-                             std::string& note) {
-  if (CPictureRows(image).IsGray()) return WriteFileImage(image, out);
-  CPictureColours colours;
-  if (colours.Collect(CPictureRows(image))) return WriteBmp8(image, colours, out);
-  note = Printable(OutputName(output)) +
-         ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
-  return WriteBmp24(image, out);
-}
-
-}  // namespace
-
 int UsageError(const std::string& message) {
   std::cerr << "bmpfilters: " << message << "\ntry 'bmpfilters --help'\n";
   return kExitUsage;
@@ -116,11 +96,14 @@ bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& o
 }
 
 CResult SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note) {
-  const bool keepColourTable = keepFormat && image.m_fileBitCount <= 8;
+  bool tooManyColours = false;
   const CResult written = WriteOutput(output, [&](const CByteSink& out) {
-    return keepColourTable ? WriteWithColourTable(image, out, output, note) : WriteBmp24(image, out);
+    return keepFormat ? WriteKeepingFormat(image, out, tooManyColours) : WriteBmp24(image, out);
   });
-  if (!written.Ok()) note.clear();
+  if (written.Ok() && tooManyColours) {
+    note = Printable(OutputName(output)) +
+           ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  }
   return written;
 }
 

@@ -4,7 +4,6 @@
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
 #include "filters/WorkRows.h"
-#include "image/PictureRows.h"
 
 namespace tamrovi {
 namespace {
@@ -44,13 +43,6 @@ void PaintSigns(const CPictureRows& picture, CWorkRows& rows) {
 
 }  // namespace
 
-CResult Laplace(CBmpImage& image) noexcept {
-  const CPictureRows picture(image);
-  if (picture.IsEmpty()) return {};
-  CWorkRows rows(picture.Width(), kLaplaceRows);
-  if (!rows.IsHeld()) return {Reason::kOutOfMemory, 0};
-  PaintSigns(picture, rows);
-  return {};
-}
+CResult Laplace(CBmpImage& image) noexcept { return WithWorkRows(image, kLaplaceRows, PaintSigns); }
 
 }  // namespace tamrovi

@@ -3,7 +3,6 @@
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
 #include "filters/WorkRows.h"
-#include "image/PictureRows.h"
 
 namespace tamrovi {
 namespace {
@@ -56,13 +55,6 @@ void RewriteInside(const CPictureRows& picture, CWorkRows& rows) {
 
 }  // namespace
 
-CResult Outline(CBmpImage& image) noexcept {
-  const CPictureRows picture(image);
-  if (picture.IsEmpty()) return {};
-  CWorkRows rows(picture.Width(), kOutlineRows);
-  if (!rows.IsHeld()) return {Reason::kOutOfMemory, 0};
-  RewriteInside(picture, rows);
-  return {};
-}
+CResult Outline(CBmpImage& image) noexcept { return WithWorkRows(image, kOutlineRows, RewriteInside); }
 
 }  // namespace tamrovi

@@ -4,7 +4,6 @@
 #include "filters/FilterRows.h"
 #include "filters/Filters.h"
 #include "filters/WorkRows.h"
-#include "image/PictureRows.h"
 
 namespace tamrovi {
 namespace {
@@ -35,13 +34,6 @@ void PaintEdges(const CPictureRows& picture, CWorkRows& rows) {
 
 }  // namespace
 
-CResult Roberts(CBmpImage& image) noexcept {
-  const CPictureRows picture(image);
-  if (picture.IsEmpty()) return {};
-  CWorkRows rows(picture.Width(), kRobertsRows);
-  if (!rows.IsHeld()) return {Reason::kOutOfMemory, 0};
-  PaintEdges(picture, rows);
-  return {};
-}
+CResult Roberts(CBmpImage& image) noexcept { return WithWorkRows(image, kRobertsRows, PaintEdges); }
 
 }  // namespace tamrovi

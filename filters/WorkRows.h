@@ -13,7 +13,9 @@
 
 #include <cstdint>
 
+#include "image/PictureRows.h"
 #include "platform/Allocation.h"
+#include "platform/Result.h"
 
 namespace tamrovi {
 
@@ -40,5 +42,18 @@ class CWorkRows {
   std::int64_t m_stride;  // whole cache lines, so that rows of 16-bit values stay aligned
   std::uint8_t* m_pRows;
 };
+
+// Runs `work` (a function of the picture's rows and the work rows) with
+// `count` work rows as wide as the picture; kOutOfMemory, the picture left as
+// it is, when they cannot be had. An empty picture has nothing to work on.
+template <typename Work>
+CResult WithWorkRows(CBmpImage& image, std::int32_t count, Work work) noexcept {
+  const CPictureRows picture(image);
+  if (picture.IsEmpty()) return {};
+  CWorkRows rows(picture.Width(), count);
+  if (!rows.IsHeld()) return {Reason::kOutOfMemory, 0};
+  work(picture, rows);
+  return {};
+}
 
 }  // namespace tamrovi

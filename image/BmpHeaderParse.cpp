@@ -174,9 +174,8 @@ Reason CheckGeometry(const RawHeader& raw, const CLoadLimits& limits, BmpDescrip
   const std::int64_t rows = raw.height < 0 ? -raw.height : raw.height;
   if (raw.width * rows > limits.maxPixels) return Reason::kTooManyPixels;
   const bool topDown = raw.height < 0;
-  const bool compressed = description.format == PixelFormat::kRle8 || description.format == PixelFormat::kRle4;
   // Run-length data moves up the picture from its bottom row.
-  if (topDown && compressed) return Reason::kCompressedTopDown;
+  if (topDown && description.IsRunLength()) return Reason::kCompressedTopDown;
   description.width = static_cast<std::int32_t>(raw.width);
   description.height = static_cast<std::int32_t>(topDown ? -raw.height : raw.height);
   description.topDown = topDown;
@@ -208,32 +207,29 @@ Reason LocateColourTable(std::int64_t dibSize, std::uint32_t filePixelOffset, co
 
 }  // namespace
 
-Reason ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
-                            std::uint32_t filePixelOffset, const CLoadLimits& limits,
-                            BmpDescription& description) noexcept {
+CResultOf<BmpDescription> ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
+                                         std::uint32_t filePixelOffset, const CLoadLimits& limits) noexcept {
   RawHeader raw;
   Reason error = ReadRawHeader(dib, dibSize, raw);
-  if (error != Reason::kNone) return error;
-  if ((error = RefuseCompression(raw)) != Reason::kNone) return error;
-  if (!IsReadableBitCount(raw.bitCount)) return Reason::kUnsupportedBitCount;
+  if (error != Reason::kNone) return {{error}};
+  if ((error = RefuseCompression(raw)) != Reason::kNone) return {{error}};
+  if (!IsReadableBitCount(raw.bitCount)) return {{Reason::kUnsupportedBitCount}};
 
   BmpDescription parsed;
   parsed.family = raw.family;
   parsed.headerSize = static_cast<std::int32_t>(raw.size);
   parsed.bitCount = raw.bitCount;
   std::int64_t maskBytes = 0;
-  if ((error = PixelFormatOf(raw, parsed.format)) != Reason::kNone) return error;
-  if ((error = CheckGeometry(raw, limits, parsed)) != Reason::kNone) return error;
-  if ((error = ReadMasks(dib, heldBytes, raw, parsed, maskBytes)) != Reason::kNone) return error;
+  if ((error = PixelFormatOf(raw, parsed.format)) != Reason::kNone) return {{error}};
+  if ((error = CheckGeometry(raw, limits, parsed)) != Reason::kNone) return {{error}};
+  if ((error = ReadMasks(dib, heldBytes, raw, parsed, maskBytes)) != Reason::kNone) return {{error}};
   if ((error = LocateColourTable(dibSize, filePixelOffset, raw, maskBytes, parsed)) != Reason::kNone) {
-    return error;
+    return {{error}};
   }
   const std::int64_t pixelOffset = std::int64_t{filePixelOffset} - kFileHeaderSize;
-  if (pixelOffset < raw.size + maskBytes || pixelOffset > dibSize) return Reason::kBadPixelOffset;
+  if (pixelOffset < raw.size + maskBytes || pixelOffset > dibSize) return {{Reason::kBadPixelOffset}};
   parsed.pixelOffset = pixelOffset;
-
-  description = parsed;
-  return Reason::kNone;
+  return {{}, parsed};
 }
 
 }  // namespace tamrovi::bmp

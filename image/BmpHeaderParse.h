@@ -56,6 +56,8 @@ struct BmpDescription {
   std::int32_t nColors = 0;    // colour-table entries; 0 above 8 bits a pixel
   int colourEntrySize = 4;     // 3 in OS/2 1.x files
   std::int64_t pixelOffset = 0;
+
+  bool IsRunLength() const noexcept { return format == PixelFormat::kRle8 || format == PixelFormat::kRle4; }
 };
 
 // The most bytes of the info header the parse reads: the largest known
@@ -65,13 +67,12 @@ struct BmpDescription {
 inline constexpr std::int64_t kHeaderBytesParsed = 124;
 
 // Reads the info header at `dib` together with the file header's
-// `filePixelOffset`, and fills `description`. `dibSize` is the length of the
+// `filePixelOffset` into one description. `dibSize` is the length of the
 // file after its file header, of which the first `heldBytes` are at `dib`:
-// at least kHeaderBytesParsed, or all of them. Returns kNone, or why the
-// file is refused, a picture beyond `limits` among the reasons; nothing past
-// the `heldBytes` is read.
-Reason ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
-                            std::uint32_t filePixelOffset, const CLoadLimits& limits,
-                            BmpDescription& description) noexcept;
+// at least kHeaderBytesParsed, or all of them. Fails with why the file is
+// refused, a picture beyond `limits` among the reasons; nothing past the
+// `heldBytes` is read.
+CResultOf<BmpDescription> ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
+                                         std::uint32_t filePixelOffset, const CLoadLimits& limits) noexcept;
 
 }  // namespace tamrovi::bmp

@@ -126,7 +126,7 @@ Reason ForeignSignature(const std::uint8_t* start, std::int64_t bytes) {
 // length: its bound is four bytes a pixel (a delta code per pixel, the
 // dearest a sensible writer spends) and an end-of-line code a row.
 std::int64_t NeededDibBytes(const bmp::BmpDescription& picture) {
-  const bool runLength = picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4;
+  const bool runLength = picture.IsRunLength();
   const std::int64_t rowBytes =
       runLength ? 4 * std::int64_t{picture.width} + 2 : bmp::RowStride(picture.width, picture.bitCount);
   return picture.pixelOffset + rowBytes * picture.height + (runLength ? 2 : 0);
@@ -155,10 +155,10 @@ Reason ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& ima
   if (headBytes < 0 || (known && headBytes < wanted)) return Reason::kReadFailed;
   // A stream that ended inside its headers is as long as it is.
   const std::int64_t claimedDib = known || headBytes == wanted ? fileDib : headBytes;
-  bmp::BmpDescription picture;
-  const Reason error =
-      bmp::ParseBmpHeader(head, headBytes, claimedDib, image.pixelOffset, limits, picture);
-  if (error != Reason::kNone) return error;
+  const CResultOf<bmp::BmpDescription> parsed =
+      bmp::ParseBmpHeader(head, headBytes, claimedDib, image.pixelOffset, limits);
+  if (!parsed.result.Ok()) return parsed.result.reason;
+  const bmp::BmpDescription& picture = parsed.value;
   if (known) {
     if (source.length >= kMaxFileLength) return Reason::kFileTooLarge;
     dibBytes = fileDib;
@@ -166,10 +166,7 @@ Reason ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& ima
     // The headers were read whole, however small the picture behind them.
     const std::int64_t needed = std::max(NeededDibBytes(picture), headBytes);
     dibBytes = needed < claimedDib ? needed : claimedDib;
-    if (needed > largestDib && picture.format != bmp::PixelFormat::kRle8 &&
-        picture.format != bmp::PixelFormat::kRle4) {
-      return Reason::kFileTooLarge;
-    }
+    if (needed > largestDib && !picture.IsRunLength()) return Reason::kFileTooLarge;
   }
   return Reason::kNone;
 }
@@ -347,7 +344,7 @@ bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const 
     return true;
   }
   if (!AllocateColourRows(image)) return false;
-  if (picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4) {
+  if (picture.IsRunLength()) {
     DecodeRunLengthRows(image, picture, decoding);
     return true;
   }
@@ -391,11 +388,12 @@ std::int32_t MissingStoredRows(const CBmpImage& image, const bmp::BmpDescription
 // Parses the file image read (when `error` says it arrived whole) and, once
 // every field is checked, makes it the object's picture.
 int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadLimits& limits) {
-  bmp::BmpDescription picture;
+  const CResultOf<bmp::BmpDescription> parsed =
+      error == Reason::kNone ? bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits)
+                             : CResultOf<bmp::BmpDescription>{{error}};
+  const bmp::BmpDescription& picture = parsed.value;
+  error = parsed.result.reason;
   PictureDecoding decoding;
-  if (error == Reason::kNone) {
-    error = bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits, picture);
-  }
   const std::int64_t fileDib = file.dibSize;  // before the byte plane is completed with zeros
   if (error == Reason::kNone) error = PrepareDecoding(file, picture, decoding);
   image.m_loadError = error;
@@ -422,8 +420,7 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadL
   image.m_isTopDown = picture.topDown ? 1 : 0;
   BuildPalette(image, ColourTableOf(image.m_pDib, picture));
 
-  const bool runLength = picture.format == bmp::PixelFormat::kRle8 || picture.format == bmp::PixelFormat::kRle4;
-  if (!runLength) image.m_missingRows = MissingStoredRows(image, picture, fileDib);
+  if (!picture.IsRunLength()) image.m_missingRows = MissingStoredRows(image, picture, fileDib);
   bool filled = MakeTallRowTable(image);
   if (filled && image.m_is24Bit) filled = FillColourRows(image, picture, decoding);
   else if (filled) PointAtBytePlaneRows(image);

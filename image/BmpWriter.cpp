@@ -248,6 +248,18 @@ CResult WriteFileImage(const CBmpImage& image, const CByteSink& out) noexcept {
   return error == 0 ? CResult{} : CResult{Reason::kCannotWrite, error};
 }
 
+CResult WriteKeepingFormat(const CBmpImage& image, const CByteSink& out, bool& tooManyColours) noexcept {
+  tooManyColours = false;
+  if (image.m_fileBitCount <= 8) {
+    const CPictureRows rows(image);
+    if (rows.IsGray()) return WriteFileImage(image, out);
+    CPictureColours colours;
+    if (colours.Collect(rows)) return WriteBmp8(image, colours, out);
+    tooManyColours = true;
+  }
+  return WriteBmp24(image, out);
+}
+
 CResult CommitOutput(COutputFile& out, CResult written) noexcept {
   if (written.Ok()) written = out.Commit();
   if (!written.Ok()) out.Discard();

@@ -57,6 +57,13 @@ CResult WriteGray8(const CPixelSource& picture, const CByteSink& out) noexcept;
 // keeps the loaded pixel offset. kNothingToWrite for an empty object.
 CResult WriteFileImage(const CBmpImage& image, const CByteSink& out) noexcept;
 
+// The picture in the kind of file it was read from, as --keep-format writes
+// it: a picture read from a colour-table file goes out as its own file image
+// when it is gray bytes, else with a table of its own colours when they fit
+// one; everything else, and a picture of more than 256 colours (which sets
+// `tooManyColours`), 24-bit.
+CResult WriteKeepingFormat(const CBmpImage& image, const CByteSink& out, bool& tooManyColours) noexcept;
+
 // Ends the writing into `out`: commits it when `written` is a success, else
 // discards it. The result of the whole save: `written`'s, or the commit's.
 CResult CommitOutput(COutputFile& out, CResult written) noexcept;

@@ -11,7 +11,6 @@
 #include "image/BmpImage.h"
 #include "image/BmpWriter.h"
 #include "image/PictureRows.h"
-#include "lib/PictureBytes.h"
 #include "lib/Status.h"
 #include "platform/Allocation.h"
 
@@ -23,6 +22,42 @@ namespace {
 
 using namespace tamrovi;
 using lib::StatusOfReason;
+
+// The caller's pixels as the writer asks for them.
+struct CCallerPixels {
+  const std::uint8_t* pixels;
+  std::size_t stride;
+  int channels;
+};
+
+void CallerColours(const void* source, std::int32_t row, std::int32_t first, std::int32_t count,
+                   std::uint8_t* bgr) noexcept {
+  const auto& caller = *static_cast<const CCallerPixels*>(source);
+  const std::uint8_t* in = caller.pixels + static_cast<std::size_t>(row) * caller.stride +
+                           static_cast<std::size_t>(first) * static_cast<std::size_t>(caller.channels);
+  for (std::int32_t k = 0; k < count; ++k, in += caller.channels, bgr += 3) {
+    // A gray level is its own blue, green and red, and Gray3 gives it back.
+    bgr[0] = in[caller.channels - 1];
+    bgr[1] = in[caller.channels / 2];
+    bgr[2] = in[0];
+  }
+}
+
+// The BMP file of `width` x `height` pixels of `channels` bytes (1: gray
+// levels, 3: red, green, blue) at `pixels`, rows from the top `stride` bytes
+// apart: 8-bit with the gray ramp, or 24-bit. kOutOfMemory, or kFileTooLarge
+// when the file would reach 2 GiB, which no reader takes.
+CResult EncodePixels(std::int32_t width, std::int32_t height, int channels, const std::uint8_t* pixels,
+                     std::size_t stride, CMemoryOutput& file) noexcept {
+  // The reader takes files below 2 GiB, whose size their header can state.
+  const std::int64_t length = bmp::kHeadersSize + (channels == 1 ? 4 * 256 : 0) +
+                              bmp::RowStride(width, 8 * channels) * height;
+  if (length > INT32_MAX) return {Reason::kFileTooLarge, 0};
+  const CCallerPixels caller{pixels, stride, channels};
+  const CPixelSource source{width, height, CallerColours, &caller};
+  const CResult written = channels == 1 ? WriteGray8(source, SinkOf(file)) : WriteBmp24(source, SinkOf(file));
+  return written.Ok() ? written : CResult{Reason::kOutOfMemory, 0};
+}
 
 CLoadLimits LimitsOf(const tamrovi_read_options& options) {
   return {options.max_rows, options.max_columns, options.max_pixels};
@@ -66,8 +101,10 @@ tamrovi_status ReadPicture(const tamrovi_read_options* options, tamrovi_picture*
   return TAMROVI_OK;
 }
 
-lib::WrittenFormat WrittenFormatOf(tamrovi_format format) {
-  return format == TAMROVI_FORMAT_KEEP ? lib::WrittenFormat::kKeepFormat : lib::WrittenFormat::k24Bit;
+// 24-bit, or as the tool's --keep-format writes.
+CResult WriteInFormat(const CBmpImage& picture, tamrovi_format format, const CByteSink& out) noexcept {
+  bool tooManyColours = false;
+  return format == TAMROVI_FORMAT_KEEP ? WriteKeepingFormat(picture, out, tooManyColours) : WriteBmp24(picture, out);
 }
 
 bool IsKnownFormat(tamrovi_format format) { return format == TAMROVI_FORMAT_24BIT || format == TAMROVI_FORMAT_KEEP; }
@@ -130,7 +167,7 @@ tamrovi_status tamrovi_make_picture(int32_t width, int32_t height, int channels,
     return TAMROVI_INVALID_ARGUMENT;
   }
   CMemoryOutput file;
-  const CResult encoded = lib::EncodePixels(width, height, channels, pixels, stride, file);
+  const CResult encoded = EncodePixels(width, height, channels, pixels, stride, file);
   if (!encoded.Ok()) return StatusOfReason(encoded.reason);
   const tamrovi_read_options options = {INT32_MAX, INT32_MAX, kLargestMaxPixels, 0};
   return tamrovi_read_memory(file.Bytes(), static_cast<std::size_t>(file.Size()), &options, picture);
@@ -200,7 +237,7 @@ tamrovi_status tamrovi_write_file(const tamrovi_picture* picture, const char* pa
   SetSystemError(system_error, 0);
   if (picture == nullptr || path == nullptr || !IsKnownFormat(format)) return TAMROVI_INVALID_ARGUMENT;
   const CResult written = SaveToPath(path, [picture, format](const CByteSink& out) {
-    return lib::WriteInFormat(*picture, WrittenFormatOf(format), out);
+    return WriteInFormat(*picture, format, out);
   });
   SetSystemError(system_error, written.systemError);
   return StatusOfReason(written.reason);
@@ -214,7 +251,7 @@ tamrovi_status tamrovi_write_memory(const tamrovi_picture* picture, tamrovi_form
     return TAMROVI_INVALID_ARGUMENT;
   }
   CMemoryOutput memory;
-  const CResult written = lib::WriteInFormat(*picture, WrittenFormatOf(format), SinkOf(memory));
+  const CResult written = WriteInFormat(*picture, format, SinkOf(memory));
   // Memory is the only thing an output in memory can lack.
   if (!written.Ok()) return TAMROVI_OUT_OF_MEMORY;
   *length = static_cast<std::size_t>(memory.Size());
