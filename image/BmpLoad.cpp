@@ -222,13 +222,6 @@ CResultOf<PictureDecoding> PrepareDecoding(const std::uint8_t* dib, const bmp::B
   return prepared;
 }
 
-// Rows that are not the file image's own share one block: one allocation
-// (on large pages when it is large), not one a row.
-std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
-  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(rowBytes * image.m_height));
-  return image.m_pRowBlock;
-}
-
 // The byte plane's rows are the file image's own, which holds every stored
 // row (extended with zeros when the file ends early): a copy of them would
 // hold the picture twice, and nothing reads it that the plane cannot give.
@@ -236,27 +229,28 @@ void PointAtBytePlaneRows(CBmpImage& image) {
   for (std::int32_t row = 0; row < image.m_height; ++row) image.GrayRows()[row] = image.BytePlaneRow(row);
 }
 
+// Rows that are not the file image's own share one block: one allocation
+// (on large pages when it is large), not one a row.
 bool AllocateColourRows(CBmpImage& image) {
   const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
-  std::uint8_t* block = AllocateRowBlock(image, rowBytes);
-  if (block == nullptr) return false;
-  for (std::int32_t row = 0; row < image.m_height; ++row) image.RgbRows()[row] = block + row * rowBytes;
+  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(rowBytes * image.m_height));
+  if (image.m_pRowBlock == nullptr) return false;
+  for (std::int32_t row = 0; row < image.m_height; ++row) image.RgbRows()[row] = image.m_pRowBlock + row * rowBytes;
   return true;
 }
 
 // A 24-bit file that holds every row needs no copy of them: its rows are the
-// picture's, where they lie in the file image.
-bool UsesFileRows(const CBmpImage& image, const bmp::BmpDescription& picture) {
+// picture's, where they lie in the file image. False for any other file.
+bool PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
   const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
-  return picture.format == bmp::PixelFormat::kBgr24 && picture.pixelOffset + stride * image.m_height <= image.m_dibSize;
-}
-
-void PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
-  const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
+  if (picture.format != bmp::PixelFormat::kBgr24 || picture.pixelOffset + stride * image.m_height > image.m_dibSize) {
+    return false;
+  }
   for (std::int32_t storedRow = 0; storedRow < image.m_height; ++storedRow) {
     const std::int32_t row = image.m_isTopDown ? storedRow : image.m_height - 1 - storedRow;
     image.RgbRows()[row] = image.m_pBits + storedRow * stride;
   }
+  return true;
 }
 
 // Run-length data need not set every pixel: those it leaves take the colour
@@ -317,10 +311,7 @@ bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture
 }
 
 bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const PictureDecoding& decoding) {
-  if (UsesFileRows(image, picture)) {
-    PointAtFileRows(image, picture);
-    return true;
-  }
+  if (PointAtFileRows(image, picture)) return true;
   if (!AllocateColourRows(image)) return false;
   if (picture.IsRunLength()) {
     DecodeRunLengthRows(image, picture, decoding);
