@@ -40,19 +40,20 @@ inline std::uint8_t ChannelValue(std::uint32_t pixel, const ChannelField& channe
 
 }  // namespace
 
-Reason MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount, BitFieldLayout& layout) noexcept {
+CResultOf<BitFieldLayout> MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount) noexcept {
+  CResultOf<BitFieldLayout> made;
   for (const std::uint32_t mask : {masks.red, masks.green, masks.blue}) {
-    const Reason error = CheckMask(mask, bitCount);
-    if (error != Reason::kNone) return error;
+    made.result.reason = CheckMask(mask, bitCount);
+    if (!made.Ok()) return made;
   }
   if ((masks.red & masks.green) != 0 || (masks.red & masks.blue) != 0 || (masks.green & masks.blue) != 0) {
-    return Reason::kOverlappingMasks;
+    return {{Reason::kOverlappingMasks}};
   }
-  layout.bitCount = bitCount;
-  MakeChannel(masks.blue, layout.blue);
-  MakeChannel(masks.green, layout.green);
-  MakeChannel(masks.red, layout.red);
-  return Reason::kNone;
+  made.value.bitCount = bitCount;
+  MakeChannel(masks.blue, made.value.blue);
+  MakeChannel(masks.green, made.value.green);
+  MakeChannel(masks.red, made.value.red);
+  return made;
 }
 
 void DecodeBitFieldRow(const std::uint8_t* stored, std::int32_t width, const BitFieldLayout& layout,

@@ -26,9 +26,8 @@ struct BitFieldLayout {
 
 // Checks the red, green and blue masks of a `bitCount`-bit picture (each
 // non-empty, contiguous, within the pixel, no two sharing a bit; the alpha
-// mask is not used) and fills `layout`. Returns kNone or the reason they are
-// refused.
-Reason MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount, BitFieldLayout& layout) noexcept;
+// mask is not used) and makes their layout, or says why they are refused.
+CResultOf<BitFieldLayout> MakeBitFieldLayout(const BitFieldMasks& masks, int bitCount) noexcept;
 
 // Turns one stored row of `width` pixels into 3 * `width` bytes of blue,
 // green, red at `bgr`. `stored` must hold the whole row.

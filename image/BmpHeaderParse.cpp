@@ -40,28 +40,16 @@ struct RawHeader {
   std::uint32_t compression = kBiRgb;
   std::uint32_t coloursUsed = 0;
   bool holdsMasks = false;
+  std::int64_t maskBytes = 0;  // bit-field masks stored after the header
 };
 
-Reason FamilyOfHeaderSize(std::uint32_t size, HeaderFamily& family) {
-  if (size < kOs2CoreHeaderSize) return Reason::kInfoHeaderTooSmall;
-  if (size == kOs2CoreHeaderSize) {
-    family = HeaderFamily::kOs2Core;
-  } else if (size < kOs2V2SmallestHeader) {
-    return Reason::kUnknownInfoHeaderSize;
-  } else if (size <= kOs2V2LargestHeader && size != static_cast<std::uint32_t>(kInfoHeaderSize) &&
-             size != kMasksHeaderSize && size != kAlphaMaskHeaderSize) {
-    family = HeaderFamily::kOs2V2;
-  } else {
-    family = HeaderFamily::kWindows;
-  }
-  return Reason::kNone;
-}
-
-// The fields are read at the offsets the writer puts them at (BmpFormat.h).
-void ReadOs2CoreFields(const std::uint8_t* dib, RawHeader& raw) {
-  raw.width = ReadU16(dib + kCoreWidth);
-  raw.height = ReadU16(dib + kCoreHeight);
-  raw.bitCount = ReadU16(dib + kCoreBitCount);
+CResultOf<HeaderFamily> FamilyOfHeaderSize(std::uint32_t size) {
+  if (size < kOs2CoreHeaderSize) return {{Reason::kInfoHeaderTooSmall}};
+  if (size == kOs2CoreHeaderSize) return {{}, HeaderFamily::kOs2Core};
+  if (size < kOs2V2SmallestHeader) return {{Reason::kUnknownInfoHeaderSize}};
+  const bool windowsSize = size == static_cast<std::uint32_t>(kInfoHeaderSize) || size == kMasksHeaderSize ||
+                           size == kAlphaMaskHeaderSize;
+  return {{}, size <= kOs2V2LargestHeader && !windowsSize ? HeaderFamily::kOs2V2 : HeaderFamily::kWindows};
 }
 
 // The later families share one layout; a header too short for a field leaves
@@ -76,23 +64,32 @@ void ReadInfoFields(const std::uint8_t* dib, RawHeader& raw) {
   raw.coloursUsed = ReadU32(header + kInfoColoursUsed);
   // OS/2 2.x headers keep other fields where the Windows ones keep masks.
   raw.holdsMasks = raw.family == HeaderFamily::kWindows && raw.size >= kMasksHeaderSize;
+  // A shorter header is followed by its masks, as 3 words or 4 with alpha.
+  if (!raw.holdsMasks && (raw.compression == kBiBitFields || raw.compression == kBiAlphaBitFields)) {
+    raw.maskBytes = raw.compression == kBiAlphaBitFields ? 16 : 12;
+  }
 }
 
-Reason ReadRawHeader(const std::uint8_t* dib, std::int64_t dibSize, RawHeader& raw) {
-  if (dibSize < 4) return Reason::kTooShort;
+// The fields are read at the offsets the writer puts them at (BmpFormat.h).
+CResultOf<RawHeader> ReadRawHeader(const std::uint8_t* dib, std::int64_t dibSize) {
+  if (dibSize < 4) return {{Reason::kTooShort}};
+  RawHeader raw;
   raw.size = ReadU32(dib + kInfoSize);
-  const Reason family = FamilyOfHeaderSize(raw.size, raw.family);
-  if (family != Reason::kNone) return family;
+  const CResultOf<HeaderFamily> family = FamilyOfHeaderSize(raw.size);
+  if (!family.Ok()) return {family.result};
+  raw.family = family.value;
   if (raw.size > static_cast<std::uint64_t>(dibSize)) {
     // A known header cut short is a truncated file; a larger size is a bad field.
-    return raw.size <= kLargestKnownHeader ? Reason::kTooShort : Reason::kInfoHeaderPastEnd;
+    return {{raw.size <= kLargestKnownHeader ? Reason::kTooShort : Reason::kInfoHeaderPastEnd}};
   }
   if (raw.family == HeaderFamily::kOs2Core) {
-    ReadOs2CoreFields(dib, raw);
+    raw.width = ReadU16(dib + kCoreWidth);
+    raw.height = ReadU16(dib + kCoreHeight);
+    raw.bitCount = ReadU16(dib + kCoreBitCount);
   } else {
     ReadInfoFields(dib, raw);
   }
-  return Reason::kNone;
+  return {{}, raw};
 }
 
 bool IsReadableBitCount(int bitCount) {
@@ -104,90 +101,70 @@ bool IsReadableBitCount(int bitCount) {
 
 // Compressions that are refused whatever the bit count: their pixels are not
 // in any form this reader decodes.
-Reason RefuseCompression(const RawHeader& raw) {
+CResult RefuseCompression(const RawHeader& raw) {
   const bool os2 = raw.family == HeaderFamily::kOs2V2;
   switch (raw.compression) {
-    case kBiRgb: case kBiRle8: case kBiRle4: return Reason::kNone;
-    case kBiBitFields: return os2 ? Reason::kOs2Huffman : Reason::kNone;
-    case kBiJpeg: return os2 ? Reason::kOs2Rle24 : Reason::kEmbeddedJpeg;
-    case kBiPng: return Reason::kEmbeddedPng;
-    case kBiAlphaBitFields: return os2 ? Reason::kUnsupportedCompression : Reason::kNone;
-    case kBiCmyk: case kBiCmykRle8: case kBiCmykRle4: return Reason::kCmyk;
-    default: return Reason::kUnsupportedCompression;
+    case kBiRgb: case kBiRle8: case kBiRle4: return {};
+    case kBiBitFields: return {os2 ? Reason::kOs2Huffman : Reason::kNone};
+    case kBiJpeg: return {os2 ? Reason::kOs2Rle24 : Reason::kEmbeddedJpeg};
+    case kBiPng: return {Reason::kEmbeddedPng};
+    case kBiAlphaBitFields: return {os2 ? Reason::kUnsupportedCompression : Reason::kNone};
+    case kBiCmyk: case kBiCmykRle8: case kBiCmykRle4: return {Reason::kCmyk};
+    default: return {Reason::kUnsupportedCompression};
   }
 }
 
-Reason PixelFormatOf(const RawHeader& raw, PixelFormat& format) {
+CResultOf<PixelFormat> PixelFormatOf(const RawHeader& raw) {
   const int bits = raw.bitCount;
-  const bool bitFieldBits = bits == 16 || bits == 32;
   switch (raw.compression) {
     case kBiRgb:
-      format = bits <= 8 ? PixelFormat::kIndexed : bits == 24 ? PixelFormat::kBgr24 : PixelFormat::kBitFields;
-      return Reason::kNone;
+      return {{}, bits <= 8 ? PixelFormat::kIndexed : bits == 24 ? PixelFormat::kBgr24 : PixelFormat::kBitFields};
     case kBiRle8:
-      format = PixelFormat::kRle8;
-      return bits == 8 ? Reason::kNone : Reason::kCompressionBitCountMismatch;
+      if (bits != 8) return {{Reason::kCompressionBitCountMismatch}};
+      return {{}, PixelFormat::kRle8};
     case kBiRle4:
-      format = PixelFormat::kRle4;
-      return bits == 4 ? Reason::kNone : Reason::kCompressionBitCountMismatch;
+      if (bits != 4) return {{Reason::kCompressionBitCountMismatch}};
+      return {{}, PixelFormat::kRle4};
     default:  // the two bit-field compressions; RefuseCompression let no other through
-      format = PixelFormat::kBitFields;
-      return bitFieldBits ? Reason::kNone : Reason::kCompressionBitCountMismatch;
+      if (bits != 16 && bits != 32) return {{Reason::kCompressionBitCountMismatch}};
+      return {{}, PixelFormat::kBitFields};
   }
 }
 
-// The masks of an uncompressed 16- or 32-bit picture: 5-5-5, and 8-8-8 with
-// the top byte unused.
-BitFieldMasks DefaultMasks(int bitCount) {
-  if (bitCount == 16) return {0x7C00, 0x03E0, 0x001F, 0};
-  return {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
-}
-
-// Fills in the masks and returns how many bytes of masks follow the header.
-Reason ReadMasks(const std::uint8_t* dib, std::int64_t heldBytes, const RawHeader& raw,
-                       BmpDescription& description, std::int64_t& maskBytes) {
-  maskBytes = 0;
-  if (description.format != PixelFormat::kBitFields) return Reason::kNone;
+// The masks of a bit-field picture. Uncompressed 16- and 32-bit pictures have
+// the defaults of their bit count: 5-5-5, and 8-8-8 with the top byte unused.
+// Headers of 52 bytes or more hold the masks (the alpha mask from 56 on);
+// after a 40-byte header they follow it, alpha last: either way at the info
+// header's field offsets (BmpFormat.h).
+CResultOf<BitFieldMasks> ReadMasks(const std::uint8_t* dib, std::int64_t heldBytes, const RawHeader& raw) {
   if (raw.compression == kBiRgb) {
-    description.masks = DefaultMasks(raw.bitCount);
-    return Reason::kNone;
+    if (raw.bitCount == 16) return {{}, {0x7C00, 0x03E0, 0x001F, 0}};
+    return {{}, {0x00FF0000, 0x0000FF00, 0x000000FF, 0}};
   }
-  // Headers of 52 bytes or more hold the masks (the alpha mask from 56 on);
-  // after a 40-byte header they follow it, alpha last: either way at the
-  // info header's field offsets (BmpFormat.h).
+  if (!raw.holdsMasks && raw.size + raw.maskBytes > heldBytes) return {{Reason::kMasksPastEnd}};
   const bool withAlpha = raw.holdsMasks ? raw.size >= kAlphaMaskHeaderSize : raw.compression == kBiAlphaBitFields;
-  if (!raw.holdsMasks) {
-    maskBytes = withAlpha ? 16 : 12;
-    if (raw.size + maskBytes > heldBytes) return Reason::kMasksPastEnd;
-  }
-  description.masks = {ReadU32(dib + kInfoRedMask), ReadU32(dib + kInfoGreenMask), ReadU32(dib + kInfoBlueMask),
-                       withAlpha ? ReadU32(dib + kInfoAlphaMask) : 0};
-  return Reason::kNone;
+  return {{}, {ReadU32(dib + kInfoRedMask), ReadU32(dib + kInfoGreenMask), ReadU32(dib + kInfoBlueMask),
+               withAlpha ? ReadU32(dib + kInfoAlphaMask) : 0}};
 }
 
-Reason CheckGeometry(const RawHeader& raw, const CLoadLimits& limits, BmpDescription& description) {
-  if (raw.width < 0) return Reason::kNegativeWidth;
-  if (raw.width > limits.maxWidth) return Reason::kTooWide;
+CResult CheckGeometry(const RawHeader& raw, const CLoadLimits& limits, bool runLength) {
+  if (raw.width < 0) return {Reason::kNegativeWidth};
+  if (raw.width > limits.maxWidth) return {Reason::kTooWide};
   // -2^31 has no positive row count; anything beyond the limit either way is too tall.
-  if (raw.height < -std::int64_t{limits.maxRows} || raw.height > limits.maxRows) return Reason::kTooTall;
-  if (raw.width == 0 || raw.height == 0) return Reason::kNoPixels;
+  if (raw.height < -std::int64_t{limits.maxRows} || raw.height > limits.maxRows) return {Reason::kTooTall};
+  if (raw.width == 0 || raw.height == 0) return {Reason::kNoPixels};
   const std::int64_t rows = raw.height < 0 ? -raw.height : raw.height;
-  if (raw.width * rows > limits.maxPixels) return Reason::kTooManyPixels;
-  const bool topDown = raw.height < 0;
+  if (raw.width * rows > limits.maxPixels) return {Reason::kTooManyPixels};
   // Run-length data moves up the picture from its bottom row.
-  if (topDown && description.IsRunLength()) return Reason::kCompressedTopDown;
-  description.width = static_cast<std::int32_t>(raw.width);
-  description.height = static_cast<std::int32_t>(topDown ? -raw.height : raw.height);
-  description.topDown = topDown;
-  return Reason::kNone;
+  if (raw.height < 0 && runLength) return {Reason::kCompressedTopDown};
+  return {};
 }
 
-Reason LocateColourTable(std::int64_t dibSize, std::uint32_t filePixelOffset, const RawHeader& raw,
-                               std::int64_t maskBytes, BmpDescription& description) {
-  description.colourTableOffset = raw.size + maskBytes;
-  description.colourEntrySize = raw.family == HeaderFamily::kOs2Core ? 3 : 4;
-  if (raw.bitCount > 8) return Reason::kNone;
-
+// The entries of the colour table that `parsed` places, which must lie
+// inside the file.
+CResultOf<std::int32_t> CountColours(std::int64_t dibSize, std::uint32_t filePixelOffset, const RawHeader& raw,
+                                     const BmpDescription& parsed) {
+  if (raw.bitCount > 8) return {};
   std::int64_t count = std::int64_t{1} << raw.bitCount;
   if (raw.family == HeaderFamily::kOs2Core) {
     // OS/2 1.x has no colours-used field; writers that store fewer entries
@@ -195,39 +172,46 @@ Reason LocateColourTable(std::int64_t dibSize, std::uint32_t filePixelOffset, co
     const std::int64_t room = (std::int64_t{filePixelOffset} - kFileHeaderSize - raw.size) / 3;
     if (room >= 0 && room < count) count = room;
   } else if (raw.coloursUsed != 0) {
-    if (raw.coloursUsed > kMaxColoursUsed) return Reason::kTooManyColours;
+    if (raw.coloursUsed > kMaxColoursUsed) return {{Reason::kTooManyColours}};
     count = raw.coloursUsed;
   }
-  if (description.colourTableOffset + description.colourEntrySize * count > dibSize) {
-    return Reason::kColourTablePastEnd;
-  }
-  description.nColors = static_cast<std::int32_t>(count);
-  return Reason::kNone;
+  if (parsed.colourTableOffset + parsed.colourEntrySize * count > dibSize) return {{Reason::kColourTablePastEnd}};
+  return {{}, static_cast<std::int32_t>(count)};
 }
 
 }  // namespace
 
 CResultOf<BmpDescription> ParseBmpHeader(const std::uint8_t* dib, std::int64_t heldBytes, std::int64_t dibSize,
                                          std::uint32_t filePixelOffset, const CLoadLimits& limits) noexcept {
-  RawHeader raw;
-  Reason error = ReadRawHeader(dib, dibSize, raw);
-  if (error != Reason::kNone) return {{error}};
-  if ((error = RefuseCompression(raw)) != Reason::kNone) return {{error}};
+  const CResultOf<RawHeader> read = ReadRawHeader(dib, dibSize);
+  if (!read.Ok()) return {read.result};
+  const RawHeader& raw = read.value;
+  if (const CResult refused = RefuseCompression(raw); !refused.Ok()) return {refused};
   if (!IsReadableBitCount(raw.bitCount)) return {{Reason::kUnsupportedBitCount}};
+  const CResultOf<PixelFormat> format = PixelFormatOf(raw);
+  if (!format.Ok()) return {format.result};
 
   BmpDescription parsed;
   parsed.family = raw.family;
   parsed.headerSize = static_cast<std::int32_t>(raw.size);
   parsed.bitCount = raw.bitCount;
-  std::int64_t maskBytes = 0;
-  if ((error = PixelFormatOf(raw, parsed.format)) != Reason::kNone) return {{error}};
-  if ((error = CheckGeometry(raw, limits, parsed)) != Reason::kNone) return {{error}};
-  if ((error = ReadMasks(dib, heldBytes, raw, parsed, maskBytes)) != Reason::kNone) return {{error}};
-  if ((error = LocateColourTable(dibSize, filePixelOffset, raw, maskBytes, parsed)) != Reason::kNone) {
-    return {{error}};
+  parsed.format = format.value;
+  if (const CResult geometry = CheckGeometry(raw, limits, parsed.IsRunLength()); !geometry.Ok()) return {geometry};
+  parsed.width = static_cast<std::int32_t>(raw.width);
+  parsed.topDown = raw.height < 0;
+  parsed.height = static_cast<std::int32_t>(parsed.topDown ? -raw.height : raw.height);
+  if (parsed.format == PixelFormat::kBitFields) {
+    const CResultOf<BitFieldMasks> masks = ReadMasks(dib, heldBytes, raw);
+    if (!masks.Ok()) return {masks.result};
+    parsed.masks = masks.value;
   }
+  parsed.colourTableOffset = raw.size + raw.maskBytes;
+  parsed.colourEntrySize = raw.family == HeaderFamily::kOs2Core ? 3 : 4;
+  const CResultOf<std::int32_t> colours = CountColours(dibSize, filePixelOffset, raw, parsed);
+  if (!colours.Ok()) return {colours.result};
+  parsed.nColors = colours.value;
   const std::int64_t pixelOffset = std::int64_t{filePixelOffset} - kFileHeaderSize;
-  if (pixelOffset < raw.size + maskBytes || pixelOffset > dibSize) return {{Reason::kBadPixelOffset}};
+  if (pixelOffset < parsed.colourTableOffset || pixelOffset > dibSize) return {{Reason::kBadPixelOffset}};
   parsed.pixelOffset = pixelOffset;
   return {{}, parsed};
 }

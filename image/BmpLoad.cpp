@@ -16,8 +16,8 @@
 // downstream sees one of two layouts and the same picture filters the same
 // however it was stored.
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "image/BitFieldDecode.h"
 #include "image/BmpHeaderParse.h"
@@ -39,62 +39,52 @@ constexpr std::int64_t kMinFileLength = bmp::kFileHeaderSize + 12;
 // Where the bytes of one load come from, front to back: a file or bytes in
 // memory, whose length is known, or a stream, whose length is not.
 struct LoadSource {
-  std::int64_t (*read)(void* context, std::uint8_t* buffer, std::int64_t count) noexcept;
-  void* context;
-  std::int64_t length;  // -1 for a stream
+  std::int64_t length = -1;              // -1 for a stream
+  CFile* file = nullptr;                 // a file,
+  CByteStream stream{};                  // a stream,
+  const std::uint8_t* memory = nullptr;  // or `length` bytes in memory
+  std::int64_t position = 0;             // bytes of memory read so far
+  int systemError = 0;                   // the system's error number when a file's read failed
 
   // Reads until `count` bytes arrived or the source ends; -1 when a read failed.
   std::int64_t ReadFully(std::uint8_t* buffer, std::int64_t count) noexcept {
+    if (file == nullptr && length >= 0) {  // bytes in memory
+      const std::int64_t taken = std::min(count, length - position);
+      if (taken > 0) std::memcpy(buffer, memory + position, static_cast<std::size_t>(taken));
+      position += taken;
+      return taken;
+    }
     std::int64_t total = 0;
     while (total < count) {
-      const std::int64_t got = read(context, buffer + total, count - total);
+      const std::int64_t got = file != nullptr ? ReadFromFile(buffer + total, count - total)
+                                               : stream.read(stream.context, buffer + total, count - total);
       if (got < 0) return -1;
       if (got == 0) break;
       total += got;
     }
     return total;
   }
+
+  CResult ReadFailure() const noexcept { return {Reason::kReadFailed, systemError}; }
+
+ private:
+  std::int64_t ReadFromFile(std::uint8_t* buffer, std::int64_t count) noexcept {
+    const CResultOf<std::int64_t> got = file->Read(buffer, count);
+    if (got.Ok() || got.value > 0) return got.value;
+    systemError = got.result.systemError;
+    return -1;
+  }
 };
 
-struct MemoryBytes {
-  const std::uint8_t* bytes;
-  std::int64_t length;
-  std::int64_t position = 0;
-};
-
-std::int64_t ReadMemory(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
-  auto& memory = *static_cast<MemoryBytes*>(context);
-  const std::int64_t left = memory.length - memory.position;
-  const std::int64_t taken = count < left ? count : left;
-  if (taken > 0) std::memcpy(buffer, memory.bytes + memory.position, static_cast<std::size_t>(taken));
-  memory.position += taken;
-  return taken;
-}
-
-// A file being loaded, and the first failure of a read from it.
-struct FileBytes {
-  CFile file;
-  CResult failure;
-};
-
-std::int64_t ReadFile(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
-  auto& bytes = *static_cast<FileBytes*>(context);
-  const CResultOf<std::int64_t> got = bytes.file.Read(buffer, count);
-  if (got.result.Ok() || got.value > 0) return got.value;
-  bytes.failure = got.result;
-  return -1;
-}
-
-// The file as read: its file header's fields and the rest of its bytes.
+// The file as read: its file header's pixel offset and the rest of its bytes.
 struct FileImage {
   std::uint8_t* pDib = nullptr;  // owned until handed to the object
-  std::int64_t fileLength = 0;
   std::int64_t dibSize = 0;  // bytes at pDib: the file less its file header, or more once extended
   std::uint32_t pixelOffset = 0;
 
   FileImage() = default;
-  FileImage(const FileImage&) = delete;
-  FileImage& operator=(const FileImage&) = delete;
+  FileImage(FileImage&& other) noexcept
+      : pDib(std::exchange(other.pDib, nullptr)), dibSize(other.dibSize), pixelOffset(other.pixelOffset) {}
   ~FileImage() { ReleaseBlock(pDib); }
 };
 
@@ -132,64 +122,50 @@ std::int64_t NeededDibBytes(const bmp::BmpDescription& picture) {
   return picture.pixelOffset + rowBytes * picture.height + (runLength ? 2 : 0);
 }
 
-// Reads the file header and the start of the info header, checks them, and
-// says how many bytes after the file header are to be read: the file's, or
-// for a stream what its picture needs. The `head` read (at most
-// kHeaderBytesParsed) is at `head`.
-Reason ReadHeaders(LoadSource& source, const CLoadLimits& limits, FileImage& image, std::uint8_t* head,
-                         std::int64_t& headBytes, std::int64_t& dibBytes) {
+// Reads a whole file image from `source`: the file header and the start of
+// the info header first, and once they pass, the rest into one buffer sized
+// from them: the file's length, or for a stream what its picture needs.
+CResultOf<FileImage> ReadFileImage(LoadSource& source, const CLoadLimits& limits) {
   std::uint8_t fileHeader[bmp::kFileHeaderSize] = {};
   const std::int64_t headerBytes = source.ReadFully(fileHeader, bmp::kFileHeaderSize);
-  if (headerBytes < 0) return Reason::kReadFailed;
+  if (headerBytes < 0) return {source.ReadFailure()};
   if (headerBytes < 2 || bmp::ReadU16(fileHeader + bmp::kFileType) != bmp::kSignature) {
-    return ForeignSignature(fileHeader, headerBytes);
+    return {{ForeignSignature(fileHeader, headerBytes)}};
   }
   const bool known = source.length >= 0;
-  if (headerBytes < bmp::kFileHeaderSize || (known && source.length < kMinFileLength)) return Reason::kTooShort;
-  image.pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
+  if (headerBytes < bmp::kFileHeaderSize || (known && source.length < kMinFileLength)) return {{Reason::kTooShort}};
+  const std::uint32_t pixelOffset = bmp::ReadU32(fileHeader + bmp::kFilePixelOffset);
 
   const std::int64_t largestDib = kMaxFileLength - 1 - bmp::kFileHeaderSize;
   const std::int64_t fileDib = known ? source.length - bmp::kFileHeaderSize : largestDib;
-  const std::int64_t wanted = fileDib < bmp::kHeaderBytesParsed ? fileDib : bmp::kHeaderBytesParsed;
-  headBytes = source.ReadFully(head, wanted);
-  if (headBytes < 0 || (known && headBytes < wanted)) return Reason::kReadFailed;
+  std::uint8_t head[bmp::kHeaderBytesParsed];
+  const std::int64_t wanted = std::min(fileDib, bmp::kHeaderBytesParsed);
+  const std::int64_t headBytes = source.ReadFully(head, wanted);
+  if (headBytes < 0 || (known && headBytes < wanted)) return {source.ReadFailure()};
   // A stream that ended inside its headers is as long as it is.
   const std::int64_t claimedDib = known || headBytes == wanted ? fileDib : headBytes;
-  const CResultOf<bmp::BmpDescription> parsed =
-      bmp::ParseBmpHeader(head, headBytes, claimedDib, image.pixelOffset, limits);
-  if (!parsed.result.Ok()) return parsed.result.reason;
-  const bmp::BmpDescription& picture = parsed.value;
-  if (known) {
-    if (source.length >= kMaxFileLength) return Reason::kFileTooLarge;
-    dibBytes = fileDib;
-  } else {
-    // The headers were read whole, however small the picture behind them.
-    const std::int64_t needed = std::max(NeededDibBytes(picture), headBytes);
-    dibBytes = needed < claimedDib ? needed : claimedDib;
-    if (needed > largestDib && !picture.IsRunLength()) return Reason::kFileTooLarge;
-  }
-  return Reason::kNone;
-}
+  const CResultOf<bmp::BmpDescription> parsed = bmp::ParseBmpHeader(head, headBytes, claimedDib, pixelOffset, limits);
+  if (!parsed.Ok()) return {parsed.result};
+  if (known && source.length >= kMaxFileLength) return {{Reason::kFileTooLarge}};
+  // A stream's headers were read whole, however small the picture behind them.
+  const std::int64_t needed = known ? fileDib : std::max(NeededDibBytes(parsed.value), headBytes);
+  if (needed > largestDib && !parsed.value.IsRunLength()) return {{Reason::kFileTooLarge}};
+  const std::int64_t dibBytes = std::min(needed, claimedDib);
 
-// Reads a whole file image from `source`: headers first, then, once they
-// pass, the rest into one buffer sized from them.
-Reason ReadFileImage(LoadSource& source, const CLoadLimits& limits, FileImage& image) {
-  std::uint8_t head[bmp::kHeaderBytesParsed];
-  std::int64_t headBytes = 0, dibBytes = 0;
-  Reason error = ReadHeaders(source, limits, image, head, headBytes, dibBytes);
-  if (error != Reason::kNone) return error;
+  CResultOf<FileImage> read;
+  FileImage& image = read.value;
+  image.pixelOffset = pixelOffset;
   image.pDib = static_cast<std::uint8_t*>(AllocateBlock(dibBytes));
-  if (image.pDib == nullptr) return Reason::kOutOfMemory;
+  if (image.pDib == nullptr) return {{Reason::kOutOfMemory}};
   std::memcpy(image.pDib, head, static_cast<std::size_t>(headBytes));
   const std::int64_t rest = source.ReadFully(image.pDib + headBytes, dibBytes - headBytes);
-  if (rest < 0 || (source.length >= 0 && rest != dibBytes - headBytes)) return Reason::kReadFailed;
+  if (rest < 0 || (known && rest != dibBytes - headBytes)) return {source.ReadFailure()};
   image.dibSize = headBytes + rest;
-  image.fileLength = image.dibSize + bmp::kFileHeaderSize;
   // A stream that ended early gives back the buffer it did not fill.
   if (image.dibSize < dibBytes) {
     if (void* shorter = ResizeBlock(image.pDib, image.dibSize)) image.pDib = static_cast<std::uint8_t*>(shorter);
   }
-  return Reason::kNone;
+  return read;
 }
 
 bmp::ColourTableView ColourTableOf(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
@@ -215,12 +191,13 @@ bool HeldOnBytePlane(const std::uint8_t* dib, const bmp::BmpDescription& picture
          picture.headerSize >= bmp::kInfoHeaderSize && IsGrayRamp(ColourTableOf(dib, picture));
 }
 
-// Grows the file image with zeros so that it holds `needed` bytes: the byte
-// plane is addressed in place, so every stored row must exist in memory even
-// when the file ends early. The block grows in place (or is moved by the
-// system): a copy would hold the file twice, which for a file whose pixels
-// start near its end is twice the file for a few rows.
-bool ExtendFileImage(FileImage& file, std::int64_t needed) {
+// Grows the file image with zeros so that it holds every row of the byte
+// plane: the plane is addressed in place, so every stored row must exist in
+// memory even when the file ends early. The block grows in place (or is
+// moved by the system): a copy would hold the file twice, which for a file
+// whose pixels start near its end is twice the file for a few rows.
+bool ExtendFileImage(FileImage& file, const bmp::BmpDescription& picture) {
+  const std::int64_t needed = picture.pixelOffset + bmp::RowStride(picture.width, 8) * picture.height;
   if (needed <= file.dibSize) return true;
   if (needed + bmp::kFileHeaderSize > kMaxFileLength) return false;
   auto* grown = static_cast<std::uint8_t*>(ResizeBlock(file.pDib, needed));
@@ -231,24 +208,18 @@ bool ExtendFileImage(FileImage& file, std::int64_t needed) {
   return true;
 }
 
-Reason PrepareDecoding(FileImage& file, const bmp::BmpDescription& picture, PictureDecoding& decoding) {
-  decoding.onBytePlane = HeldOnBytePlane(file.pDib, picture);
-  if (decoding.onBytePlane) {
-    const std::int64_t planeEnd = picture.pixelOffset + bmp::RowStride(picture.width, 8) * picture.height;
-    return ExtendFileImage(file, planeEnd) ? Reason::kNone : Reason::kOutOfMemory;
-  }
+CResultOf<PictureDecoding> PrepareDecoding(const std::uint8_t* dib, const bmp::BmpDescription& picture) {
+  CResultOf<PictureDecoding> prepared;
+  PictureDecoding& decoding = prepared.value;
+  decoding.onBytePlane = HeldOnBytePlane(dib, picture);
   if (picture.format == bmp::PixelFormat::kBitFields) {
-    return bmp::MakeBitFieldLayout(picture.masks, picture.bitCount, decoding.fields);
+    const CResultOf<bmp::BitFieldLayout> fields = bmp::MakeBitFieldLayout(picture.masks, picture.bitCount);
+    prepared.result = fields.result;
+    decoding.fields = fields.value;
+  } else if (!decoding.onBytePlane) {
+    bmp::BuildIndexColours(ColourTableOf(dib, picture), decoding.colours);
   }
-  bmp::BuildIndexColours(ColourTableOf(file.pDib, picture), decoding.colours);
-  return Reason::kNone;
-}
-
-// Rows that are not the file image's own share one block: one allocation
-// (on large pages when it is large), not one a row.
-std::uint8_t* AllocateRowBlock(CBmpImage& image, std::int64_t rowBytes) {
-  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(rowBytes * image.m_height));
-  return image.m_pRowBlock;
+  return prepared;
 }
 
 // The byte plane's rows are the file image's own, which holds every stored
@@ -258,27 +229,28 @@ void PointAtBytePlaneRows(CBmpImage& image) {
   for (std::int32_t row = 0; row < image.m_height; ++row) image.GrayRows()[row] = image.BytePlaneRow(row);
 }
 
+// Rows that are not the file image's own share one block: one allocation
+// (on large pages when it is large), not one a row.
 bool AllocateColourRows(CBmpImage& image) {
   const std::int64_t rowBytes = 3 * std::int64_t{image.m_width};
-  std::uint8_t* block = AllocateRowBlock(image, rowBytes);
-  if (block == nullptr) return false;
-  for (std::int32_t row = 0; row < image.m_height; ++row) image.RgbRows()[row] = block + row * rowBytes;
+  image.m_pRowBlock = static_cast<std::uint8_t*>(AllocateBlock(rowBytes * image.m_height));
+  if (image.m_pRowBlock == nullptr) return false;
+  for (std::int32_t row = 0; row < image.m_height; ++row) image.RgbRows()[row] = image.m_pRowBlock + row * rowBytes;
   return true;
 }
 
 // A 24-bit file that holds every row needs no copy of them: its rows are the
-// picture's, where they lie in the file image.
-bool UsesFileRows(const CBmpImage& image, const bmp::BmpDescription& picture) {
+// picture's, where they lie in the file image. False for any other file.
+bool PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
   const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
-  return picture.format == bmp::PixelFormat::kBgr24 && picture.pixelOffset + stride * image.m_height <= image.m_dibSize;
-}
-
-void PointAtFileRows(CBmpImage& image, const bmp::BmpDescription& picture) {
-  const std::int64_t stride = bmp::RowStride(image.m_width, picture.bitCount);
+  if (picture.format != bmp::PixelFormat::kBgr24 || picture.pixelOffset + stride * image.m_height > image.m_dibSize) {
+    return false;
+  }
   for (std::int32_t storedRow = 0; storedRow < image.m_height; ++storedRow) {
     const std::int32_t row = image.m_isTopDown ? storedRow : image.m_height - 1 - storedRow;
     image.RgbRows()[row] = image.m_pBits + storedRow * stride;
   }
+  return true;
 }
 
 // Run-length data need not set every pixel: those it leaves take the colour
@@ -339,10 +311,7 @@ bool DecodeUncompressedRows(CBmpImage& image, const bmp::BmpDescription& picture
 }
 
 bool FillColourRows(CBmpImage& image, const bmp::BmpDescription& picture, const PictureDecoding& decoding) {
-  if (UsesFileRows(image, picture)) {
-    PointAtFileRows(image, picture);
-    return true;
-  }
+  if (PointAtFileRows(image, picture)) return true;
   if (!AllocateColourRows(image)) return false;
   if (picture.IsRunLength()) {
     DecodeRunLengthRows(image, picture, decoding);
@@ -385,26 +354,23 @@ std::int32_t MissingStoredRows(const CBmpImage& image, const bmp::BmpDescription
   return heldRows >= image.m_height ? 0 : static_cast<std::int32_t>(image.m_height - heldRows);
 }
 
-// Parses the file image read (when `error` says it arrived whole) and, once
-// every field is checked, makes it the object's picture.
-int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadLimits& limits) {
+// Parses the file image read and, once every field is checked, makes it the
+// object's picture.
+CResult AdoptFileImage(CBmpImage& image, FileImage& file, const CLoadLimits& limits) {
   const CResultOf<bmp::BmpDescription> parsed =
-      error == Reason::kNone ? bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits)
-                             : CResultOf<bmp::BmpDescription>{{error}};
+      bmp::ParseBmpHeader(file.pDib, file.dibSize, file.dibSize, file.pixelOffset, limits);
+  if (!parsed.Ok()) return parsed.result;
   const bmp::BmpDescription& picture = parsed.value;
-  error = parsed.result.reason;
-  PictureDecoding decoding;
+  const CResultOf<PictureDecoding> decoding = PrepareDecoding(file.pDib, picture);
+  if (!decoding.Ok()) return decoding.result;
   const std::int64_t fileDib = file.dibSize;  // before the byte plane is completed with zeros
-  if (error == Reason::kNone) error = PrepareDecoding(file, picture, decoding);
-  image.m_loadError = error;
-  if (error != Reason::kNone) return 0;
+  if (decoding.value.onBytePlane && !ExtendFileImage(file, picture)) return {Reason::kOutOfMemory};
 
   // Everything is checked: the old picture goes, the new one comes in.
   image.Clear();
-  image.m_fileLength = static_cast<std::int32_t>(file.fileLength);
+  image.m_fileLength = static_cast<std::int32_t>(file.dibSize + bmp::kFileHeaderSize);
   image.m_dibSize = static_cast<std::int32_t>(file.dibSize);
-  image.m_pDib = file.pDib;
-  file.pDib = nullptr;
+  image.m_pDib = std::exchange(file.pDib, nullptr);
   image.m_pInfo = image.m_pDib;
   // 3-byte OS/2 1.x entries cannot be addressed as 4-byte ones.
   image.m_pColors = picture.colourEntrySize == 4
@@ -413,7 +379,7 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadL
   image.m_nColors = picture.nColors;
   image.m_pBits = image.m_pDib + picture.pixelOffset;
   image.m_pixelOffset = static_cast<std::int32_t>(picture.pixelOffset + bmp::kFileHeaderSize);
-  image.m_is24Bit = decoding.onBytePlane ? 0 : 1;
+  image.m_is24Bit = decoding.value.onBytePlane ? 0 : 1;
   image.m_fileBitCount = picture.bitCount;
   image.m_width = picture.width;
   image.m_height = picture.height;
@@ -422,37 +388,36 @@ int AdoptFileImage(CBmpImage& image, FileImage& file, Reason error, const CLoadL
 
   if (!picture.IsRunLength()) image.m_missingRows = MissingStoredRows(image, picture, fileDib);
   bool filled = MakeTallRowTable(image);
-  if (filled && image.m_is24Bit) filled = FillColourRows(image, picture, decoding);
+  if (filled && image.m_is24Bit) filled = FillColourRows(image, picture, decoding.value);
   else if (filled) PointAtBytePlaneRows(image);
   if (!filled) {
     image.Clear();
-    image.m_loadError = Reason::kOutOfMemory;
-    return 0;
+    return {Reason::kOutOfMemory};
   }
-  return 1;
+  return {};
+}
+
+// Keeps why the load ended as the object's m_loadError and m_loadSystemError:
+// 1 when it loaded, 0 when it was refused.
+int KeepLoadResult(CBmpImage& image, const CResult& result) {
+  image.m_loadError = result.reason;
+  image.m_loadSystemError = result.systemError;
+  return result.Ok() ? 1 : 0;
 }
 
 int LoadFromSource(CBmpImage& image, LoadSource& source, const CLoadLimits& limits) {
-  FileImage file;
-  const Reason error = ReadFileImage(source, limits, file);
-  image.m_loadSystemError = 0;  // a file's own error number is its caller's to add
-  return AdoptFileImage(image, file, error, limits);
+  CResultOf<FileImage> read = ReadFileImage(source, limits);
+  return KeepLoadResult(image, read.Ok() ? AdoptFileImage(image, read.value, limits) : read.result);
 }
 
 template <typename PathChar>
 int LoadFromPath(CBmpImage& image, const PathChar* path, const CLoadLimits& limits) noexcept {
-  FileBytes bytes;
-  const CResult result = bytes.file.Open(path);
-  const CResultOf<std::int64_t> length = result.Ok() ? bytes.file.GetLength() : CResultOf<std::int64_t>{result};
-  if (!length.result.Ok()) {
-    image.m_loadError = length.result.reason;
-    image.m_loadSystemError = length.result.systemError;
-    return 0;
-  }
-  LoadSource source{ReadFile, &bytes, length.value};
-  const int loaded = LoadFromSource(image, source, limits);
-  if (image.m_loadError == Reason::kReadFailed) image.m_loadSystemError = bytes.failure.systemError;
-  return loaded;
+  CFile file;
+  const CResult opened = file.Open(path);
+  const CResultOf<std::int64_t> length = opened.Ok() ? file.GetLength() : CResultOf<std::int64_t>{opened};
+  if (!length.Ok()) return KeepLoadResult(image, length.result);
+  LoadSource source{length.value, &file};
+  return LoadFromSource(image, source, limits);
 }
 
 }  // namespace
@@ -469,13 +434,12 @@ int CBmpImage::LoadBmpFromSystemPath(const SystemPathChar* path) noexcept {
 
 int CBmpImage::LoadBmpFromMemory(const std::uint8_t* bytes, std::int64_t length, const CLoadLimits& limits) noexcept {
   if (bytes == nullptr || length < 0) length = 0;
-  MemoryBytes memory{bytes, length};
-  LoadSource source{ReadMemory, &memory, length};
+  LoadSource source{length, nullptr, {}, bytes};
   return LoadFromSource(*this, source, limits);
 }
 
 int CBmpImage::LoadBmpFromStream(const CByteStream& stream, const CLoadLimits& limits) noexcept {
-  LoadSource source{stream.read, stream.context, -1};
+  LoadSource source{-1, nullptr, stream};
   return LoadFromSource(*this, source, limits);
 }
 

@@ -12,19 +12,13 @@ constexpr std::uint8_t kEndOfLine = 0;
 constexpr std::uint8_t kEndOfBitmap = 1;
 constexpr std::uint8_t kDelta = 2;
 
-// The run-length data, read byte by byte; a read past its end fails, reads
+// The run-length data, read front to back; a read past its end fails, reads
 // nothing and moves nothing, whatever the data claims.
 class CByteReader {
  public:
   CByteReader(const std::uint8_t* data, std::int64_t size) noexcept : m_data(data), m_size(size < 0 ? 0 : size) {}
 
   std::int64_t Remaining() const noexcept { return m_size - m_position; }
-
-  bool ReadU8(std::uint8_t& value) noexcept {
-    if (Remaining() < 1) return false;
-    value = m_data[m_position++];
-    return true;
-  }
 
   // The next `count` bytes, which the reader then moves past; null when fewer
   // remain.
@@ -131,8 +125,10 @@ std::int32_t DecodeRle(const std::uint8_t* data, std::int64_t size, int bitCount
   // Running out of data is a file that ended early; a code that leaves the
   // picture, or end of bitmap, is the data's own end.
   while (!canvas.Finished()) {
-    std::uint8_t count = 0, value = 0;
-    if (!reader.ReadU8(count) || !reader.ReadU8(value)) return canvas.RowsLeft();
+    const std::uint8_t* code = reader.Take(2);
+    if (code == nullptr) return canvas.RowsLeft();
+    const std::uint8_t count = code[0];
+    const std::uint8_t value = code[1];
     if (count != kEscape) {
       if (!PutEncodedRun(canvas, count, value, bitCount)) return 0;
       continue;
@@ -144,9 +140,9 @@ std::int32_t DecodeRle(const std::uint8_t* data, std::int64_t size, int bitCount
       case kEndOfBitmap:
         return 0;
       case kDelta: {
-        std::uint8_t dx = 0, dy = 0;
-        if (!reader.ReadU8(dx) || !reader.ReadU8(dy)) return canvas.RowsLeft();
-        if (!canvas.Move(dx, dy)) return 0;
+        const std::uint8_t* move = reader.Take(2);  // dx, dy
+        if (move == nullptr) return canvas.RowsLeft();
+        if (!canvas.Move(move[0], move[1])) return 0;
         break;
       }
       default:

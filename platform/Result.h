@@ -61,6 +61,8 @@ template <typename Value>
 struct CResultOf {
   CResult result;
   Value value{};
+
+  bool Ok() const noexcept { return result.Ok(); }
 };
 
 // A short lower-case phrase naming what was wrong, e.g. "not a BMP file (no BM
