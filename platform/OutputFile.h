@@ -109,11 +109,6 @@ class COutputFile {
 // one that holds no lock, such as a thread that waits for signals.
 [[noreturn]] void DiscardOutputsAndExit(int status) noexcept;
 
-// Testing aid, per thread: from now on this thread's writes put at most
-// `bytes` more bytes, as on a disk that fills; the write that would go beyond
-// fails with "No space left on device". A negative count lifts the limit.
-void LimitWrittenBytes(std::int64_t bytes) noexcept;
-
 // Testing aid, per thread: `hook` (null for none) is called with the final
 // path after a writer has looked at it and before it opens it, where another
 // writer's rename could change what the name holds.

@@ -6,7 +6,6 @@
 namespace tamrovi {
 namespace {
 
-thread_local std::int64_t t_writableBytes = -1;
 thread_local void (*t_beforeOpening)(const char*) = nullptr;
 
 COutputFile*& First() noexcept {
@@ -15,15 +14,6 @@ COutputFile*& First() noexcept {
 }
 
 }  // namespace
-
-std::int64_t WritableOf(std::int64_t count) noexcept {
-  if (t_writableBytes < 0) return count;
-  const std::int64_t allowed = count < t_writableBytes ? count : t_writableBytes;
-  t_writableBytes -= allowed;
-  return allowed;
-}
-
-void LimitWrittenBytes(std::int64_t bytes) noexcept { t_writableBytes = bytes < 0 ? -1 : bytes; }
 
 void CallBeforeOpening(void (*hook)(const char* path)) noexcept { t_beforeOpening = hook; }
 
@@ -87,13 +77,11 @@ CResult COutputFile::OpenTemporary(const SystemPathChar* finalPath) noexcept {
 CResult COutputFile::Write(const void* bytes, std::int64_t count) noexcept {
   if (m_handle == -1 || count < 0) return {Reason::kCannotWrite, m_handle == -1 ? EBADF : EINVAL};
   const auto* cursor = static_cast<const unsigned char*>(bytes);
-  const std::int64_t writable = WritableOf(count);
-  for (std::int64_t total = 0; total < writable;) {
-    const std::int64_t put = output_os::WriteSome(m_handle, cursor + total, writable - total);
+  for (std::int64_t total = 0; total < count;) {
+    const std::int64_t put = output_os::WriteSome(m_handle, cursor + total, count - total);
     if (put <= 0) return {Reason::kCannotWrite, put < 0 ? static_cast<int>(-put) : EIO};
     total += put;
   }
-  if (writable < count) return {Reason::kCannotWrite, ENOSPC};
   return {};
 }
 

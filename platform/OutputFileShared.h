@@ -1,7 +1,7 @@
 // What the output file's two forms share, kept apart from every OS call: the
-// testing limit on written bytes, the record of uncommitted temporary files,
-// and the steps of committing and discarding. Each OS file gives the few
-// calls those steps need (below) and the rest of COutputFile.
+// record of uncommitted temporary files and the steps of committing and
+// discarding. Each OS file gives the few calls those steps need (below) and
+// the rest of COutputFile.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +10,6 @@
 #include "platform/OutputFile.h"
 
 namespace tamrovi {
-
-// Bytes that may still be written under the testing limit: all of `count`
-// when there is none.
-std::int64_t WritableOf(std::int64_t count) noexcept;
 
 // Calls the testing hook set by CallBeforeOpening, if any.
 void BeforeOpening(const char* path) noexcept;

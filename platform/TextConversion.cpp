@@ -67,35 +67,6 @@ char* AppendUtf8(char* out, char32_t codePoint) {
   return out + length;
 }
 
-}  // namespace
-
-bool DecodeUtf8(const unsigned char* text, std::size_t& i, char32_t& codePoint) noexcept {
-  const unsigned char lead = text[i++];
-  std::size_t continuation;
-  char32_t minimum;
-  if (lead < 0x80) {
-    codePoint = lead;
-    return true;
-  } else if ((lead & 0xE0) == 0xC0) {
-    continuation = 1, minimum = 0x80, codePoint = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    continuation = 2, minimum = 0x800, codePoint = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    continuation = 3, minimum = 0x10000, codePoint = lead & 0x07;
-  } else {
-    return false;
-  }
-  for (std::size_t k = 0; k < continuation; ++k) {
-    const unsigned char next = text[i];  // the terminator stops a short sequence here
-    if ((next & 0xC0) != 0x80) return false;
-    codePoint = (codePoint << 6) | (next & 0x3F);
-    ++i;
-  }
-  return codePoint >= minimum && codePoint <= 0x10FFFF && !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
-}
-
-namespace {
-
 // The code point at text[i], or the escape of its first byte when no
 // well-formed sequence starts there; advances i.
 char32_t NextNarrowCodePoint(const unsigned char* text, std::size_t& i) {
@@ -124,6 +95,31 @@ bool ConvertsBackTo(const char* narrow, const char16_t* wide) {
 
 }  // namespace
 
+bool DecodeUtf8(const unsigned char* text, std::size_t& i, char32_t& codePoint) noexcept {
+  const unsigned char lead = text[i++];
+  std::size_t continuation;
+  char32_t minimum;
+  if (lead < 0x80) {
+    codePoint = lead;
+    return true;
+  } else if ((lead & 0xE0) == 0xC0) {
+    continuation = 1, minimum = 0x80, codePoint = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    continuation = 2, minimum = 0x800, codePoint = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    continuation = 3, minimum = 0x10000, codePoint = lead & 0x07;
+  } else {
+    return false;
+  }
+  for (std::size_t k = 0; k < continuation; ++k) {
+    const unsigned char next = text[i];  // the terminator stops a short sequence here
+    if ((next & 0xC0) != 0x80) return false;
+    codePoint = (codePoint << 6) | (next & 0x3F);
+    ++i;
+  }
+  return codePoint >= minimum && codePoint <= 0x10FFFF && !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
+}
+
 std::size_t WideLength(const char16_t* text) noexcept {
   std::size_t length = 0;
   if (text != nullptr) {
@@ -132,36 +128,17 @@ std::size_t WideLength(const char16_t* text) noexcept {
   return length;
 }
 
-namespace {
-
-// Bytes of `text` in UTF-8 without the terminator; false when it is not well
-// formed.
-bool MeasureUtf8(const char16_t* text, std::size_t& bytes) {
-  bytes = 0;
+CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
+  if (text == nullptr) return;
+  char* out = m_text;
   char32_t codePoint = 0;
   for (std::size_t i = 0; text[i] != 0;) {
-    if (!NextCodePoint(text, i, codePoint)) return false;
-    bytes += Utf8Length(codePoint);
-  }
-  return true;
-}
-
-// Writes well-formed `text` as UTF-8 with its terminator at `out`.
-void EncodeUtf8(const char16_t* text, char* out) {
-  char32_t codePoint = 0;
-  for (std::size_t i = 0; text[i] != 0;) {
-    NextCodePoint(text, i, codePoint);
+    if (!NextCodePoint(text, i, codePoint)) return;
+    // Longer than the system opens: no room for this code point and the terminator.
+    if (static_cast<std::size_t>(out - m_text) + Utf8Length(codePoint) + 1 > kCapacity) return;
     out = AppendUtf8(out, codePoint);
   }
   *out = 0;
-}
-
-}  // namespace
-
-CNarrowPath::CNarrowPath(const char16_t* text) noexcept {
-  std::size_t bytes = 0;
-  if (text == nullptr || !MeasureUtf8(text, bytes) || bytes + 1 > kCapacity) return;
-  EncodeUtf8(text, m_text);
   m_converted = ConvertsBackTo(m_text, text);
 }
 

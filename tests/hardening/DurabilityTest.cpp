@@ -95,17 +95,19 @@ TEST_F(DurabilityTest, AFullDiskLeavesEveryOutputAsItWas) {
   }
 }
 
-// Wherever a write fails (the write-failure switch), the old file stays.
+// Wherever a write fails (a file-size limit), the old file stays.
 TEST_F(DurabilityTest, EveryFailedWriteOfBothSavesKeepsTheOldFile) {
   tamrovi::CBmpImage image;
   ASSERT_EQ(LoadBytes(image, scratch, Make8(9, 7, RandomBytes(63, 9)).Build()), 1);
-  for (std::int64_t limit = 0; limit < 250; limit += 7) {  // 250: the 24-bit file
-    WriteFile(old, picture), tamrovi::LimitWrittenBytes(limit);
+  for (rlim_t limit = 0; limit < 250; limit += 7) {  // 250: the 24-bit file
+    WriteFile(old, picture);
+    const rlimit capped{limit, RLIM_INFINITY}, lifted{RLIM_INFINITY, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &capped);
     EXPECT_EQ(image.SaveBmp24(old.c_str()), 0) << limit;
     const tamrovi::CResult dib = tamrovi::SaveToPath(
         old.c_str(), [&](const tamrovi::CByteSink& out) { return tamrovi::WriteFileImage(image, out); });
-    tamrovi::LimitWrittenBytes(-1);
-    EXPECT_EQ(dib.systemError, ENOSPC);
+    setrlimit(RLIMIT_FSIZE, &lifted);
+    EXPECT_EQ(dib.systemError, EFBIG);
     EXPECT_EQ(ReadFile(old), picture);
   }
 }
