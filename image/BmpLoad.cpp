@@ -368,7 +368,7 @@ CResult AdoptFileImage(CBmpImage& image, FileImage& file, const CLoadLimits& lim
 
   // Everything is checked: the old picture goes, the new one comes in.
   image.Clear();
-  image.m_fileLength = static_cast<std::int32_t>(file.dibSize + bmp::kFileHeaderSize);
+  image.m_fileLength = static_cast<std::int32_t>(fileDib + bmp::kFileHeaderSize);
   image.m_dibSize = static_cast<std::int32_t>(file.dibSize);
   image.m_pDib = std::exchange(file.pDib, nullptr);
   image.m_pInfo = image.m_pDib;
