@@ -15,12 +15,14 @@
 
 namespace tamrovi::cli {
 
-std::optional<double> ParseSigma(const std::string& text) {
+CChecked<double> ChooseSigma(const std::string& text) {
   double sigma = 0.0;
   const char* end = text.data() + text.size();
   const auto [last, status] = std::from_chars(text.data(), end, sigma);
-  if (text.empty() || status != std::errc() || last != end || !IsUsableSigma(sigma)) return std::nullopt;
-  return sigma;
+  if (!text.empty() && status == std::errc() && last == end && IsUsableSigma(sigma)) return {"", sigma};
+  std::ostringstream reason;
+  reason << "bad sigma '" << Printable(text) << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")";
+  return {reason.str()};
 }
 
 int RunHistogramCommand(const std::string& input, const std::string& plotPath, const InputOptions& options) {
@@ -48,18 +50,13 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath, c
 
 int RunSmoothCommand(const std::string& input, const std::string& output, const std::string& sigmaText,
                      const FilterOptions& options) {
-  const std::optional<double> sigma = ParseSigma(sigmaText);
-  if (!sigma) {
-    std::ostringstream reason;
-    reason << "bad sigma '" << Printable(sigmaText) << "' (give a number from " << kMinSigma << " to " << kMaxSigma
-           << ")";
-    return UsageError(reason.str());
-  }
+  const CChecked<double> sigma = ChooseSigma(sigmaText);
+  if (!sigma.refusal.empty()) return UsageError(sigma.refusal);
   CBmpImage image;
   FileOutcome outcome;
   if (!LoadInput(image, input, options.input, outcome)) return ReportOutcome(outcome, false);
   // The sigma and the picture are good, so only memory can be missing.
-  if (!GaussianSmooth(image, *sigma)) {
+  if (!GaussianSmooth(image, sigma.value)) {
     std::cerr << Printable(InputName(input)) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }

@@ -209,9 +209,8 @@ void NoteInterruption(int signal) {
 }  // namespace
 
 int RunBatch(const BatchRequest& request) {
-  std::int32_t code = 0;
-  std::string error;
-  if (!ChooseFilter(request.filter, code, error)) return UsageError(error);
+  const CChecked<std::int32_t> code = ChooseFilter(request.filter);
+  if (!code.refusal.empty()) return UsageError(code.refusal);
   std::error_code failure;
   fs::create_directories(request.outputDirectory, failure);
   if (failure) {
@@ -223,13 +222,15 @@ int RunBatch(const BatchRequest& request) {
   sources.outputFolder = request.outputDirectory;
   CBatchInputs inputs(std::move(sources));
   CBatchReport report;
-  if (!inputs.Open(error) || !report.Open(request.reportPath, error)) {
-    std::cerr << error << '\n';
+  std::string refusal = inputs.Open();
+  if (refusal.empty()) refusal = report.Open(request.reportPath);
+  if (!refusal.empty()) {
+    std::cerr << refusal << '\n';
     return kExitFailed;
   }
 
   KeepFreedMemoryForTheNextFile();
-  CBatchRun run(request, code, inputs, report);
+  CBatchRun run(request, code.value, inputs, report);
   g_running = &run;
   SetInterruptionNote(NoteInterruption);
   RunOnThreads(JobCount(request.jobs), [&run] { run.Work(); });

@@ -52,27 +52,21 @@ bool PlaceUnderOutdir(const std::string& listed, std::string& relative) {
 
 CBatchInputs::CBatchInputs(BatchSources sources) : m_sources(std::move(sources)) {}
 
-bool CBatchInputs::Open(std::string& error) {
-  if (m_sources.listPath.empty()) return true;
+std::string CBatchInputs::Open() {
+  if (m_sources.listPath.empty()) return "";
   if (m_sources.listPath == "-") {
 #if defined(_WIN32)
     ::_setmode(::_fileno(stdin), _O_BINARY);
 #endif
     m_list = &std::cin;
-    return true;
+    return "";
   }
-  if (IsFolder(m_sources.listPath)) {
-    error = Printable(m_sources.listPath) + ": cannot read the list of files (it is a folder)";
-    return false;
-  }
+  if (IsFolder(m_sources.listPath)) return Printable(m_sources.listPath) + ": cannot read the list of files (it is a folder)";
   errno = 0;
   m_listFile.open(m_sources.listPath, std::ios::binary);
-  if (!m_listFile) {
-    error = Printable(m_sources.listPath) + ": cannot read the list of files" + SystemReason(errno);
-    return false;
-  }
+  if (!m_listFile) return Printable(m_sources.listPath) + ": cannot read the list of files" + SystemReason(errno);
   m_list = &m_listFile;
-  return true;
+  return "";
 }
 
 bool CBatchInputs::Next(BatchInput& input) {

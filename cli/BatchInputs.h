@@ -33,8 +33,8 @@ class CBatchInputs {
  public:
   explicit CBatchInputs(BatchSources sources);
 
-  // Opens the list, if any. On failure returns false with the reason in `error`.
-  bool Open(std::string& error);
+  // Opens the list, if any; returns the reason it cannot be read, or "".
+  std::string Open();
 
   // The next input; false when there is none left. One caller at a time.
   bool Next(BatchInput& input);

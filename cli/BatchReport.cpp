@@ -37,20 +37,17 @@ void BatchTally::Count(BatchStatus status) {
   }
 }
 
-bool CBatchReport::Open(const std::string& path, std::string& error) {
-  if (path.empty()) return true;
+std::string CBatchReport::Open(const std::string& path) {
+  if (path.empty()) return "";
   if (path == "-") {
     m_out = &std::cout;
-    return true;
+    return "";
   }
   errno = 0;
   m_file.open(path, std::ios::binary | std::ios::trunc);
-  if (!m_file) {
-    error = Printable(path) + ": cannot write the report" + SystemReason(errno);
-    return false;
-  }
+  if (!m_file) return Printable(path) + ": cannot write the report" + SystemReason(errno);
   m_out = &m_file;
-  return true;
+  return "";
 }
 
 void CBatchReport::Record(const BatchOutcome& outcome) {

@@ -42,8 +42,8 @@ struct BatchEnding {
 class CBatchReport {
  public:
   // Opens `path` ("-": standard output) for the report, replacing a file
-  // there; "" writes none. On failure returns false with the reason.
-  bool Open(const std::string& path, std::string& error);
+  // there; "" writes none. Returns the reason it cannot be written, or "".
+  std::string Open(const std::string& path);
 
   void Record(const BatchOutcome& outcome);
   void Summarise(const BatchTally& tally, const BatchEnding& ending);

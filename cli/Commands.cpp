@@ -132,11 +132,10 @@ int ReportOutcome(const FileOutcome& outcome, bool written) {
 
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
                      const FilterOptions& options) {
-  std::int32_t code = 0;
-  std::string error;
-  if (!ChooseFilter(filter, code, error)) return UsageError(error);
+  const CChecked<std::int32_t> code = ChooseFilter(filter);
+  if (!code.refusal.empty()) return UsageError(code.refusal);
   FileOutcome outcome;
-  const bool written = FilterFile(input, output, code, options, outcome);
+  const bool written = FilterFile(input, output, code.value, options, outcome);
   return ReportOutcome(outcome, written);
 }
 

@@ -60,19 +60,19 @@ CResult LoadStandardInput(CBmpImage& image, const CLoadLimits& limits) {
   return image.LoadResult();
 }
 
-std::optional<std::string> TerminalRefusal(const std::string& output) {
+std::string TerminalRefusal(const std::string& output) {
 #if defined(_WIN32)
   DWORD mode = 0;  // _isatty would take NUL, a character device, for a terminal
   const bool terminal = ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 #else
   const bool terminal = ::isatty(STDOUT_FILENO) != 0;
 #endif
-  if (!IsStandardStream(output) || !terminal) return std::nullopt;
+  if (!IsStandardStream(output) || !terminal) return "";
   return "standard output: it is a terminal, where a picture would show as noise (redirect it to a file, e.g. > out.bmp, "
          "or pipe it to another program)";
 }
 
-std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
+std::string ForeignFormatRefusal(const std::string& output) {
   const std::string name = AsciiLowerCase(output);
   for (const auto& [extension, format] : kOtherFormats) {
     const std::size_t length = std::strlen(extension);
@@ -83,7 +83,7 @@ std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
     return shown + ": the name says " + format + ", but bmpfilters writes BMP only (write " + shownStem +
            ".bmp and convert it, e.g. convert " + shownStem + ".bmp " + shown + "; or give --force)";
   }
-  return std::nullopt;
+  return "";
 }
 
 }  // namespace tamrovi::cli

@@ -228,9 +228,11 @@ int Run(const CommandLine& line) {
   if (misuse.empty()) misuse = StreamMisuse(form, operands);
   if (!misuse.empty()) return UsageError(misuse);
   for (const std::string& output : NamedOutputs(line, form, operands)) {
-    if (const auto refusal = ForeignFormatRefusal(output); refusal && !line.force) return UsageError(*refusal);
-    if (const auto refusal = TerminalRefusal(output)) {
-      std::cerr << *refusal << '\n';
+    if (const std::string refusal = ForeignFormatRefusal(output); !refusal.empty() && !line.force) {
+      return UsageError(refusal);
+    }
+    if (const std::string refusal = TerminalRefusal(output); !refusal.empty()) {
+      std::cerr << refusal << '\n';
       return kExitFailed;
     }
   }
