@@ -178,22 +178,7 @@ std::string StreamMisuse(const Form& form, std::span<const std::string> operands
 int RunForm(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
   const std::string command = form.command;
   const FilterOptions options{InputOptionsOf(line), line.keepFormat};
-  if (command == "batch") {
-    BatchRequest request;
-    request.filter = operands[0];
-    request.outputDirectory = operands[1];
-    request.sources.operands.assign(operands.begin() + 2, operands.end());
-    request.sources.listPath = line.filesFrom;
-    request.sources.nullSeparated = line.nullSeparated;
-    request.sources.recursive = line.recursive;
-    request.jobs = line.jobs;
-    request.options = options;
-    request.shard = line.shard;
-    request.skipExisting = line.skipExisting;
-    request.reportPath = line.reportPath;
-    request.progress = line.progress;
-    return RunBatch(request);
-  }
+  if (command == "batch") return RunBatch(line, operands, options);
   if (command == "histogram") return RunHistogramCommand(operands[0], line.plotPath, options.input);
   if (command == "smooth") return RunSmoothCommand(operands[0], operands[1], operands[2], options);
   if (command == "demo") return RunDemo(operands.empty() ? "demo-out" : operands[0]);
