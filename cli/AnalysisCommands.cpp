@@ -28,8 +28,8 @@ CChecked<double> ChooseSigma(const std::string& text) {
 int RunHistogramCommand(const std::string& input, const std::string& plotPath, const InputOptions& options) {
   CBmpImage image;
   FileOutcome outcome;
-  const bool loaded = LoadInput(image, input, options, outcome);
-  if (ReportOutcome(outcome, loaded) != kExitOk) return kExitFailed;
+  LoadInput(image, input, options, outcome);
+  if (ReportOutcome(outcome) != kExitOk) return kExitFailed;
   std::int32_t counts[kGrayLevels];
   GrayHistogram(image, counts);
   if (!plotPath.empty()) {
@@ -54,18 +54,14 @@ int RunSmoothCommand(const std::string& input, const std::string& output, const 
   if (!sigma.refusal.empty()) return UsageError(sigma.refusal);
   CBmpImage image;
   FileOutcome outcome;
-  if (!LoadInput(image, input, options.input, outcome)) return ReportOutcome(outcome, false);
+  if (!LoadInput(image, input, options.input, outcome)) return ReportOutcome(outcome);
   // The sigma and the picture are good, so only memory can be missing.
   if (!GaussianSmooth(image, sigma.value)) {
     std::cerr << Printable(InputName(input)) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
-  const CResult written = SaveOutput(image, output, options.keepFormat, outcome.note);
-  if (!written.Ok()) {
-    outcome.error = FailureMessage(output, written);
-    outcome.warning.clear();
-  }
-  return ReportOutcome(outcome, written.Ok());
+  SaveOutput(image, output, options.keepFormat, outcome);
+  return ReportOutcome(outcome);
 }
 
 }  // namespace tamrovi::cli
