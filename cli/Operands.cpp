@@ -20,17 +20,12 @@ namespace tamrovi::cli {
 namespace {
 
 // Standard input as the loader reads it: each read as large as asked, the
-// system's error number kept when one fails.
-struct StandardInput {
-  int systemError = 0;
-};
-
+// system's error number kept in the int `context` points to when one fails.
 std::int64_t ReadStandardInput(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
-  auto& input = *static_cast<StandardInput*>(context);
   errno = 0;
   const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(count), stdin);
   if (got == 0 && std::ferror(stdin)) {
-    input.systemError = errno != 0 ? errno : EIO;
+    *static_cast<int*>(context) = errno != 0 ? errno : EIO;
     return -1;
   }
   return static_cast<std::int64_t>(got);
@@ -54,9 +49,9 @@ CResult LoadStandardInput(CBmpImage& image, const CLoadLimits& limits) {
 #if defined(_WIN32)
   ::_setmode(::_fileno(stdin), _O_BINARY);  // text mode would turn CR LF into LF and stop at Ctrl+Z
 #endif
-  StandardInput input;
-  if (image.LoadBmpFromStream({ReadStandardInput, &input}, limits)) return {};
-  if (input.systemError != 0) return {Reason::kReadFailed, input.systemError};
+  int systemError = 0;
+  if (image.LoadBmpFromStream({ReadStandardInput, &systemError}, limits)) return {};
+  if (systemError != 0) return {Reason::kReadFailed, systemError};
   return image.LoadResult();
 }
 
