@@ -26,6 +26,27 @@ std::string Seconds(double seconds) {
   return text;
 }
 
+// The reason in a message "NAME: reason" about `input` or `output`, without
+// the name.
+std::string ReasonOf(const std::string& message, const std::string& input, const std::string& output) {
+  for (const std::string& name : {input, output}) {
+    const std::string prefix = Printable(name) + ": ";
+    if (!name.empty() && message.rfind(prefix, 0) == 0) return message.substr(prefix.size());
+  }
+  return message;
+}
+
+// `text` as a JSON string: escaped as the messages escape names (Printable),
+// then backslashes and quotes escaped for JSON.
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : Printable(text)) {
+    if (c == '"' || c == '\\') json += '\\';
+    json += c;
+  }
+  return json + '"';
+}
+
 }  // namespace
 
 void BatchTally::Count(BatchStatus status) {
@@ -67,23 +88,6 @@ void CBatchReport::Summarise(const BatchTally& tally, const BatchEnding& ending)
          << ",\"jobs\":" << ending.jobs << ",\"seconds\":" << Seconds(ending.seconds);
   if (ending.signal != 0) *m_out << ",\"interrupted\":true,\"signal\":" << ending.signal;
   *m_out << "}\n" << std::flush;
-}
-
-std::string ReasonOf(const std::string& message, const std::string& input, const std::string& output) {
-  for (const std::string& name : {input, output}) {
-    const std::string prefix = Printable(name) + ": ";
-    if (!name.empty() && message.rfind(prefix, 0) == 0) return message.substr(prefix.size());
-  }
-  return message;
-}
-
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (const char c : Printable(text)) {
-    if (c == '"' || c == '\\') json += '\\';
-    json += c;
-  }
-  return json + '"';
 }
 
 }  // namespace tamrovi::cli

@@ -53,12 +53,4 @@ class CBatchReport {
   std::ostream* m_out = nullptr;
 };
 
-// The reason in a message "NAME: reason" about `input` or `output`, without
-// the name.
-std::string ReasonOf(const std::string& message, const std::string& input, const std::string& output);
-
-// `text` as a JSON string: escaped as the messages escape names (Printable),
-// then backslashes and quotes escaped for JSON.
-std::string JsonString(const std::string& text);
-
 }  // namespace tamrovi::cli

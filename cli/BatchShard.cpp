@@ -1,6 +1,7 @@
 #include "cli/BatchShard.h"
 
 namespace tamrovi::cli {
+namespace {
 
 std::uint64_t StableHash(std::string_view key) {
   constexpr std::uint64_t kOffsetBasis = 14695981039346656037ull;
@@ -12,6 +13,8 @@ std::uint64_t StableHash(std::string_view key) {
   }
   return hash;
 }
+
+}  // namespace
 
 bool InShard(std::string_view key, const BatchShard& shard) {
   return shard.count <= 1 || StableHash(key) % shard.count == shard.index;
