@@ -15,19 +15,21 @@
 
 namespace tamrovi::cli {
 
-std::optional<double> ParseSigma(const std::string& text) {
+CChecked<double> ChooseSigma(const std::string& text) {
   double sigma = 0.0;
   const char* end = text.data() + text.size();
   const auto [last, status] = std::from_chars(text.data(), end, sigma);
-  if (text.empty() || status != std::errc() || last != end || !IsUsableSigma(sigma)) return std::nullopt;
-  return sigma;
+  if (!text.empty() && status == std::errc() && last == end && IsUsableSigma(sigma)) return {"", sigma};
+  std::ostringstream reason;
+  reason << "bad sigma '" << Printable(text) << "' (give a number from " << kMinSigma << " to " << kMaxSigma << ")";
+  return {reason.str()};
 }
 
 int RunHistogramCommand(const std::string& input, const std::string& plotPath, const InputOptions& options) {
   CBmpImage image;
   FileOutcome outcome;
-  const bool loaded = LoadInput(image, input, options, outcome);
-  if (ReportOutcome(outcome, loaded) != kExitOk) return kExitFailed;
+  LoadInput(image, input, options, outcome);
+  if (ReportOutcome(outcome) != kExitOk) return kExitFailed;
   std::int32_t counts[kGrayLevels];
   GrayHistogram(image, counts);
   if (!plotPath.empty()) {
@@ -48,27 +50,18 @@ int RunHistogramCommand(const std::string& input, const std::string& plotPath, c
 
 int RunSmoothCommand(const std::string& input, const std::string& output, const std::string& sigmaText,
                      const FilterOptions& options) {
-  const std::optional<double> sigma = ParseSigma(sigmaText);
-  if (!sigma) {
-    std::ostringstream reason;
-    reason << "bad sigma '" << Printable(sigmaText) << "' (give a number from " << kMinSigma << " to " << kMaxSigma
-           << ")";
-    return UsageError(reason.str());
-  }
+  const CChecked<double> sigma = ChooseSigma(sigmaText);
+  if (!sigma.refusal.empty()) return UsageError(sigma.refusal);
   CBmpImage image;
   FileOutcome outcome;
-  if (!LoadInput(image, input, options.input, outcome)) return ReportOutcome(outcome, false);
+  if (!LoadInput(image, input, options.input, outcome)) return ReportOutcome(outcome);
   // The sigma and the picture are good, so only memory can be missing.
-  if (!GaussianSmooth(image, *sigma)) {
+  if (!GaussianSmooth(image, sigma.value)) {
     std::cerr << Printable(InputName(input)) << ": out of memory (the picture could not be smoothed; nothing was written)\n";
     return kExitFailed;
   }
-  const CResult written = SaveOutput(image, output, options.keepFormat, outcome.note);
-  if (!written.Ok()) {
-    outcome.error = FailureMessage(output, written);
-    outcome.warning.clear();
-  }
-  return ReportOutcome(outcome, written.Ok());
+  SaveOutput(image, output, options.keepFormat, outcome);
+  return ReportOutcome(outcome);
 }
 
 }  // namespace tamrovi::cli

@@ -1,16 +1,16 @@
 // The analysis forms of the tool: the gray histogram and Gaussian smoothing.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/Messages.h"
 
 namespace tamrovi::cli {
 
 // A sigma from its text: a decimal number from kMinSigma to kMaxSigma.
-// Nothing else is accepted, not even surrounding spaces.
-std::optional<double> ParseSigma(const std::string& text);
+// Anything else is refused, even surrounding spaces.
+CChecked<double> ChooseSigma(const std::string& text);
 
 // bmpfilters histogram INPUT [--plot OUT.bmp]: prints "level,count" and then
 // one line "L,C" for each gray level L from 0 to 255; with a plot path, also

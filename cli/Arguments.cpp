@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <string_view>
 
 #include "cli/BatchShard.h"
@@ -17,22 +18,30 @@ bool IsNegativeNumber(std::string_view text) {
   return text.size() >= 2 && text[0] == '-' && ((text[1] >= '0' && text[1] <= '9') || text[1] == '.');
 }
 
+// Decimal digits alone, no sign or space, making a number from 0 to `most`.
+std::optional<std::int64_t> WholeNumber(std::string_view text, std::int64_t most) {
+  if (text.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > most) return std::nullopt;
+  }
+  return value;
+}
+
 // A job count: a whole number from 1 to kMaxJobs.
 bool ParseJobCount(std::string_view text, int& jobs) {
   constexpr int kMaxJobs = 1024;  // far more threads than any machine has cores
-  int value = 0;
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-    if (value > kMaxJobs) return false;
-  }
-  jobs = value;
-  return value >= 1;
+  const std::optional<std::int64_t> value = WholeNumber(text, kMaxJobs);
+  if (!value || *value == 0) return false;
+  jobs = static_cast<int>(*value);
+  return true;
 }
 
-}  // namespace
-
+// A pixel count as --max-pixels takes it: a whole number, or one followed by
+// K, M or G (1024, 1024^2, 1024^3; either case), from 1 to kLargestMaxPixels
+// (2^31 - 1).
 bool ParsePixelCount(std::string_view text, std::int64_t& pixels) {
   std::int64_t unit = 1;
   if (!text.empty()) {
@@ -44,17 +53,25 @@ bool ParsePixelCount(std::string_view text, std::int64_t& pixels) {
     }
     if (unit != 1) text.remove_suffix(1);
   }
-  if (text.empty()) return false;
-  std::int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-    if (value > kLargestMaxPixels) return false;
-  }
-  if (value == 0 || value > kLargestMaxPixels / unit) return false;
-  pixels = value * unit;
+  const std::optional<std::int64_t> value = WholeNumber(text, kLargestMaxPixels / unit);
+  if (!value || *value == 0) return false;
+  pixels = *value * unit;
   return true;
 }
+
+// "K/N": whole numbers with K from 0 to N - 1.
+bool ParseShard(std::string_view text, BatchShard& shard) {
+  constexpr std::int64_t kMostShards = 1 << 20;  // more machines than any batch is split across
+  const std::size_t slash = text.find('/');
+  if (slash == std::string_view::npos) return false;
+  const std::optional<std::int64_t> index = WholeNumber(text.substr(0, slash), kMostShards);
+  const std::optional<std::int64_t> count = WholeNumber(text.substr(slash + 1), kMostShards);
+  if (!index || !count || *index >= *count) return false;
+  shard = {static_cast<std::uint32_t>(*index), static_cast<std::uint32_t>(*count)};
+  return true;
+}
+
+}  // namespace
 
 // The options that take no value, and what each turns on.
 constexpr struct {

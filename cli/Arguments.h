@@ -36,11 +36,6 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
-// A pixel count as --max-pixels takes it: a whole number, or one followed by
-// K, M or G (1024, 1024^2, 1024^3; either case), from 1 to kLargestMaxPixels
-// (2^31 - 1).
-bool ParsePixelCount(std::string_view text, std::int64_t& pixels);
-
 // The text with its ASCII letters in lower case, for names compared without
 // regard to case.
 std::string AsciiLowerCase(std::string_view text);

@@ -6,14 +6,15 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <span>
 #include <unordered_set>
-#include <utility>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 #include "cli/Arguments.h"
+#include "cli/BatchInputs.h"
 #include "cli/BatchProgress.h"
 #include "cli/BatchReport.h"
 #include "cli/Commands.h"
@@ -62,13 +63,15 @@ int JobCount(int requested) {
 
 class CBatchRun {
  public:
-  CBatchRun(const BatchRequest& request, std::int32_t code, CBatchInputs& inputs, CBatchReport& report)
-      : m_request(request), m_code(code), m_inputs(inputs), m_report(report),
-        m_progress(::isatty(STDERR_FILENO) != 0, request.progress) {
+  // `operands` as RunBatch takes them: FILTER OUTDIR [INPUT...].
+  CBatchRun(const CommandLine& line, std::span<const std::string> operands, const FilterOptions& options,
+            std::int32_t code, CBatchInputs& inputs, CBatchReport& report)
+      : m_line(line), m_outputDirectory(operands[1]), m_options(options), m_code(code), m_inputs(inputs),
+        m_report(report), m_progress(::isatty(STDERR_FILENO) != 0, line.progress) {
     // File operands alone are counted before the work starts, for the time left.
-    if (request.sources.recursive || !request.sources.listPath.empty()) return;
-    for (const std::string& operand : request.sources.operands) {
-      m_countedAhead += InShard(fs::path(operand).filename().string(), request.shard) ? 1 : 0;
+    if (line.recursive || !line.filesFrom.empty()) return;
+    for (const std::string& operand : operands.subspan(2)) {
+      m_countedAhead += InShard(fs::path(operand).filename().string(), line.shard) ? 1 : 0;
     }
   }
 
@@ -100,11 +103,11 @@ class CBatchRun {
     const BatchEnding ending{m_threads.load(), std::chrono::duration<double>(Clock::now() - m_start).count(),
                              signal};
     m_progress.Clear();
-    std::ostream& out = signal != 0 || m_request.reportPath == "-" ? std::cerr : std::cout;
+    std::ostream& out = signal != 0 || m_line.reportPath == "-" ? std::cerr : std::cout;
     out << "batch: ";
     if (signal != 0) out << "interrupted by signal " << signal << "; so far ";
     out << m_tally.written + m_tally.warned << " of " << m_tally.Total() << " files written to "
-        << Printable(m_request.outputDirectory);
+        << Printable(m_outputDirectory);
     if (m_tally.skipped > 0) out << ", " << m_tally.skipped << " skipped (their outputs were there)";
     if (m_tally.warned > 0) out << ", " << m_tally.warned << " with a warning";
     if (m_tally.failed > 0) out << ", " << m_tally.failed << " failed";
@@ -122,15 +125,15 @@ class CBatchRun {
         m_inputsRead = true;
         return false;
       }
-    } while (!InShard(input.key, m_request.shard));
+    } while (!InShard(input.key, m_line.shard));
     ++m_taken;
     output.clear();
     if (!input.error.empty()) return true;
-    output = (fs::path(m_request.outputDirectory) / fs::path(input.relative)).string();
+    output = (fs::path(m_outputDirectory) / fs::path(input.relative)).string();
     // Never two inputs onto one output: the second would overwrite the first.
     if (!m_outputs.insert(OutputKey(input.relative)).second) {
       input.error = Printable(input.path) +
-                    (m_request.sources.recursive
+                    (m_line.recursive
                          ? ": an earlier input has the same path under the output folder; its output would be overwritten"
                          : ": an earlier input has the same file name; its output would be overwritten");
       output.clear();
@@ -147,16 +150,16 @@ class CBatchRun {
     if (!input.error.empty()) {
       outcome.status = BatchStatus::kFailed;
       outcome.message = input.error;
-    } else if (m_request.skipExisting && fs::exists(output, failure)) {
+    } else if (m_line.skipExisting && fs::exists(output, failure)) {
       outcome.status = BatchStatus::kSkipped;
     } else {
       // Its folder is made only for a file that is there to fill it.
       const fs::path folder = fs::path(output).parent_path();
-      if (m_request.sources.recursive && !folder.empty() && fs::is_regular_file(input.path, failure)) {
+      if (m_line.recursive && !folder.empty() && fs::is_regular_file(input.path, failure)) {
         fs::create_directories(folder, failure);
       }
       FileOutcome file;
-      if (!FilterFile(input.path, output, m_code, m_request.options, file)) {
+      if (!FilterFile(input.path, output, m_code, m_options, file)) {
         outcome.status = BatchStatus::kFailed;
         outcome.message = file.error;
       } else if (!file.warning.empty()) {
@@ -182,7 +185,9 @@ class CBatchRun {
     m_progress.Update(m_tally.Total(), m_inputsRead ? m_taken.load() : m_countedAhead);
   }
 
-  const BatchRequest& m_request;
+  const CommandLine& m_line;
+  const std::string& m_outputDirectory;
+  const FilterOptions& m_options;
   const std::int32_t m_code;
   const Clock::time_point m_start = Clock::now();
   std::atomic<int> m_threads{0};
@@ -208,31 +213,30 @@ void NoteInterruption(int signal) {
 
 }  // namespace
 
-int RunBatch(const BatchRequest& request) {
-  std::int32_t code = 0;
-  std::string error;
-  if (!ChooseFilter(request.filter, code, error)) return UsageError(error);
+int RunBatch(const CommandLine& line, std::span<const std::string> operands, const FilterOptions& options) {
+  const CChecked<std::int32_t> code = ChooseFilter(operands[0]);
+  if (!code.refusal.empty()) return UsageError(code.refusal);
+  const std::string& outputDirectory = operands[1];
   std::error_code failure;
-  fs::create_directories(request.outputDirectory, failure);
+  fs::create_directories(outputDirectory, failure);
   if (failure) {
-    std::cerr << Printable(request.outputDirectory) << ": cannot create the output folder (" << failure.message()
-              << ")\n";
+    std::cerr << Printable(outputDirectory) << ": cannot create the output folder (" << failure.message() << ")\n";
     return kExitFailed;
   }
-  BatchSources sources = request.sources;
-  sources.outputFolder = request.outputDirectory;
-  CBatchInputs inputs(std::move(sources));
+  CBatchInputs inputs(line, operands.subspan(2), outputDirectory);
   CBatchReport report;
-  if (!inputs.Open(error) || !report.Open(request.reportPath, error)) {
-    std::cerr << error << '\n';
+  std::string refusal = inputs.Open();
+  if (refusal.empty()) refusal = report.Open(line.reportPath);
+  if (!refusal.empty()) {
+    std::cerr << refusal << '\n';
     return kExitFailed;
   }
 
   KeepFreedMemoryForTheNextFile();
-  CBatchRun run(request, code, inputs, report);
+  CBatchRun run(line, operands, options, code.value, inputs, report);
   g_running = &run;
   SetInterruptionNote(NoteInterruption);
-  RunOnThreads(JobCount(request.jobs), [&run] { run.Work(); });
+  RunOnThreads(JobCount(line.jobs), [&run] { run.Work(); });
   SetInterruptionNote(nullptr);
   g_running = nullptr;
   return run.End();

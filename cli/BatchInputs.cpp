@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <iostream>
 #include <system_error>
-#include <utility>
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -50,29 +49,25 @@ bool PlaceUnderOutdir(const std::string& listed, std::string& relative) {
 
 }  // namespace
 
-CBatchInputs::CBatchInputs(BatchSources sources) : m_sources(std::move(sources)) {}
+CBatchInputs::CBatchInputs(const CommandLine& line, std::span<const std::string> operands,
+                           const std::string& outputFolder)
+    : m_line(line), m_operands(operands), m_outputFolder(outputFolder) {}
 
-bool CBatchInputs::Open(std::string& error) {
-  if (m_sources.listPath.empty()) return true;
-  if (m_sources.listPath == "-") {
+std::string CBatchInputs::Open() {
+  if (m_line.filesFrom.empty()) return "";
+  if (m_line.filesFrom == "-") {
 #if defined(_WIN32)
     ::_setmode(::_fileno(stdin), _O_BINARY);
 #endif
     m_list = &std::cin;
-    return true;
+    return "";
   }
-  if (IsFolder(m_sources.listPath)) {
-    error = Printable(m_sources.listPath) + ": cannot read the list of files (it is a folder)";
-    return false;
-  }
+  if (IsFolder(m_line.filesFrom)) return Printable(m_line.filesFrom) + ": cannot read the list of files (it is a folder)";
   errno = 0;
-  m_listFile.open(m_sources.listPath, std::ios::binary);
-  if (!m_listFile) {
-    error = Printable(m_sources.listPath) + ": cannot read the list of files" + SystemReason(errno);
-    return false;
-  }
+  m_listFile.open(m_line.filesFrom, std::ios::binary);
+  if (!m_listFile) return Printable(m_line.filesFrom) + ": cannot read the list of files" + SystemReason(errno);
   m_list = &m_listFile;
-  return true;
+  return "";
 }
 
 bool CBatchInputs::Next(BatchInput& input) {
@@ -81,9 +76,9 @@ bool CBatchInputs::Next(BatchInput& input) {
 }
 
 bool CBatchInputs::NextOperand(BatchInput& input) {
-  if (m_nextOperand >= m_sources.operands.size()) return false;
-  const std::string& operand = m_sources.operands[m_nextOperand++];
-  if (m_sources.recursive && IsFolder(operand)) {
+  if (m_nextOperand >= m_operands.size()) return false;
+  const std::string& operand = m_operands[m_nextOperand++];
+  if (m_line.recursive && IsFolder(operand)) {
     std::error_code failure;
     m_walkRoot = operand;
     m_walk = fs::recursive_directory_iterator(m_walkRoot, fs::directory_options::none, failure);
@@ -99,15 +94,15 @@ bool CBatchInputs::NextOperand(BatchInput& input) {
   input.relative = input.key;
   if (input.key.empty() || IsFolder(operand)) {
     input.error = Printable(operand) + ": names a folder, not a file" +
-                  (m_sources.recursive ? "" : " (give --recursive to filter the *.bmp files under it)");
+                  (m_line.recursive ? "" : " (give --recursive to filter the *.bmp files under it)");
   }
   return true;
 }
 
 bool CBatchInputs::IsOutputFolder(const fs::directory_entry& entry) const {
   std::error_code failure;
-  return !m_sources.outputFolder.empty() && entry.is_directory(failure) &&
-         fs::equivalent(entry.path(), m_sources.outputFolder, failure);
+  return !m_outputFolder.empty() && entry.is_directory(failure) &&
+         fs::equivalent(entry.path(), m_outputFolder, failure);
 }
 
 // Links to folders are not followed, so a link back up the tree cannot make
@@ -146,14 +141,14 @@ bool CBatchInputs::NextWalked(BatchInput& input) {
 // skipped.
 bool CBatchInputs::NextListed(BatchInput& input) {
   if (m_list == nullptr) return false;
-  const char separator = m_sources.nullSeparated ? '\0' : '\n';
+  const char separator = m_line.nullSeparated ? '\0' : '\n';
   std::string line;
   while (std::getline(*m_list, line, separator)) {
-    if (!m_sources.nullSeparated && !line.empty() && line.back() == '\r') line.pop_back();
+    if (!m_line.nullSeparated && !line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     input.path = line;
     input.key = line;
-    if (!m_sources.recursive) {
+    if (!m_line.recursive) {
       input.relative = fs::path(line).filename().string();
     } else if (!PlaceUnderOutdir(line, input.relative)) {
       input.error = Printable(line) + ": a listed path that climbs out with .. has no place under the output folder";

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <span>
 #include <string>
-#include <vector>
+
+#include "cli/Arguments.h"
 
 namespace tamrovi::cli {
 
@@ -21,20 +23,14 @@ struct BatchInput {
   std::string error;     // set when the input cannot be taken (a folder, a path out of OUTDIR)
 };
 
-struct BatchSources {
-  std::vector<std::string> operands;
-  std::string listPath;  // "" none, "-" standard input
-  bool nullSeparated = false;
-  bool recursive = false;
-  std::string outputFolder;  // not walked: a walk must not take the outputs for inputs
-};
-
 class CBatchInputs {
  public:
-  explicit CBatchInputs(BatchSources sources);
+  // `operands`, then the list of `line` (--files-from); `outputFolder` is
+  // not walked: a walk must not take the outputs for inputs.
+  CBatchInputs(const CommandLine& line, std::span<const std::string> operands, const std::string& outputFolder);
 
-  // Opens the list, if any. On failure returns false with the reason in `error`.
-  bool Open(std::string& error);
+  // Opens the list, if any; returns the reason it cannot be read, or "".
+  std::string Open();
 
   // The next input; false when there is none left. One caller at a time.
   bool Next(BatchInput& input);
@@ -45,7 +41,9 @@ class CBatchInputs {
   bool NextListed(BatchInput& input);
   bool IsOutputFolder(const std::filesystem::directory_entry& entry) const;
 
-  BatchSources m_sources;
+  const CommandLine& m_line;
+  const std::span<const std::string> m_operands;
+  const std::string& m_outputFolder;
   std::size_t m_nextOperand = 0;
   bool m_walking = false;
   std::filesystem::path m_walkRoot;

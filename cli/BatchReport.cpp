@@ -26,6 +26,27 @@ std::string Seconds(double seconds) {
   return text;
 }
 
+// The reason in a message "NAME: reason" about `input` or `output`, without
+// the name.
+std::string ReasonOf(const std::string& message, const std::string& input, const std::string& output) {
+  for (const std::string& name : {input, output}) {
+    const std::string prefix = Printable(name) + ": ";
+    if (!name.empty() && message.rfind(prefix, 0) == 0) return message.substr(prefix.size());
+  }
+  return message;
+}
+
+// `text` as a JSON string: escaped as the messages escape names (Printable),
+// then backslashes and quotes escaped for JSON.
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : Printable(text)) {
+    if (c == '"' || c == '\\') json += '\\';
+    json += c;
+  }
+  return json + '"';
+}
+
 }  // namespace
 
 void BatchTally::Count(BatchStatus status) {
@@ -37,20 +58,17 @@ void BatchTally::Count(BatchStatus status) {
   }
 }
 
-bool CBatchReport::Open(const std::string& path, std::string& error) {
-  if (path.empty()) return true;
+std::string CBatchReport::Open(const std::string& path) {
+  if (path.empty()) return "";
   if (path == "-") {
     m_out = &std::cout;
-    return true;
+    return "";
   }
   errno = 0;
   m_file.open(path, std::ios::binary | std::ios::trunc);
-  if (!m_file) {
-    error = Printable(path) + ": cannot write the report" + SystemReason(errno);
-    return false;
-  }
+  if (!m_file) return Printable(path) + ": cannot write the report" + SystemReason(errno);
   m_out = &m_file;
-  return true;
+  return "";
 }
 
 void CBatchReport::Record(const BatchOutcome& outcome) {
@@ -70,23 +88,6 @@ void CBatchReport::Summarise(const BatchTally& tally, const BatchEnding& ending)
          << ",\"jobs\":" << ending.jobs << ",\"seconds\":" << Seconds(ending.seconds);
   if (ending.signal != 0) *m_out << ",\"interrupted\":true,\"signal\":" << ending.signal;
   *m_out << "}\n" << std::flush;
-}
-
-std::string ReasonOf(const std::string& message, const std::string& input, const std::string& output) {
-  for (const std::string& name : {input, output}) {
-    const std::string prefix = Printable(name) + ": ";
-    if (!name.empty() && message.rfind(prefix, 0) == 0) return message.substr(prefix.size());
-  }
-  return message;
-}
-
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (const char c : Printable(text)) {
-    if (c == '"' || c == '\\') json += '\\';
-    json += c;
-  }
-  return json + '"';
 }
 
 }  // namespace tamrovi::cli

@@ -42,8 +42,8 @@ struct BatchEnding {
 class CBatchReport {
  public:
   // Opens `path` ("-": standard output) for the report, replacing a file
-  // there; "" writes none. On failure returns false with the reason.
-  bool Open(const std::string& path, std::string& error);
+  // there; "" writes none. Returns the reason it cannot be written, or "".
+  std::string Open(const std::string& path);
 
   void Record(const BatchOutcome& outcome);
   void Summarise(const BatchTally& tally, const BatchEnding& ending);
@@ -52,13 +52,5 @@ class CBatchReport {
   std::ofstream m_file;
   std::ostream* m_out = nullptr;
 };
-
-// The reason in a message "NAME: reason" about `input` or `output`, without
-// the name.
-std::string ReasonOf(const std::string& message, const std::string& input, const std::string& output);
-
-// `text` as a JSON string: escaped as the messages escape names (Printable),
-// then backslashes and quotes escaped for JSON.
-std::string JsonString(const std::string& text);
 
 }  // namespace tamrovi::cli

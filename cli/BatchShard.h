@@ -13,16 +13,9 @@ struct BatchShard {
   std::uint32_t count = 1;  // 1: the whole batch
 };
 
-// Reads "K/N" into `shard`: whole numbers with K from 0 to N - 1. Returns
-// false for anything else.
-bool ParseShard(std::string_view text, BatchShard& shard);
-
-// FNV-1a, 64 bits, over the bytes of `key`: fixed, so that every machine and
-// every build agrees on it.
-std::uint64_t StableHash(std::string_view key);
-
 // True when the input with `key` (its path relative to its operand, or as a
-// list gives it) belongs to `shard`.
+// list gives it) belongs to `shard`: FNV-1a, 64 bits, over the bytes of
+// `key`, fixed so that every machine and every build agrees on it.
 bool InShard(std::string_view key, const BatchShard& shard);
 
 }  // namespace tamrovi::cli

@@ -74,7 +74,6 @@ InputOptions InputOptionsOf(const CommandLine& line) {
 }
 
 bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& options, FileOutcome& outcome) {
-  outcome.missingRows = 0;
   const CResult loaded = IsStandardStream(input) ? LoadStandardInput(image, options.limits)
                         : image.LoadBmp(input.c_str(), options.limits) != 0 ? CResult{} : image.LoadResult();
   if (!loaded.Ok()) {
@@ -82,7 +81,6 @@ bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& o
     return false;
   }
   if (image.m_missingRows == 0) return true;
-  outcome.missingRows = image.m_missingRows;
   const std::string shortfall = Printable(InputName(input)) + ": the file ends early: " +
                                 std::to_string(image.m_missingRows) + " of " + std::to_string(image.m_height) +
                                 " rows are missing";
@@ -95,16 +93,21 @@ bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& o
   return true;
 }
 
-CResult SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note) {
+bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, FileOutcome& outcome) {
   bool tooManyColours = false;
   const CResult written = WriteOutput(output, [&](const CByteSink& out) {
     return keepFormat ? WriteKeepingFormat(image, out, tooManyColours) : WriteBmp24(image, out);
   });
-  if (written.Ok() && tooManyColours) {
-    note = Printable(OutputName(output)) +
-           ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  if (!written.Ok()) {
+    outcome.error = FailureMessage(output, written);
+    outcome.warning.clear();
+    return false;
   }
-  return written;
+  if (tooManyColours) {
+    outcome.note = Printable(OutputName(output)) +
+                   ": the result has more than 256 colours, too many for a colour table; written as 24-bit";
+  }
+  return true;
 }
 
 bool FilterFile(const std::string& input, const std::string& output, std::int32_t code,
@@ -115,29 +118,24 @@ bool FilterFile(const std::string& input, const std::string& output, std::int32_
     outcome.error = Printable(InputName(input)) + ": out of memory (the filter could not run; nothing was written)";
     return false;
   }
-  const CResult written = SaveOutput(image, output, options.keepFormat, outcome.note);
-  if (written.Ok()) return true;
-  outcome.error = FailureMessage(output, written);
-  outcome.warning.clear();  // the failure is the news
-  return false;
+  return SaveOutput(image, output, options.keepFormat, outcome);
 }
 
-int ReportOutcome(const FileOutcome& outcome, bool written) {
+int ReportOutcome(const FileOutcome& outcome) {
   if (!outcome.note.empty()) std::cerr << outcome.note << '\n';
   if (!outcome.warning.empty()) std::cerr << outcome.warning << '\n';
-  if (written) return kExitOk;
+  if (outcome.error.empty()) return kExitOk;
   std::cerr << outcome.error << '\n';
   return kExitFailed;
 }
 
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,
                      const FilterOptions& options) {
-  std::int32_t code = 0;
-  std::string error;
-  if (!ChooseFilter(filter, code, error)) return UsageError(error);
+  const CChecked<std::int32_t> code = ChooseFilter(filter);
+  if (!code.refusal.empty()) return UsageError(code.refusal);
   FileOutcome outcome;
-  const bool written = FilterFile(input, output, code, options, outcome);
-  return ReportOutcome(outcome, written);
+  FilterFile(input, output, code.value, options, outcome);
+  return ReportOutcome(outcome);
 }
 
 int RunListCommand() {

@@ -36,19 +36,15 @@ InputOptions InputOptionsOf(const CommandLine& line);
 
 // What became of one input: written, written with a warning, or failed.
 struct FileOutcome {
-  // Rows the input ended before, held black; 0 for a whole file. When it is
-  // not 0 and `error` is empty, the output was written and `warning` says so.
-  std::int32_t missingRows = 0;
-  std::string warning;  // "INPUT: the file ends early: N of H rows are missing (...)"
+  std::string warning;  // "INPUT: the file ends early: N of H rows are missing (...)", or ""
   std::string note;     // what SaveOutput noted about the output, or ""
   std::string error;    // the one-line reason the input failed, or "" when it was written
 };
 
 // Loads `input` ("-": standard input) into `image` within `options`' limits:
 // a picture beyond them is refused from its headers, before its pixels are
-// read. A file that ends early loads with its missing rows black, its count
-// in `outcome.missingRows` and a line in `outcome.warning`; under
-// options.strict it is refused instead. On refusal returns false with a
+// read. A file that ends early loads with its missing rows black and a line
+// in `outcome.warning`; under options.strict it is refused instead. On refusal returns false with a
 // one-line reason in `outcome.error`.
 bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& options, FileOutcome& outcome);
 
@@ -58,8 +54,10 @@ bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& o
 // as an uncompressed 8-bit file showing the same pixels: a gray-byte picture
 // as its own file image (header and colour table as read), any other with a
 // colour table of its own colours; one with more than 256 colours is written
-// 24-bit, and `note` gets a line saying so.
-CResult SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, std::string& note);
+// 24-bit, and `outcome.note` gets a line saying so. Returns true when the
+// output was written; false with a one-line reason in `outcome.error` (and
+// `outcome.warning` cleared: the failure is the news).
+bool SaveOutput(const CBmpImage& image, const std::string& output, bool keepFormat, FileOutcome& outcome);
 
 // The one line that reports `result`, a failure on the file `operand` ("-"
 // for standard input or output): "OUTPUT: cannot write the output file (the
@@ -85,8 +83,8 @@ bool FilterFile(const std::string& input, const std::string& output, std::int32_
                 const FilterOptions& options, FileOutcome& outcome);
 
 // Prints an outcome's note and warning, then its error, one line each on
-// standard error; returns the exit status: kExitOk when written.
-int ReportOutcome(const FileOutcome& outcome, bool written);
+// standard error; returns the exit status: kExitOk when there is no error.
+int ReportOutcome(const FileOutcome& outcome);
 
 // bmpfilters INPUT OUTPUT FILTER
 int RunFilterCommand(const std::string& input, const std::string& output, const std::string& filter,

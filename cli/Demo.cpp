@@ -13,6 +13,7 @@
 #include "cli/LabelText.h"
 #include "cli/Messages.h"
 #include "cli/Operands.h"
+#include "cli/PictureWriter.h"
 #include "entry/FilterTable.h"
 #include "image/BmpImage.h"
 #include "image/PictureRows.h"
@@ -113,8 +114,8 @@ void DrawSheetLabels(RgbPicture& sheet, std::span<const FilterDescriptor> filter
   }
 }
 
-}  // namespace
-
+// Draws the built-in test picture: colour gradients, dark shapes, thin lines
+// and noise, so every filter has something to show.
 RgbPicture DrawDemoPicture() {
   RgbPicture picture(kPictureWidth, kPictureHeight);
   DrawGradient(picture);
@@ -122,6 +123,8 @@ RgbPicture DrawDemoPicture() {
   DrawLinesAndNoise(picture);
   return picture;
 }
+
+}  // namespace
 
 int RunDemo(const std::string& directory) {
   std::error_code failure;

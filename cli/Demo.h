@@ -3,13 +3,7 @@
 
 #include <string>
 
-#include "cli/PictureWriter.h"
-
 namespace tamrovi::cli {
-
-// Draws the built-in test picture: colour gradients, dark shapes, thin lines
-// and noise, so every filter has something to show.
-RgbPicture DrawDemoPicture();
 
 // Writes the picture as a 24-bit and an 8-bit gray file into `directory`, the
 // output of every filter code for both, and a contact sheet of them all.

@@ -65,22 +65,18 @@ std::string UnknownNameMessage(const std::string& text) {
 
 }  // namespace
 
-bool ChooseFilter(const std::string& text, std::int32_t& code, std::string& error) {
+CChecked<std::int32_t> ChooseFilter(const std::string& text) {
   if (LooksLikeANumber(text)) {
+    std::int32_t code = 0;
     const char* end = text.data() + text.size();
     const auto [last, status] = std::from_chars(text.data(), end, code);
-    if (status == std::errc() && last == end && FindFilter(code) != nullptr) return true;
+    if (status == std::errc() && last == end && FindFilter(code) != nullptr) return {"", code};
     const auto table = FilterTable();
-    error = "no filter has code " + Printable(text) + " (the codes are " + std::to_string(table.front().code) + " to " +
-            std::to_string(table.back().code) + "; see bmpfilters --list)";
-    return false;
+    return {"no filter has code " + Printable(text) + " (the codes are " + std::to_string(table.front().code) + " to " +
+            std::to_string(table.back().code) + "; see bmpfilters --list)"};
   }
-  if (const FilterDescriptor* filter = FindFilterByName(text)) {
-    code = filter->code;
-    return true;
-  }
-  error = UnknownNameMessage(text);
-  return false;
+  if (const FilterDescriptor* filter = FindFilterByName(text)) return {"", filter->code};
+  return {UnknownNameMessage(text)};
 }
 
 }  // namespace tamrovi::cli

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/Messages.h"
+
 namespace tamrovi::cli {
 
-// The code `text` names. False for anything else, with a one-line reason in
-// `error`: a code the table does not list is named as such, and a name that
-// is not a filter's comes with the nearest names ("did you mean flip?").
-bool ChooseFilter(const std::string& text, std::int32_t& code, std::string& error);
+// The code `text` names. Anything else is refused: a code the table does
+// not list is named as such, and a name that is not a filter's comes with
+// the nearest names ("did you mean flip?").
+CChecked<std::int32_t> ChooseFilter(const std::string& text);
 
 }  // namespace tamrovi::cli

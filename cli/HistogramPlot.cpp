@@ -5,13 +5,6 @@
 namespace tamrovi::cli {
 namespace {
 
-void FillBox(RgbPicture& picture, std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
-             const std::uint8_t (&bgr)[3]) {
-  for (std::int32_t y = top; y < top + height; ++y) {
-    for (std::int32_t x = left; x < left + width; ++x) std::copy(bgr, bgr + 3, picture.Pixel(x, y));
-  }
-}
-
 // Heights in whole pixels, scaled so the fullest level fills the chart.
 std::int32_t BarHeight(std::int32_t count, std::int32_t fullest) {
   if (count <= 0) return 0;
@@ -29,10 +22,10 @@ RgbPicture DrawHistogramPlot(const std::int32_t (&counts)[kGrayLevels]) {
   for (std::int32_t level = 0; level < kGrayLevels; ++level) {
     const std::int32_t left = kPlotMargin + level * kPlotBarWidth;
     const std::int32_t height = BarHeight(counts[level], fullest);
-    FillBox(picture, left, baseline - height, kPlotBarWidth, height, kPlotBarBgr);
+    picture.Fill(left, baseline - height, kPlotBarWidth, height, kPlotBarBgr);
     const auto gray = static_cast<std::uint8_t>(level);
     const std::uint8_t rampBgr[3] = {gray, gray, gray};
-    FillBox(picture, left, rampTop, kPlotBarWidth, kPlotRampHeight, rampBgr);
+    picture.Fill(left, rampTop, kPlotBarWidth, kPlotRampHeight, rampBgr);
   }
   return picture;
 }

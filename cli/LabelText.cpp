@@ -1,6 +1,5 @@
 #include "cli/LabelText.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace tamrovi::cli {
@@ -57,15 +56,6 @@ const std::uint8_t* GlyphOf(char c) {
   return found == nullptr ? nullptr : kGlyphRows[found - kGlyphCharacters];
 }
 
-void FillSquare(RgbPicture& picture, std::int32_t left, std::int32_t top, std::int32_t side,
-                const std::uint8_t (&bgr)[3]) {
-  for (std::int32_t y = std::max(top, 0); y < std::min(top + side, picture.height); ++y) {
-    for (std::int32_t x = std::max(left, 0); x < std::min(left + side, picture.width); ++x) {
-      std::copy(bgr, bgr + 3, picture.Pixel(x, y));
-    }
-  }
-}
-
 }  // namespace
 
 std::int32_t LabelWidth(std::string_view text, std::int32_t scale) {
@@ -80,7 +70,7 @@ void DrawLabel(RgbPicture& picture, std::int32_t left, std::int32_t top, std::st
       for (std::int32_t row = 0; row < kGlyphHeight; ++row) {
         for (std::int32_t column = 0; column < kGlyphWidth; ++column) {
           if ((glyph[row] >> (kGlyphWidth - 1 - column) & 1) != 0) {
-            FillSquare(picture, left + column * scale, top + row * scale, scale, bgr);
+            picture.Fill(left + column * scale, top + row * scale, scale, scale, bgr);
           }
         }
       }

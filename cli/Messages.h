@@ -14,4 +14,13 @@ std::string Printable(const std::string& text);
 // " (the system's reason)", or nothing when `systemError` is 0.
 std::string SystemReason(int systemError);
 
+// The answer of a usage check that yields a value: the one-line reason it
+// refuses, "" when it accepts, and then the value. A check that yields
+// nothing answers with the reason alone.
+template <typename T>
+struct CChecked {
+  std::string refusal;
+  T value{};
+};
+
 }  // namespace tamrovi::cli

@@ -20,17 +20,12 @@ namespace tamrovi::cli {
 namespace {
 
 // Standard input as the loader reads it: each read as large as asked, the
-// system's error number kept when one fails.
-struct StandardInput {
-  int systemError = 0;
-};
-
+// system's error number kept in the int `context` points to when one fails.
 std::int64_t ReadStandardInput(void* context, std::uint8_t* buffer, std::int64_t count) noexcept {
-  auto& input = *static_cast<StandardInput*>(context);
   errno = 0;
   const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(count), stdin);
   if (got == 0 && std::ferror(stdin)) {
-    input.systemError = errno != 0 ? errno : EIO;
+    *static_cast<int*>(context) = errno != 0 ? errno : EIO;
     return -1;
   }
   return static_cast<std::int64_t>(got);
@@ -54,25 +49,25 @@ CResult LoadStandardInput(CBmpImage& image, const CLoadLimits& limits) {
 #if defined(_WIN32)
   ::_setmode(::_fileno(stdin), _O_BINARY);  // text mode would turn CR LF into LF and stop at Ctrl+Z
 #endif
-  StandardInput input;
-  if (image.LoadBmpFromStream({ReadStandardInput, &input}, limits)) return {};
-  if (input.systemError != 0) return {Reason::kReadFailed, input.systemError};
+  int systemError = 0;
+  if (image.LoadBmpFromStream({ReadStandardInput, &systemError}, limits)) return {};
+  if (systemError != 0) return {Reason::kReadFailed, systemError};
   return image.LoadResult();
 }
 
-std::optional<std::string> TerminalRefusal(const std::string& output) {
+std::string TerminalRefusal(const std::string& output) {
 #if defined(_WIN32)
   DWORD mode = 0;  // _isatty would take NUL, a character device, for a terminal
   const bool terminal = ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 #else
   const bool terminal = ::isatty(STDOUT_FILENO) != 0;
 #endif
-  if (!IsStandardStream(output) || !terminal) return std::nullopt;
+  if (!IsStandardStream(output) || !terminal) return "";
   return "standard output: it is a terminal, where a picture would show as noise (redirect it to a file, e.g. > out.bmp, "
          "or pipe it to another program)";
 }
 
-std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
+std::string ForeignFormatRefusal(const std::string& output) {
   const std::string name = AsciiLowerCase(output);
   for (const auto& [extension, format] : kOtherFormats) {
     const std::size_t length = std::strlen(extension);
@@ -83,7 +78,7 @@ std::optional<std::string> ForeignFormatRefusal(const std::string& output) {
     return shown + ": the name says " + format + ", but bmpfilters writes BMP only (write " + shownStem +
            ".bmp and convert it, e.g. convert " + shownStem + ".bmp " + shown + "; or give --force)";
   }
-  return std::nullopt;
+  return "";
 }
 
 }  // namespace tamrovi::cli

@@ -1,7 +1,6 @@
 // What an operand names: a file, or with "-" standard input or output.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "platform/Result.h"
@@ -27,11 +26,12 @@ std::string OutputName(const std::string& output);
 CResult LoadStandardInput(CBmpImage& image, const CLoadLimits& limits);
 
 // When the output is standard output and that is a terminal, the reason to
-// refuse it: a picture there is noise that can drive the terminal.
-std::optional<std::string> TerminalRefusal(const std::string& output);
+// refuse it: a picture there is noise that can drive the terminal; else "".
+std::string TerminalRefusal(const std::string& output);
 
 // When the output's name ends in the extension of another picture format
-// (out.png, out.jpg, ...), the reason to refuse it: the tool writes BMP only.
-std::optional<std::string> ForeignFormatRefusal(const std::string& output);
+// (out.png, out.jpg, ...), the reason to refuse it: the tool writes BMP only;
+// else "".
+std::string ForeignFormatRefusal(const std::string& output);
 
 }  // namespace tamrovi::cli

@@ -1,5 +1,6 @@
 #include "cli/PictureWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tamrovi::cli {
@@ -16,6 +17,15 @@ CPixelSource SourceOf(const RgbPicture& picture) {
 }
 
 }  // namespace
+
+void RgbPicture::Fill(std::int32_t left, std::int32_t top, std::int32_t boxWidth, std::int32_t boxHeight,
+                      const std::uint8_t (&colour)[3]) {
+  for (std::int32_t y = std::max(top, 0); y < std::min(top + boxHeight, height); ++y) {
+    for (std::int32_t x = std::max(left, 0); x < std::min(left + boxWidth, width); ++x) {
+      std::copy(colour, colour + 3, Pixel(x, y));
+    }
+  }
+}
 
 CResult WritePicture24(const std::string& output, const RgbPicture& picture) {
   return WriteOutput(output, [&](const CByteSink& out) { return WriteBmp24(SourceOf(picture), out); });

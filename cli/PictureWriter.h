@@ -24,6 +24,11 @@ struct RgbPicture {
     return bgr.data() + 3 * (static_cast<std::size_t>(y) * width + x);
   }
 
+  // Paints the box of `boxWidth` x `boxHeight` pixels with its top-left at
+  // (left, top) in colour `colour`; pixels outside the picture are left out.
+  void Fill(std::int32_t left, std::int32_t top, std::int32_t boxWidth, std::int32_t boxHeight,
+            const std::uint8_t (&colour)[3]);
+
   std::int32_t width;
   std::int32_t height;
   std::vector<std::uint8_t> bgr;

@@ -1,6 +1,7 @@
 #include "cli/WorkerPool.h"
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <fstream>
 #include <string>
@@ -39,11 +40,7 @@ int QuotaOf(const std::string& cpuMaxPath) {
   long long period = 0;
   if (!(file >> quota >> period) || quota == "max" || period <= 0) return 0;
   long long microseconds = 0;
-  try {
-    microseconds = std::stoll(quota);
-  } catch (const std::exception&) {
-    return 0;
-  }
+  std::from_chars(quota.data(), quota.data() + quota.size(), microseconds);
   if (microseconds <= 0) return 0;
   return static_cast<int>(std::min<long long>((microseconds + period - 1) / period, 1 << 20));
 }

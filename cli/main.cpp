@@ -4,6 +4,7 @@
 #include <iostream>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "cli/AnalysisCommands.h"
@@ -30,7 +31,7 @@ enum : unsigned {
 };
 
 struct Form {
-  const char* command;  // the first operand, "" for the filter form
+  std::string_view command;  // the first operand, "" for the filter form
   const char* syntax;   // what follows the command, as the usage shows it
   std::size_t fewestOperands;
   std::size_t mostOperands;  // after the command
@@ -103,7 +104,7 @@ constexpr char kDescription[] =
     "Exit status: 0 done, 1 a file was refused or could not be written, 2 usage error.\n";
 
 std::string UsageLine(const Form& form) {
-  return std::string("bmpfilters ") + form.command + (form.command[0] != '\0' ? " " : "") + form.syntax;
+  return "bmpfilters " + std::string(form.command) + (form.command.empty() ? "" : " ") + form.syntax;
 }
 
 void PrintHelp() {
@@ -152,22 +153,15 @@ std::string MisuseOf(const CommandLine& line, const Form& form, std::span<const 
   if (operands.size() < form.fewestOperands || operands.size() > form.mostOperands) {
     return "expected " + UsageLine(form);
   }
-  const std::string name = form.command[0] != '\0' ? form.command : "INPUT OUTPUT FILTER";
+  const std::string name = form.command.empty() ? "INPUT OUTPUT FILTER" : std::string(form.command);
   if (const char* option = OptionNotTaken(line, form)) return std::string(option) + " does not go with " + name;
-  if (form.command == std::string("batch")) {
-    if (operands.size() < 3 && line.filesFrom.empty()) return "expected " + UsageLine(form);
-    if (line.nullSeparated && line.filesFrom.empty()) return "--null goes with --files-from";
-  }
-  return "";
-}
-
-// A folder operand, or an input of batch, cannot be a stream.
-std::string StreamMisuse(const Form& form, std::span<const std::string> operands) {
-  const std::string command = form.command;
-  if (command == "demo" && !operands.empty() && IsStandardStream(operands[0])) {
+  // A folder operand, or an input of batch, cannot be a stream.
+  if (form.command == "demo" && !operands.empty() && IsStandardStream(operands[0])) {
     return "demo writes many files into a folder: - (standard output) cannot hold them";
   }
-  if (command != "batch") return "";
+  if (form.command != "batch") return "";
+  if (operands.size() < 3 && line.filesFrom.empty()) return "expected " + UsageLine(form);
+  if (line.nullSeparated && line.filesFrom.empty()) return "--null goes with --files-from";
   if (IsStandardStream(operands[1])) return "batch writes many files into a folder: - (standard output) cannot hold them";
   for (const std::string& input : operands.subspan(2)) {
     if (IsStandardStream(input)) return "batch names each output after its input: - (standard input) has no name";
@@ -176,35 +170,18 @@ std::string StreamMisuse(const Form& form, std::span<const std::string> operands
 }
 
 int RunForm(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
-  const std::string command = form.command;
   const FilterOptions options{InputOptionsOf(line), line.keepFormat};
-  if (command == "batch") {
-    BatchRequest request;
-    request.filter = operands[0];
-    request.outputDirectory = operands[1];
-    request.sources.operands.assign(operands.begin() + 2, operands.end());
-    request.sources.listPath = line.filesFrom;
-    request.sources.nullSeparated = line.nullSeparated;
-    request.sources.recursive = line.recursive;
-    request.jobs = line.jobs;
-    request.options = options;
-    request.shard = line.shard;
-    request.skipExisting = line.skipExisting;
-    request.reportPath = line.reportPath;
-    request.progress = line.progress;
-    return RunBatch(request);
-  }
-  if (command == "histogram") return RunHistogramCommand(operands[0], line.plotPath, options.input);
-  if (command == "smooth") return RunSmoothCommand(operands[0], operands[1], operands[2], options);
-  if (command == "demo") return RunDemo(operands.empty() ? "demo-out" : operands[0]);
+  if (form.command == "batch") return RunBatch(line, operands, options);
+  if (form.command == "histogram") return RunHistogramCommand(operands[0], line.plotPath, options.input);
+  if (form.command == "smooth") return RunSmoothCommand(operands[0], operands[1], operands[2], options);
+  if (form.command == "demo") return RunDemo(operands.empty() ? "demo-out" : operands[0]);
   return RunFilterCommand(operands[0], operands[1], operands[2], options);
 }
 
 // The output operands of a form, whose names must say BMP unless forced.
 std::vector<std::string> NamedOutputs(const CommandLine& line, const Form& form, std::span<const std::string> operands) {
-  const std::string command = form.command;
-  if (command.empty() || command == "smooth") return {operands[1]};
-  if (command == "histogram" && !line.plotPath.empty()) return {line.plotPath};
+  if (form.command.empty() || form.command == "smooth") return {operands[1]};
+  if (form.command == "histogram" && !line.plotPath.empty()) return {line.plotPath};
   return {};
 }
 
@@ -223,14 +200,14 @@ int Run(const CommandLine& line) {
   EndCleanlyOnInterruption();
 
   const Form& form = FormOf(line.operands);
-  const std::span<const std::string> operands = std::span(line.operands).subspan(form.command[0] != '\0' ? 1 : 0);
-  std::string misuse = MisuseOf(line, form, operands);
-  if (misuse.empty()) misuse = StreamMisuse(form, operands);
-  if (!misuse.empty()) return UsageError(misuse);
+  const std::span<const std::string> operands = std::span(line.operands).subspan(form.command.empty() ? 0 : 1);
+  if (const std::string misuse = MisuseOf(line, form, operands); !misuse.empty()) return UsageError(misuse);
   for (const std::string& output : NamedOutputs(line, form, operands)) {
-    if (const auto refusal = ForeignFormatRefusal(output); refusal && !line.force) return UsageError(*refusal);
-    if (const auto refusal = TerminalRefusal(output)) {
-      std::cerr << *refusal << '\n';
+    if (const std::string refusal = ForeignFormatRefusal(output); !refusal.empty() && !line.force) {
+      return UsageError(refusal);
+    }
+    if (const std::string refusal = TerminalRefusal(output); !refusal.empty()) {
+      std::cerr << refusal << '\n';
       return kExitFailed;
     }
   }
