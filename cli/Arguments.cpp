@@ -5,7 +5,6 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/BatchShard.h"
 #include "cli/Messages.h"
 #include "image/LoadLimits.h"
 

@@ -7,9 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/BatchShard.h"
-
 namespace tamrovi::cli {
+
+// Splitting one batch across machines: shard K of N takes the inputs whose
+// key hashes to K, so N runs given the same operands, in any order and on any
+// machine, together take every input exactly once.
+struct BatchShard {
+  std::uint32_t index = 0;
+  std::uint32_t count = 1;  // 1: the whole batch
+};
 
 struct CommandLine {
   std::vector<std::string> operands;

@@ -29,6 +29,21 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
+// True when the input with `key` (its path relative to its operand, or as a
+// list gives it) belongs to `shard`: FNV-1a, 64 bits, over the bytes of
+// `key`, fixed so that every machine and every build agrees on it.
+bool InShard(std::string_view key, const BatchShard& shard) {
+  constexpr std::uint64_t kOffsetBasis = 14695981039346656037ull;
+  constexpr std::uint64_t kPrime = 1099511628211ull;
+  if (shard.count <= 1) return true;
+  std::uint64_t hash = kOffsetBasis;
+  for (const char c : key) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= kPrime;
+  }
+  return hash % shard.count == shard.index;
+}
+
 // Every file asks for the same few large blocks (its file image, its rows),
 // and gives them back before the next. Left to itself the allocator hands
 // blocks of a megabyte or more back to the system as soon as they are freed,

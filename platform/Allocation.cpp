@@ -12,10 +12,8 @@ namespace {
 constexpr std::size_t kLargePage = std::size_t{1} << 21;
 
 thread_local std::int64_t t_failCountdown = 0;
-thread_local std::int64_t t_allocationCount = 0;
 
 bool InjectedFailure() noexcept {
-  ++t_allocationCount;
   if (t_failCountdown == 0) return false;
   return --t_failCountdown == 0;
 }
@@ -75,8 +73,10 @@ void* ResizeBlock(void* block, std::int64_t size) noexcept {
 
 void ReleaseBlock(void* block) noexcept { std::free(block); }
 
-void FailNthAllocation(std::int64_t n) noexcept { t_failCountdown = n < 0 ? 0 : n; }
-
-std::int64_t AllocationCount() noexcept { return t_allocationCount; }
+std::int64_t FailNthAllocation(std::int64_t n) noexcept {
+  const std::int64_t waiting = t_failCountdown;
+  t_failCountdown = n < 0 ? 0 : n;
+  return waiting;
+}
 
 }  // namespace tamrovi

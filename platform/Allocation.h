@@ -27,11 +27,9 @@ void* ResizeBlock(void* block, std::int64_t size) noexcept;
 void ReleaseBlock(void* block) noexcept;
 
 // Testing aid, per thread: the `n`-th allocation from now fails (1 = the next
-// one). 0 turns the failure off.
-void FailNthAllocation(std::int64_t n) noexcept;
-
-// Testing aid, per thread: how many allocations were asked for since the
-// thread started (failed ones included).
-std::int64_t AllocationCount() noexcept;
+// one). 0 turns the failure off. Returns how many allocations the failure set
+// before was still waiting for: 0 when it came (or none was set), so that a
+// test knows when an operation asked for fewer than n.
+std::int64_t FailNthAllocation(std::int64_t n) noexcept;
 
 }  // namespace tamrovi
