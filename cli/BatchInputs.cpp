@@ -62,7 +62,9 @@ std::string CBatchInputs::Open() {
     m_list = &std::cin;
     return "";
   }
-  if (IsFolder(m_line.filesFrom)) return Printable(m_line.filesFrom) + ": cannot read the list of files (it is a folder)";
+  if (IsFolder(m_line.filesFrom)) {
+    return Printable(m_line.filesFrom) + ": cannot read the list of files (it is a folder)";
+  }
   errno = 0;
   m_listFile.open(m_line.filesFrom, std::ios::binary);
   if (!m_listFile) return Printable(m_line.filesFrom) + ": cannot read the list of files" + SystemReason(errno);

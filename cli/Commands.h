@@ -44,8 +44,8 @@ struct FileOutcome {
 // Loads `input` ("-": standard input) into `image` within `options`' limits:
 // a picture beyond them is refused from its headers, before its pixels are
 // read. A file that ends early loads with its missing rows black and a line
-// in `outcome.warning`; under options.strict it is refused instead. On refusal returns false with a
-// one-line reason in `outcome.error`.
+// in `outcome.warning`; under options.strict it is refused instead. On
+// refusal returns false with a one-line reason in `outcome.error`.
 bool LoadInput(CBmpImage& image, const std::string& input, const InputOptions& options, FileOutcome& outcome);
 
 // Writes a loaded picture to `output` ("-": standard output) as a 24-bit BMP,
